@@ -1,0 +1,65 @@
+#include "kinetra/inertia/inertia.hpp"
+
+#include <algorithm>
+#include <limits>
+
+namespace kinetra {
+
+std::expected<Inertia, InertiaError> Inertia::from_ellipsoid(double mass, double x, double y,
+                                                             double z) {
+  // NaN passes these checks
+  if (0.0 >= mass) return std::unexpected(InertiaError{"mass"});
+  if (0.0 >= x) return std::unexpected(InertiaError{"x"});
+  if (0.0 >= y) return std::unexpected(InertiaError{"y"});
+  if (0.0 >= z) return std::unexpected(InertiaError{"z"});
+  Inertia out;
+  out.mass = mass;
+  out.inertia.data = {mass * (y * y + z * z) / 5.0, mass * (x * x + z * z) / 5.0,
+                      mass * (x * x + y * y) / 5.0, 0.0, 0.0, 0.0};
+  return out;
+}
+
+Inertia Inertia::operator+(const Inertia& other) const {
+  const double total = mass + other.mass;
+  const double k = 1.0 / std::max(total, std::numeric_limits<double>::epsilon());
+  const Vector3D d = com - other.com;
+  Inertia out;
+  out.mass = total;
+  out.com = (mass * com + other.mass * other.com) * k;
+  // parallel-axis terms: (m1 m2 / (m1 + m2)) (|d|^2 I - d d^T)
+  out.inertia = inertia + other.inertia - Symmetric3::skew_square(d) * (mass * other.mass * k);
+  return out;
+}
+
+Inertia Inertia::act(const SE3& placement) const {
+  return {mass, placement.act_point(com), inertia.rotate(placement.rotation)};
+}
+
+SpatialForce Inertia::operator*(const SpatialMotion& motion) const {
+  const Vector3D w = motion.head<3>();
+  const Vector3D f = mass * (motion.tail<3>() - com.cross(w));
+  return motion_from_parts(inertia * w + com.cross(f), f);
+}
+
+SpatialTransform Inertia::matrix() const {
+  const Eigen::Matrix3d c = skew(com);
+  SpatialTransform m;
+  m.topLeftCorner<3, 3>() = inertia.to_matrix() - mass * c * c;
+  m.topRightCorner<3, 3>() = mass * c;
+  m.bottomLeftCorner<3, 3>() = -mass * c;
+  m.bottomRightCorner<3, 3>() = mass * Eigen::Matrix3d::Identity();
+  return m;
+}
+
+DebugValue debug_value(const Inertia& inertia) {
+  std::vector<DebugValue> com, data;
+  for (double x : inertia.com) com.push_back(DebugValue::number(x));
+  for (double x : inertia.inertia.data) data.push_back(DebugValue::number(x));
+  return DebugValue::record(
+      "Inertia",
+      {{"mass", DebugValue::number(inertia.mass)},
+       {"com", DebugValue::tuple("Vector3D", {DebugValue::list({DebugValue::list(com)})})},
+       {"inertia", DebugValue::record("Symmetric3", {{"data", DebugValue::list(data)}})}});
+}
+
+}  // namespace kinetra

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <Eigen/Core>
+#include <cstddef>
+#include <expected>
+#include <span>
+#include <string>
+
+#include "kinetra/spatial/random.hpp"
+
+namespace kinetra {
+
+// Joint-space vector: positions q (nq), velocities, accelerations and efforts (nv).
+using Configuration = Eigen::VectorXd;
+
+// A vector whose length does not match what the model requires.
+struct ConfigurationError {
+  enum class Kind { InvalidParameterSize, MismatchedUpdateSize };
+  Kind kind;
+  std::string parameter;  // InvalidParameterSize only
+  std::size_t expected;
+  std::size_t actual;
+
+  static ConfigurationError invalid_size(std::string parameter, std::size_t expected,
+                                         std::size_t actual) {
+    return {Kind::InvalidParameterSize, std::move(parameter), expected, actual};
+  }
+  std::string display() const;
+};
+
+// Checks that `values` holds exactly `expected` entries.
+std::expected<void, ConfigurationError> check_size(const char* parameter, std::size_t expected,
+                                                   std::size_t actual);
+
+// Bounds that admit no sample: lower >= upper, or a range that is not finite.
+struct EmptyRangeError {
+  static constexpr const char* message = "cannot sample empty range";
+};
+
+// One value uniform in [lower, upper); infinite bounds are replaced by -2 pi and 2 pi.
+std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng);
+
+// Entry-wise sample between `lower` and `upper` (both of length n).
+std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration& lower,
+                                                             const Configuration& upper, Rng& rng);
+
+// The entries of every part, in order.
+Configuration concat(std::span<const Configuration> parts);
+
+}  // namespace kinetra

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+
+#include "kinetra/spatial/vector.hpp"
+
+namespace kinetra {
+
+// Symmetric 3x3 matrix stored as m11, m22, m33, m12, m13, m23.
+struct Symmetric3 {
+  std::array<double, 6> data{};
+
+  static Symmetric3 zero() { return {}; }
+  static Symmetric3 identity() { return {{1, 1, 1, 0, 0, 0}}; }
+  // [v]x [v]x = v v^T - (v.v) I
+  static Symmetric3 skew_square(const Vector3D& v);
+  static Symmetric3 from_matrix(const Eigen::Matrix3d& m);
+
+  // Full-matrix element (row, col), both below 3.
+  double operator()(int row, int col) const;
+  Eigen::Matrix3d to_matrix() const;
+  // R S R^T
+  Symmetric3 rotate(const SpatialRotation& r) const;
+
+  Vector3D operator*(const Vector3D& v) const;
+  Symmetric3 operator*(double k) const;
+  Symmetric3 operator+(const Symmetric3& other) const;
+  Symmetric3 operator-(const Symmetric3& other) const;
+};
+
+}  // namespace kinetra
