@@ -73,12 +73,5 @@ TEST(GeometryObjectDebug, PrettyPutsEachFieldOnItsOwnLine) {
 })");
 }
 
-TEST(GeometryObjectCopy, ClonesTheShape) {
-  const GeometryObject original = sample_object();
-  const GeometryObject copy = original;
-  EXPECT_NE(&copy.geometry.get(), &original.geometry.get());
-  EXPECT_EQ(copy.geometry->get_radius(), 0.2f);
-}
-
 }  // namespace
 }  // namespace kinetra
