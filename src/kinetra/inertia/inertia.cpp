@@ -14,8 +14,12 @@ std::expected<Inertia, InertiaError> Inertia::from_ellipsoid(double mass, double
   if (0.0 >= z) return std::unexpected(InertiaError{"z"});
   Inertia out;
   out.mass = mass;
-  out.inertia.data = {mass * (y * y + z * z) / 5.0, mass * (x * x + z * z) / 5.0,
-                      mass * (x * x + y * y) / 5.0, 0.0, 0.0, 0.0};
+  out.inertia.data = {mass * (y * y + z * z) / 5.0,
+                      mass * (x * x + z * z) / 5.0,
+                      mass * (x * x + y * y) / 5.0,
+                      0.0,
+                      0.0,
+                      0.0};
   return out;
 }
 

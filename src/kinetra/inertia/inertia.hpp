@@ -20,7 +20,7 @@ struct InertiaError {
 // Mass distribution of one rigid body.
 struct Inertia {
   double mass = 0.0;
-  Vector3D com = Vector3D::Zero();      // centre of mass, body frame
+  Vector3D com = Vector3D::Zero();          // centre of mass, body frame
   Symmetric3 inertia = Symmetric3::zero();  // rotational inertia about the com
 
   static Inertia zeros() { return {}; }

@@ -7,8 +7,8 @@ namespace kinetra {
 
 std::string ConfigurationError::display() const {
   if (kind == Kind::InvalidParameterSize) {
-    return "Parameter '" + parameter + "' expected configuration size " +
-           std::to_string(expected) + ", but got " + std::to_string(actual);
+    return "Parameter '" + parameter + "' expected configuration size " + std::to_string(expected) +
+           ", but got " + std::to_string(actual);
   }
   return "Mismatched sizes when updating configuration rows. Expected size " +
          std::to_string(expected) + ", got " + std::to_string(actual) + ".";
@@ -32,8 +32,7 @@ std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper
 }
 
 std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration& lower,
-                                                             const Configuration& upper,
-                                                             Rng& rng) {
+                                                             const Configuration& upper, Rng& rng) {
   Configuration out(lower.size());
   for (Eigen::Index i = 0; i < lower.size(); ++i) {
     auto x = sample_uniform(lower[i], upper[i], rng);

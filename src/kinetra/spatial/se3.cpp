@@ -36,9 +36,8 @@ bool close_to(double entry, double target) {
   if (entry == target) return true;
   if (!std::isfinite(entry)) return false;
   const double diff = std::abs(entry - target);
-  return diff <= 1e-6 ||
-         diff <= std::max(std::abs(entry), std::abs(target)) *
-                     std::numeric_limits<double>::epsilon();
+  return diff <= 1e-6 || diff <= std::max(std::abs(entry), std::abs(target)) *
+                                     std::numeric_limits<double>::epsilon();
 }
 
 }  // namespace

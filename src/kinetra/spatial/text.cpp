@@ -19,10 +19,28 @@ std::string chars(double x, std::chars_format format) {
   return std::string(buf, result.ptr);
 }
 
+// Shortest round-trip digits in scientific form: mantissa ("-1.5") and exponent (16).
+std::pair<std::string, int> shortest_scientific(double x) {
+  const std::string s = chars(x, std::chars_format::scientific);
+  const auto e = s.find('e');
+  return {s.substr(0, e), std::stoi(s.substr(e + 1))};
+}
+
 }  // namespace
 
 std::string display_number(double x) {
   if (!std::isfinite(x)) return non_finite(x);
+  if (std::abs(x) >= 1e16) {
+    // pad the shortest digits with zeros; fixed notation would print the exact integer
+    // ("99999999999999991611392" for 1e23)
+    const auto [mantissa, exponent] = shortest_scientific(x);
+    std::string digits;
+    for (char c : mantissa) {
+      if (c != '.') digits += c;
+    }
+    const std::size_t significant = digits.size() - (x < 0 ? 1 : 0);
+    return digits + std::string(static_cast<std::size_t>(exponent) + 1 - significant, '0');
+  }
   return chars(x, std::chars_format::fixed);
 }
 
@@ -30,11 +48,9 @@ std::string debug_number(double x) {
   if (!std::isfinite(x)) return non_finite(x);
   const double magnitude = std::abs(x);
   if (x != 0.0 && (magnitude < 1e-4 || magnitude >= 1e16)) {
-    // "1.5e+16" -> "1.5e16", "1e-05" -> "1e-5"
-    const std::string s = chars(x, std::chars_format::scientific);
-    const auto e = s.find('e');
-    const int exponent = std::stoi(s.substr(e + 1));
-    return s.substr(0, e) + "e" + std::to_string(exponent);
+    // "1.5e16", "1e-5"
+    const auto [mantissa, exponent] = shortest_scientific(x);
+    return mantissa + "e" + std::to_string(exponent);
   }
   std::string s = chars(x, std::chars_format::fixed);
   if (s.find('.') == std::string::npos) s += ".0";
@@ -58,12 +74,24 @@ DebugValue DebugValue::string(std::string_view text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\0': out += "\\0"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\0':
+        out += "\\0";
+        break;
       default:
         if (c < 0x20 || c == 0x7f) {
           char buf[16];

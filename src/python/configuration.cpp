@@ -1,0 +1,36 @@
+// Python class Configuration.
+#include "kinetra/spatial/debug.hpp"
+#include "python/classes.hpp"
+#include "python/conversions.hpp"
+
+namespace kinetra::python {
+namespace {
+
+Ref configuration_to_numpy(const PyConfiguration& c) { return Ref(to_numpy(c.value)); }
+
+Result<PyConfiguration> configuration_add(const PyConfiguration& a, const PyConfiguration& b) {
+  if (a.value.size() != b.value.size()) {
+    return invariant_failure("Matrix addition/subtraction dimensions mismatch.");
+  }
+  return PyConfiguration{a.value + b.value};
+}
+
+PyConfiguration configuration_scale(const PyConfiguration& c, double k) { return {c.value * k}; }
+
+std::string configuration_repr(const PyConfiguration& c) { return debug_value(c.value).pretty(); }
+
+ClassSpec configuration_spec() {
+  return {
+      .name = "Configuration",
+      .doc = "Python wrapper for the `Configuration` struct.",
+      .methods = {def<"Configuration.to_numpy", "($self)", &configuration_to_numpy>()},
+      .slots = {{Py_nb_add, slot<&binary<&configuration_add>>()},
+                {Py_nb_multiply, slot<&binary<&configuration_scale>>()},
+                {Py_tp_repr, slot<&unary<&configuration_repr>>()}},
+  };
+}
+
+}  // namespace
+}  // namespace kinetra::python
+
+KINETRA_DEFINE_CLASS(kinetra::python::PyConfiguration, kinetra::python::configuration_spec)

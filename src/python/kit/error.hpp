@@ -1,0 +1,43 @@
+#pragma once
+
+#include <expected>
+#include <string>
+
+#include "python/kit/ref.hpp"
+
+namespace kinetra::python {
+
+// A Python exception to raise: its class and message.
+struct PyError {
+  PyObject* type;
+  std::string message;
+};
+
+// What a bound callable returns: a value to convert, or an exception to raise.
+template <class T>
+using Result = std::expected<T, PyError>;
+
+inline std::unexpected<PyError> value_error(std::string message) {
+  return std::unexpected(PyError{PyExc_ValueError, std::move(message)});
+}
+inline std::unexpected<PyError> type_error(std::string message) {
+  return std::unexpected(PyError{PyExc_TypeError, std::move(message)});
+}
+
+// Sets the exception and returns nullptr.
+PyObject* raise(const PyError& error);
+PyObject* raise(PyObject* type, const std::string& message);
+
+// The object's type name, as `type(obj).__name__`.
+std::string type_name(PyObject* obj);
+
+// "argument 'name': 'list' object cannot be converted to 'Target'"
+PyObject* raise_conversion_error(const char* parameter, PyObject* obj, const char* target);
+
+// Re-raises a pending TypeError as "argument 'name': <message>"; other errors pass unchanged.
+void prefix_argument_error(const char* parameter);
+
+// Turns a C++ exception escaping a binding into a Python exception; call inside catch (...).
+PyObject* raise_current_exception();
+
+}  // namespace kinetra::python

@@ -1,0 +1,42 @@
+#include "python/kit/module.hpp"
+
+#include <string>
+
+#include "python/kit/error.hpp"
+
+namespace kinetra::python {
+
+bool ModuleBuilder::add(const char* name, PyObject* owned_value) {
+  Ref value(owned_value);
+  if (!value) return false;
+  Ref all(PyObject_GetAttrString(module_, "__all__"));
+  if (!all) {
+    PyErr_Clear();
+    all = Ref(PyList_New(0));
+    if (!all || PyObject_SetAttrString(module_, "__all__", all.get()) < 0) return false;
+  }
+  Ref text(PyUnicode_FromString(name));
+  if (!text || !PyList_Check(all.get()) || PyList_Append(all.get(), text.get()) < 0) {
+    PyErr_Clear();
+    raise(PyExc_RuntimeError, "could not append __name__ to __all__");
+    return false;
+  }
+  return PyObject_SetAttrString(module_, name, value.get()) == 0;
+}
+
+bool ModuleBuilder::add_class(PyTypeObject* type) {
+  if (!type) return false;
+  Py_INCREF(type);
+  Ref name(PyType_GetName(type));
+  if (!name) return false;
+  const char* text = PyUnicode_AsUTF8(name.get());
+  return text && add(text, reinterpret_cast<PyObject*>(type));
+}
+
+bool ModuleBuilder::add_function(PyMethodDef* def) {
+  Ref module_name(PyModule_GetNameObject(module_));
+  if (!module_name) return false;
+  return add(def->ml_name, PyCFunction_NewEx(def, module_, module_name.get()));
+}
+
+}  // namespace kinetra::python

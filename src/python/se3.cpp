@@ -1,0 +1,76 @@
+// Python class SE3.
+#include "kinetra/spatial/debug.hpp"
+#include "python/classes.hpp"
+#include "python/conversions.hpp"
+
+namespace kinetra::python {
+namespace {
+
+Result<Vector3D> translation_from_array(const ArrayView& t) {
+  if (t.dim(0) != 3) {
+    return value_error("Invalid input size. Expected a translation of shape (3,), got " +
+                       std::to_string(t.dim(0)) + ".");
+  }
+  return Vector3D(t.at(0), t.at(1), t.at(2));
+}
+
+Result<SE3> se3_new(const Array<2>& rotation, const Array<1>& translation) {
+  if (rotation.dim(0) != 3 || rotation.dim(1) != 3) {
+    return value_error("Invalid input size. Expected a rotation of shape (3,3), got " +
+                       rotation.shape_text());
+  }
+  auto t = translation_from_array(translation);
+  if (!t) return std::unexpected(t.error());
+  SE3 m;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) m.rotation(i, j) = rotation.at(i, j);
+  }
+  if (!is_orthogonal(m.rotation)) return value_error("The rotation matrix is not orthogonal.");
+  m.translation = *t;
+  return m;
+}
+
+SE3 se3_identity() { return SE3::identity(); }
+SE3 se3_random() { return SE3::random(thread_rng()); }
+SE3 se3_inverse(const SE3& m) { return m.inverse(); }
+SE3 se3_copy(const SE3& m) { return m; }
+SE3 se3_compose(const SE3& a, const SE3& b) { return a * b; }
+Ref se3_rotation(const SE3& m) { return Ref(to_numpy(m.rotation)); }
+Ref se3_translation(const SE3& m) { return Ref(to_numpy(m.translation)); }
+Ref se3_homogeneous(const SE3& m) {
+  Eigen::Matrix4d h = Eigen::Matrix4d::Identity();
+  h.topLeftCorner<3, 3>() = m.rotation;
+  h.topRightCorner<3, 1>() = m.translation;
+  return Ref(to_numpy(h));
+}
+Result<void> se3_set_translation(SE3& m, const Array<1>& translation) {
+  auto t = translation_from_array(translation);
+  if (!t) return std::unexpected(t.error());
+  m.translation = *t;
+  return {};
+}
+std::string se3_repr(const SE3& m) { return debug_value(m).compact(); }
+
+ClassSpec se3_spec() {
+  return {
+      .name = "SE3",
+      .text_signature = "(rotation, translation)",
+      .doc = "Python wrapper for the SE(3) group.",
+      .constructor = constructor<"SE3.__new__", "(rotation, translation)", &se3_new>,
+      .methods = {static_def<"SE3.Identity", "()", &se3_identity>(),
+                  static_def<"SE3.Random", "()", &se3_random>(),
+                  def<"SE3.inverse", "($self)", &se3_inverse>(),
+                  def<"SE3.copy", "($self)", &se3_copy>()},
+      .properties = {property("rotation", &getter<&se3_rotation>),
+                     property("translation", &getter<&se3_translation>,
+                              &setter<"translation", &se3_set_translation>),
+                     property("homogeneous", &getter<&se3_homogeneous>)},
+      .slots = {{Py_nb_multiply, slot<&binary<&se3_compose>>()},
+                {Py_tp_repr, slot<&unary<&se3_repr>>()}},
+  };
+}
+
+}  // namespace
+}  // namespace kinetra::python
+
+KINETRA_DEFINE_CLASS(kinetra::SE3, kinetra::python::se3_spec)
