@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cmath>
+#include <numbers>
+
+#include "kinetra/joint/joint_limits.hpp"
+#include "kinetra/joint/joint_type.hpp"
+#include "kinetra/spatial/rotation.hpp"
+#include "kinetra/spatial/se3.hpp"
+
+namespace kinetra {
+
+// Unbounded rotation about a fixed axis, configured as (cos, sin) of the angle.
+struct ContinuousJoint {
+  static constexpr JointType type = JointType::Continuous;
+  static constexpr std::size_t nq = 2, nv = 1;
+
+  Vector3D axis;         // as given
+  SpatialMotion motion;  // unit rotation axis
+
+  explicit ContinuousJoint(const Vector3D& a)
+      : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
+
+  static Configuration neutral() { return Configuration::Unit(2, 0); }
+  // the pair need not be normalised; (0, 0) reads as angle 0
+  SE3 transform(const double* q) const {
+    return {rotation_from_axis_angle(motion.head<3>(), std::atan2(q[1], q[0])), {0, 0, 0}};
+  }
+  // the limits are not consulted: the angle is uniform in [0, 2 pi)
+  static std::expected<Configuration, EmptyRangeError> random_configuration(const JointLimits&,
+                                                                            Rng& rng) {
+    const double angle = 2.0 * std::numbers::pi * uniform01(rng);
+    return Configuration{{std::cos(angle), std::sin(angle)}};
+  }
+};
+
+}  // namespace kinetra

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "kinetra/joint/joint_limits.hpp"
+#include "kinetra/joint/joint_type.hpp"
+#include "kinetra/spatial/se3.hpp"
+
+namespace kinetra {
+
+// Translation along a fixed axis by axis * q0 (a non-unit axis scales the displacement).
+struct PrismaticJoint {
+  static constexpr JointType type = JointType::Prismatic;
+  static constexpr std::size_t nq = 1, nv = 1;
+
+  Vector3D axis;         // as given
+  SpatialMotion motion;  // translation axis as given
+
+  explicit PrismaticJoint(const Vector3D& a) : axis(a), motion(motion_from_translational_axis(a)) {}
+
+  static Configuration neutral() { return Configuration::Zero(1); }
+  SE3 transform(const double* q) const { return {SpatialRotation::Identity(), axis * q[0]}; }
+  static std::expected<Configuration, EmptyRangeError> random_configuration(
+      const JointLimits& limits, Rng& rng) {
+    return sample_uniform(limits.min_configuration, limits.max_configuration, rng);
+  }
+};
+
+}  // namespace kinetra

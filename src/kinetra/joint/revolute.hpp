@@ -1,0 +1,31 @@
+#pragma once
+
+#include "kinetra/joint/joint_limits.hpp"
+#include "kinetra/joint/joint_type.hpp"
+#include "kinetra/spatial/rotation.hpp"
+#include "kinetra/spatial/se3.hpp"
+
+namespace kinetra {
+
+// Rotation about a fixed axis by one angle q0.
+struct RevoluteJoint {
+  static constexpr JointType type = JointType::Revolute;
+  static constexpr std::size_t nq = 1, nv = 1;
+
+  Vector3D axis;         // as given
+  SpatialMotion motion;  // unit rotation axis
+
+  explicit RevoluteJoint(const Vector3D& a)
+      : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
+
+  static Configuration neutral() { return Configuration::Zero(1); }
+  SE3 transform(const double* q) const {
+    return {rotation_from_axis_angle(motion.head<3>(), q[0]), {0, 0, 0}};
+  }
+  static std::expected<Configuration, EmptyRangeError> random_configuration(
+      const JointLimits& limits, Rng& rng) {
+    return sample_uniform(limits.min_configuration, limits.max_configuration, rng);
+  }
+};
+
+}  // namespace kinetra

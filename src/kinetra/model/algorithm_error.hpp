@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <expected>
+#include <initializer_list>
+#include <string>
+#include <variant>
+
+#include "kinetra/joint/joint_error.hpp"
+#include "kinetra/joint/joint_type.hpp"
+#include "kinetra/spatial/configuration.hpp"
+
+namespace kinetra {
+
+class Model;
+struct Data;
+
+// A Data that was not made from the model it is used with: the joint counts differ, or
+// (equal counts) joint `joint` has data of another kind.
+struct DataMismatchError {
+  std::size_t expected_joints;
+  std::size_t actual_joints;
+  std::size_t joint = 0;
+  JointType model_type = JointType::Fixed;
+  JointType data_type = JointType::Fixed;
+
+  // Data does not match the model: expected 3 joint data, got 2
+  // Data does not match the model: joint 2 is Revolute but its data is Prismatic
+  std::string display() const;
+};
+
+// Failure of an algorithm; texts are plain (callers add their own prefix).
+struct AlgorithmError {
+  std::variant<ConfigurationError, JointError, DataMismatchError> error;
+
+  AlgorithmError(ConfigurationError e) : error(std::move(e)) {}
+  AlgorithmError(JointError e) : error(std::move(e)) {}
+  AlgorithmError(DataMismatchError e) : error(e) {}
+
+  std::string display() const;
+  // the display text, except a JointError's debug text (MissingAttributeError("axis"))
+  std::string debug() const;
+};
+
+// Refuses a Data whose joint data count or kinds differ from the model's joints, and sizes
+// its workspace for the model.
+std::expected<void, AlgorithmError> check_data(const Model& model, Data& data);
+
+// An algorithm argument and the name its size errors use ("v", "a", "tau").
+struct NamedVector {
+  const char* name;
+  const Configuration& values;
+};
+
+// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order,
+// then checks the data.
+std::expected<void, AlgorithmError> check_arguments(
+    const Model& model, Data& data, const Configuration& q,
+    std::initializer_list<NamedVector> velocity_sized = {});
+
+}  // namespace kinetra

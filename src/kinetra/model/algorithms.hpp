@@ -1,0 +1,9 @@
+#pragma once
+
+// Every rigid-body algorithm on a Model and its Data.
+#include "kinetra/model/configurations.hpp"
+#include "kinetra/model/energy.hpp"
+#include "kinetra/model/forward_dynamics.hpp"
+#include "kinetra/model/forward_kinematics.hpp"
+#include "kinetra/model/inverse_dynamics.hpp"
+#include "kinetra/model/mass_matrix.hpp"

@@ -1,0 +1,19 @@
+#include "kinetra/model/data.hpp"
+
+namespace kinetra {
+
+void Workspace::resize(std::size_t n) {
+  parent_from_joint.resize(n);
+  world_from_joint.resize(n);
+  velocity.resize(n);
+  acceleration.resize(n);
+  bias_acceleration.resize(n);
+  force.resize(n);
+  articulated_inertia.resize(n);
+  inertia_times_axis.resize(n);
+  inverse_axis_inertia.resize(n);
+  residual_effort.resize(n);
+  composite_inertia.resize(n);
+}
+
+}  // namespace kinetra

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <expected>
+
+#include "kinetra/model/algorithm_error.hpp"
+#include "kinetra/model/model.hpp"
+
+namespace kinetra {
+
+// Joint accelerations a with rnea(q, v, a) == tau, by the articulated-body algorithm. q, v, tau
+// must hold exactly nq, nv, nv values. The data's observable state is neither read nor changed.
+std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
+                                                 const Configuration& q, const Configuration& v,
+                                                 const Configuration& tau);
+
+}  // namespace kinetra

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <Eigen/Core>
+#include <expected>
+
+#include "kinetra/model/algorithm_error.hpp"
+#include "kinetra/model/model.hpp"
+
+namespace kinetra {
+
+// The joint-space inertia matrix M(q) (nv x nv, both triangles filled) by the composite
+// rigid-body algorithm. The data's observable state is neither read nor changed.
+std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
+                                                    const Configuration& q);
+
+}  // namespace kinetra

@@ -1,0 +1,94 @@
+#include "kinetra/model/model.hpp"
+
+#include <algorithm>
+
+#include "kinetra/spatial/debug.hpp"
+
+namespace kinetra {
+
+const Vector3D& standard_gravity() {
+  static const Vector3D gravity(0.0, 0.0, -9.81);
+  return gravity;
+}
+
+Model::Model(std::string name)
+    : name_(std::move(name)),
+      joint_names_{"__WORLD__"},
+      joint_parents_{0},
+      joint_placements_{SE3::identity()},
+      joint_models_{JointModel::fixed()},
+      inertias_{Inertia::zeros()},
+      frames_{Frame{"__WORLD_FRAME__", 0, 0, SE3::identity(), FrameType::Fixed, Inertia::zeros()}},
+      idx_q_{0},
+      idx_v_{0},
+      gravity_(standard_gravity()) {}
+
+std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, JointModel joint,
+                                                        const SE3& placement, std::string name) {
+  if (parent >= njoints()) return std::unexpected(ModelError::parent_joint_does_not_exist(parent));
+  if (const auto existing = get_joint_id(name)) {
+    return std::unexpected(ModelError::joint_name_already_used(std::move(name), *existing));
+  }
+  const std::size_t id = njoints();
+  idx_q_.push_back(nq_);
+  idx_v_.push_back(nv_);
+  nq_ += joint.nq();
+  nv_ += joint.nv();
+  joint_names_.push_back(std::move(name));
+  joint_parents_.push_back(parent);
+  joint_placements_.push_back(placement);
+  joint_models_.push_back(std::move(joint));
+  inertias_.push_back(Inertia::zeros());
+  return id;
+}
+
+std::expected<std::size_t, ModelError> Model::add_frame(Frame frame, bool append_inertia) {
+  if (frame.parent_joint >= njoints()) {
+    return std::unexpected(ModelError::parent_joint_does_not_exist(frame.parent_joint));
+  }
+  if (const auto existing = get_frame_id(frame.name, frame.frame_type)) return *existing;
+  if (append_inertia) {
+    inertias_[frame.parent_joint] += frame.inertia.act(frame.placement);
+  }
+  frames_.push_back(std::move(frame));
+  return frames_.size() - 1;
+}
+
+std::optional<std::size_t> Model::get_frame_id(std::string_view name,
+                                               std::optional<FrameType> type) const {
+  const auto it = std::ranges::find_if(frames_, [&](const Frame& frame) {
+    return frame.name == name && (!type || frame.frame_type == *type);
+  });
+  if (it == frames_.end()) return std::nullopt;
+  return static_cast<std::size_t>(it - frames_.begin());
+}
+
+std::optional<std::size_t> Model::get_joint_id(std::string_view name) const {
+  const auto it = std::ranges::find(joint_names_, name);
+  if (it == joint_names_.end()) return std::nullopt;
+  return static_cast<std::size_t>(it - joint_names_.begin());
+}
+
+Data Model::create_data() const {
+  Data data;
+  data.joint_data.reserve(njoints());
+  for (const auto& joint : joint_models_) data.joint_data.push_back(joint.create_data());
+  data.joint_placements.assign(njoints(), SE3::identity());
+  data.workspace.resize(njoints());
+  return data;
+}
+
+DebugValue debug_value(const Model& model) {
+  std::vector<DebugValue> names, parents, placements;
+  for (const auto& name : model.joint_names()) names.push_back(DebugValue::string(name));
+  for (std::size_t parent : model.joint_parents()) parents.push_back(DebugValue::integer(parent));
+  for (const auto& placement : model.joint_placements())
+    placements.push_back(debug_value(placement));
+  return DebugValue::record("Model",
+                            {{"name", DebugValue::string(model.name())},
+                             {"joint_names", DebugValue::list(std::move(names))},
+                             {"joint_parents", DebugValue::list(std::move(parents))},
+                             {"joint_placements", DebugValue::list(std::move(placements))}});
+}
+
+}  // namespace kinetra

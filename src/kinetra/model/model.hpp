@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kinetra/inertia/inertia.hpp"
+#include "kinetra/joint/joint_model.hpp"
+#include "kinetra/model/data.hpp"
+#include "kinetra/model/frame.hpp"
+#include "kinetra/model/model_error.hpp"
+#include "kinetra/spatial/se3.hpp"
+#include "kinetra/spatial/text.hpp"
+
+namespace kinetra {
+
+// (0, 0, -9.81)
+const Vector3D& standard_gravity();
+
+// A tree of joints with the bodies they carry and named frames. Joint 0 is the world joint
+// "__WORLD__", frame 0 the world frame "__WORLD_FRAME__"; a joint's parent precedes it.
+class Model {
+ public:
+  Model() : Model(std::string()) {}
+  explicit Model(std::string name);
+
+  const std::string& name() const { return name_; }
+  void set_name(std::string name) { name_ = std::move(name); }
+
+  const std::vector<std::string>& joint_names() const { return joint_names_; }
+  const std::vector<std::size_t>& joint_parents() const { return joint_parents_; }
+  // rest placement of joint i in its parent joint's frame
+  const std::vector<SE3>& joint_placements() const { return joint_placements_; }
+  const std::vector<JointModel>& joint_models() const { return joint_models_; }
+  // body inertia carried by joint i, in joint i's frame
+  const std::vector<Inertia>& inertias() const { return inertias_; }
+  Inertia& inertia(std::size_t joint) { return inertias_[joint]; }
+  const std::vector<Frame>& frames() const { return frames_; }
+  Frame& frame(std::size_t id) { return frames_[id]; }
+
+  std::size_t nq() const { return nq_; }
+  std::size_t nv() const { return nv_; }
+  const Vector3D& gravity() const { return gravity_; }
+  std::size_t njoints() const { return joint_names_.size(); }
+  std::size_t nframes() const { return frames_.size(); }
+
+  // Offsets of joint i's entries in q (nq-sized) and in v, a, tau (nv-sized).
+  std::size_t idx_q(std::size_t joint) const { return idx_q_[joint]; }
+  std::size_t idx_v(std::size_t joint) const { return idx_v_[joint]; }
+
+  // Appends a joint with zero inertia; returns its id.
+  std::expected<std::size_t, ModelError> add_joint(std::size_t parent, JointModel joint,
+                                                   const SE3& placement, std::string name);
+  // Appends a frame and returns its id; a frame of the same name and type already present is
+  // returned instead (nothing added or folded). With append_inertia the frame's inertia is
+  // merged into its parent joint's body.
+  std::expected<std::size_t, ModelError> add_frame(Frame frame, bool append_inertia);
+
+  // First frame with this name (and this type, when given).
+  std::optional<std::size_t> get_frame_id(std::string_view name,
+                                          std::optional<FrameType> type = std::nullopt) const;
+  std::optional<std::size_t> get_joint_id(std::string_view name) const;
+
+  // A workspace matching this model: one joint data per joint, identity world placements.
+  Data create_data() const;
+
+ private:
+  std::string name_;
+  std::vector<std::string> joint_names_;
+  std::vector<std::size_t> joint_parents_;
+  std::vector<SE3> joint_placements_;
+  std::vector<JointModel> joint_models_;
+  std::vector<Inertia> inertias_;
+  std::vector<Frame> frames_;
+  std::vector<std::size_t> idx_q_;
+  std::vector<std::size_t> idx_v_;
+  std::size_t nq_ = 0;
+  std::size_t nv_ = 0;
+  Vector3D gravity_;
+};
+
+// Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }
+DebugValue debug_value(const Model& model);
+
+}  // namespace kinetra

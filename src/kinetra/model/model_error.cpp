@@ -1,0 +1,24 @@
+#include "kinetra/model/model_error.hpp"
+
+#include "kinetra/spatial/text.hpp"
+
+namespace kinetra {
+
+std::string ModelError::display() const {
+  if (kind == Kind::ParentJointDoesNotExist) {
+    return "Parent joint with id " + std::to_string(joint_id) + " does not exist.";
+  }
+  return "Joint name '" + name + "' is already used by joint with id " + std::to_string(joint_id) +
+         ".";
+}
+
+std::string ModelError::debug() const {
+  if (kind == Kind::ParentJointDoesNotExist) {
+    return DebugValue::tuple("ParentJointDoesNotExist", {DebugValue::integer(joint_id)}).compact();
+  }
+  return DebugValue::tuple("JointNameAlreadyUsed",
+                           {DebugValue::string(name), DebugValue::integer(joint_id)})
+      .compact();
+}
+
+}  // namespace kinetra

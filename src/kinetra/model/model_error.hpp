@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kinetra {
+
+// Refusal of Model::add_joint or Model::add_frame; the model is left unchanged.
+struct ModelError {
+  enum class Kind { ParentJointDoesNotExist, JointNameAlreadyUsed };
+  Kind kind;
+  std::size_t joint_id;  // the missing parent, or the joint bearing the name
+  std::string name;      // JointNameAlreadyUsed only
+
+  static ModelError parent_joint_does_not_exist(std::size_t parent) {
+    return {Kind::ParentJointDoesNotExist, parent, {}};
+  }
+  static ModelError joint_name_already_used(std::string name, std::size_t id) {
+    return {Kind::JointNameAlreadyUsed, id, std::move(name)};
+  }
+
+  // Parent joint with id 7 does not exist. / Joint name 'elbow' is already used by joint with id 2.
+  std::string display() const;
+  // ParentJointDoesNotExist(7) / JointNameAlreadyUsed("elbow", 2)
+  std::string debug() const;
+};
+
+}  // namespace kinetra
