@@ -7,6 +7,7 @@
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/symmetric3.hpp"
 #include "python/kit/class.hpp"
+#include "python/kit/registry.hpp"
 
 namespace kinetra::python {
 

@@ -34,3 +34,4 @@ ClassSpec configuration_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::python::PyConfiguration, kinetra::python::configuration_spec)
+KINETRA_REGISTER_CLASS(kinetra::python::PyConfiguration);

@@ -56,3 +56,4 @@ ClassSpec inertia_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::Inertia, kinetra::python::inertia_spec)
+KINETRA_REGISTER_CLASS(kinetra::Inertia);

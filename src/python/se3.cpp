@@ -74,3 +74,4 @@ ClassSpec se3_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::SE3, kinetra::python::se3_spec)
+KINETRA_REGISTER_CLASS(kinetra::SE3);

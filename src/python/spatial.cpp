@@ -140,3 +140,7 @@ ClassSpec symmetric3_spec() {
 KINETRA_DEFINE_CLASS(kinetra::python::PyVector3D, kinetra::python::vector3_spec)
 KINETRA_DEFINE_CLASS(kinetra::python::PyVector6D, kinetra::python::vector6_spec)
 KINETRA_DEFINE_CLASS(kinetra::Symmetric3, kinetra::python::symmetric3_spec)
+
+KINETRA_REGISTER_CLASS(kinetra::python::PyVector3D);
+KINETRA_REGISTER_CLASS(kinetra::python::PyVector6D);
+KINETRA_REGISTER_CLASS(kinetra::Symmetric3);
