@@ -1,0 +1,111 @@
+#include "kinetra/urdf/geometry.hpp"
+
+#include "kinetra/urdf/attributes.hpp"
+#include "kinetra/urdf/elements.hpp"
+#include "kinetra/urdf/mesh_path.hpp"
+#include "kinetra/urdf/xml_element.hpp"
+#include "vortan/cuboid.hpp"
+#include "vortan/cylinder.hpp"
+#include "vortan/mesh.hpp"
+#include "vortan/sphere.hpp"
+
+namespace kinetra {
+
+namespace {
+
+// The first of box, cylinder, sphere and mesh present, in that priority.
+std::expected<vortan::ShapeWrapper, ParseError> parse_shape(
+    const pugi::xml_node& geometry, const std::string& name,
+    const std::optional<std::string>& package_dir) {
+  if (const pugi::xml_node box = first_child(geometry, "box")) {
+    const auto size = extract_float3(box, "size");
+    if (!size) return std::unexpected(size.error());
+    return vortan::ShapeWrapper(
+        vortan::Cuboid({(*size)[0] * 0.5f, (*size)[1] * 0.5f, (*size)[2] * 0.5f}));
+  }
+  if (const pugi::xml_node cylinder = first_child(geometry, "cylinder")) {
+    const auto radius = extract_float(cylinder, "radius");
+    if (!radius) return std::unexpected(radius.error());
+    const auto length = extract_float(cylinder, "length");
+    if (!length) return std::unexpected(length.error());
+    return vortan::ShapeWrapper(vortan::Cylinder(*radius, *length * 0.5f));
+  }
+  if (const pugi::xml_node sphere = first_child(geometry, "sphere")) {
+    const auto radius = extract_float(sphere, "radius");
+    if (!radius) return std::unexpected(radius.error());
+    return vortan::ShapeWrapper(vortan::Sphere(*radius));
+  }
+  if (const pugi::xml_node mesh = first_child(geometry, "mesh")) {
+    const auto filename = extract_text(mesh, "filename");
+    if (!filename) return std::unexpected(filename.error());
+    auto path = resolve_mesh_path(*filename, package_dir);
+    if (!path) return std::unexpected(std::move(path.error()));
+    return vortan::ShapeWrapper(vortan::Mesh(std::move(*path)));
+  }
+  return std::unexpected(ParseError::of(ParseError::Kind::GeometryWithoutShape, name));
+}
+
+// A visual's colour: a known material name wins over the material's own colour; a named inline
+// colour is remembered for later visuals. Never an error.
+Color visual_color(const pugi::xml_node& visual, MaterialTable& materials) {
+  const pugi::xml_node material = first_child(visual, "material");
+  if (!material) return default_geometry_color;
+  const auto name = attribute(material, "name");
+  if (name) {
+    if (const auto known = materials.find(std::string(*name)); known != materials.end()) {
+      return known->second;
+    }
+  }
+  const pugi::xml_node color = first_child(material, "color");
+  if (!color) return default_geometry_color;
+  const auto rgba = extract_color(color, "rgba");
+  if (!rgba) return default_geometry_color;
+  if (name && !name->empty()) materials[std::string(*name)] = *rgba;
+  return *rgba;
+}
+
+}  // namespace
+
+std::expected<MaterialTable, ParseError> parse_materials(const pugi::xml_node& robot) {
+  MaterialTable materials;
+  for (const pugi::xml_node material : robot.children()) {
+    if (material.type() != pugi::node_element || local_name(material) != "material") continue;
+    const auto name = attribute(material, "name");
+    if (!name) {
+      return std::unexpected(
+          ParseError::of(ParseError::Kind::MissingName, describe_element(material)));
+    }
+    const pugi::xml_node color = first_child(material, "color");
+    if (!color) {
+      return std::unexpected(
+          ParseError::of(ParseError::Kind::MaterialWithoutColor, std::string(*name)));
+    }
+    const auto rgba = extract_color(color, "rgba");
+    if (!rgba) return std::unexpected(rgba.error());
+    materials[std::string(*name)] = *rgba;
+  }
+  return materials;
+}
+
+std::expected<GeometryObject, ParseError> parse_geometry(
+    const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
+    MaterialTable& materials, const std::optional<std::string>& package_dir) {
+  const pugi::xml_node geometry = first_child(element, "geometry");
+  if (!geometry) {
+    return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
+  }
+  auto shape = parse_shape(geometry, name, package_dir);
+  if (!shape) return std::unexpected(std::move(shape.error()));
+  const auto origin = parse_origin(element);
+  if (!origin) return std::unexpected(origin.error());
+  const Color color = is_visual ? visual_color(element, materials) : default_geometry_color;
+  return GeometryObject{std::move(name),
+                        anchor.parent_joint,
+                        anchor.parent_frame,
+                        std::move(*shape),
+                        false,
+                        color,
+                        anchor.frame_placement * *origin};
+}
+
+}  // namespace kinetra

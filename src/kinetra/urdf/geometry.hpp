@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <expected>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include <pugixml.hpp>
+
+#include "kinetra/geometry/geometry_object.hpp"
+#include "kinetra/urdf/parse_error.hpp"
+
+namespace kinetra {
+
+// Material colours by exact name.
+using MaterialTable = std::unordered_map<std::string, Color>;
+
+// Colour of every geometry object no material colours.
+inline constexpr Color default_geometry_color{0.9, 0.9, 0.9, 1.0};
+
+// The colours of the robot element's direct <material> children, a later one replacing an
+// earlier one of the same name.
+std::expected<MaterialTable, ParseError> parse_materials(const pugi::xml_node& robot);
+
+// Where a link's geometry hangs: the joint carrying it and the link's Body frame.
+struct GeometryAnchor {
+  std::size_t parent_joint;
+  std::size_t parent_frame;
+  SE3 frame_placement;  // the Body frame in the joint's frame
+};
+
+// The object described by one <collision> or <visual> element, placed in the joint's frame.
+// Visual elements take their colour from `materials` and record named inline colours in it.
+std::expected<GeometryObject, ParseError> parse_geometry(
+    const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
+    MaterialTable& materials, const std::optional<std::string>& package_dir);
+
+}  // namespace kinetra

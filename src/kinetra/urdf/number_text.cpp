@@ -1,0 +1,152 @@
+#include "kinetra/urdf/number_text.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace kinetra {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equals_ignoring_case(std::string_view text, std::string_view word) {
+  return text.size() == word.size() && std::equal(text.begin(), text.end(), word.begin(),
+                                                  [](char a, char b) { return lower(a) == b; });
+}
+
+std::size_t count_digits(std::string_view text, std::size_t pos) {
+  std::size_t n = 0;
+  while (pos + n < text.size() && is_digit(text[pos + n])) ++n;
+  return n;
+}
+
+// [+-]? (digits [. digits?] | . digits) ([eE] [+-]? digits)? | [+-]? (inf | infinity | nan)
+bool is_number_syntax(std::string_view text) {
+  std::size_t pos = 0;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) ++pos;
+  const std::string_view body = text.substr(pos);
+  if (equals_ignoring_case(body, "inf") || equals_ignoring_case(body, "infinity") ||
+      equals_ignoring_case(body, "nan")) {
+    return true;
+  }
+  const std::size_t integer_digits = count_digits(text, pos);
+  pos += integer_digits;
+  std::size_t fraction_digits = 0;
+  if (pos < text.size() && text[pos] == '.') {
+    fraction_digits = count_digits(text, ++pos);
+    pos += fraction_digits;
+  }
+  if (integer_digits + fraction_digits == 0) return false;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    const std::size_t exponent_digits = count_digits(text, pos);
+    if (exponent_digits == 0) return false;
+    pos += exponent_digits;
+  }
+  return pos == text.size();
+}
+
+// Power of ten of the leading non-zero digit of a syntactically valid, non-zero decimal.
+std::int64_t decimal_magnitude(std::string_view text) {
+  const std::size_t exponent_pos = std::min(text.find_first_of("eE"), text.size());
+  const std::string_view mantissa = text.substr(0, exponent_pos);
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t lead = mantissa.find_first_of("123456789");
+  std::int64_t magnitude = lead < point ? static_cast<std::int64_t>(point - lead - 1)
+                                        : -static_cast<std::int64_t>(lead - point);
+  if (exponent_pos < text.size()) {
+    std::size_t i = exponent_pos + 1;
+    const bool negative = text[i] == '-';
+    if (text[i] == '+' || text[i] == '-') ++i;
+    std::int64_t exponent = 0;
+    for (; i < text.size(); ++i) {
+      exponent = std::min<std::int64_t>(exponent * 10 + (text[i] - '0'), 1'000'000'000);
+    }
+    magnitude += negative ? -exponent : exponent;
+  }
+  return magnitude;
+}
+
+template <class T>
+std::optional<T> parse_number(std::string_view text) {
+  text = trim_whitespace(text);
+  if (!is_number_syntax(text)) return std::nullopt;
+  const bool negative = text.front() == '-';
+  if (text.front() == '+') text.remove_prefix(1);
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    const T saturated = decimal_magnitude(text) > 0 ? std::numeric_limits<T>::infinity() : T{0};
+    return negative ? -saturated : saturated;
+  }
+  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::size_t whitespace_length(std::string_view text, std::size_t pos) {
+  const auto byte = [&](std::size_t i) {
+    return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0u;
+  };
+  const unsigned b0 = byte(0);
+  if (b0 == ' ' || (b0 >= 0x09 && b0 <= 0x0D)) return 1;
+  // U+0085, U+00A0
+  if (b0 == 0xC2 && (byte(1) == 0x85 || byte(1) == 0xA0)) return 2;
+  // U+1680
+  if (b0 == 0xE1 && byte(1) == 0x9A && byte(2) == 0x80) return 3;
+  if (b0 == 0xE2 && byte(1) == 0x80) {
+    const unsigned b2 = byte(2);
+    // U+2000..U+200A, U+2028, U+2029, U+202F
+    if ((b2 >= 0x80 && b2 <= 0x8A) || b2 == 0xA8 || b2 == 0xA9 || b2 == 0xAF) return 3;
+  }
+  // U+205F
+  if (b0 == 0xE2 && byte(1) == 0x81 && byte(2) == 0x9F) return 3;
+  // U+3000
+  if (b0 == 0xE3 && byte(1) == 0x80 && byte(2) == 0x80) return 3;
+  return 0;
+}
+
+std::string_view trim_whitespace(std::string_view text) {
+  std::size_t begin = 0;
+  while (const std::size_t n = whitespace_length(text, begin)) begin += n;
+  // scan forward so that multi-byte characters are recognised from their first byte
+  std::size_t end = begin;
+  for (std::size_t pos = begin; pos < text.size();) {
+    if (const std::size_t n = whitespace_length(text, pos)) {
+      pos += n;
+    } else {
+      ++pos;
+      end = pos;
+    }
+  }
+  return text.substr(begin, end - begin);
+}
+
+std::vector<std::string_view> split_whitespace(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0, pos = 0;
+  while (pos < text.size()) {
+    if (const std::size_t n = whitespace_length(text, pos)) {
+      if (pos > start) pieces.push_back(text.substr(start, pos - start));
+      pos += n;
+      start = pos;
+    } else {
+      ++pos;
+    }
+  }
+  if (pos > start) pieces.push_back(text.substr(start, pos - start));
+  return pieces;
+}
+
+std::optional<double> parse_double(std::string_view text) { return parse_number<double>(text); }
+
+std::optional<float> parse_float(std::string_view text) { return parse_number<float>(text); }
+
+}  // namespace kinetra

@@ -1,0 +1,50 @@
+#include "kinetra/urdf/read_file.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "kinetra/urdf/utf8.hpp"
+
+namespace kinetra {
+
+namespace {
+
+// "No such file or directory (os error 2)"
+std::string os_error_text(int code) {
+  return std::system_category().message(code) + " (os error " + std::to_string(code) + ")";
+}
+
+// Closes the descriptor when reading ends, whichever way.
+struct FileDescriptor {
+  int fd;
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+std::expected<std::string, ParseError> read_text_file(const std::string& path) {
+  const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
+  std::string text;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t count = ::read(file.fd, buffer, sizeof buffer);
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
+    }
+    text.append(buffer, static_cast<std::size_t>(count));
+  }
+  if (!is_valid_utf8(text)) {
+    return std::unexpected(ParseError::io_error(path, "stream did not contain valid UTF-8"));
+  }
+  return text;
+}
+
+}  // namespace kinetra

@@ -1,0 +1,254 @@
+#include "kinetra/urdf/urdf.hpp"
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "kinetra/urdf/elements.hpp"
+#include "kinetra/urdf/geometry.hpp"
+#include "kinetra/urdf/link_graph.hpp"
+#include "kinetra/urdf/read_file.hpp"
+#include "kinetra/urdf/xml_document.hpp"
+#include "kinetra/urdf/xml_element.hpp"
+
+namespace kinetra {
+
+namespace {
+
+// One element to handle: a link (hanging from the robot element or a joint) or a joint
+// (hanging from a link), with the index of the joint that carries it.
+struct WalkStep {
+  pugi::xml_node element;
+  pugi::xml_node parent;
+  std::size_t parent_joint;
+  bool is_root;
+};
+
+FrameType parent_frame_type(const pugi::xml_node& parent) {
+  const std::string_view type = parent.attribute("type").value();
+  if (type == "fixed") return FrameType::Fixed;
+  if (type == "revolute" || type == "prismatic" || type == "continuous") return FrameType::Joint;
+  return FrameType::Body;
+}
+
+std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subject) {
+  return std::unexpected(ParseError::of(kind, std::string(subject)));
+}
+
+// Builds the models from the links and joints reachable from the root links.
+class Assembly {
+ public:
+  Assembly(const pugi::xml_node& robot, const LinkGraph& graph, MaterialTable materials,
+           const std::optional<std::string>& package_dir)
+      : robot_(robot),
+        graph_(graph),
+        materials_(std::move(materials)),
+        package_dir_(package_dir),
+        models_{Model(robot.attribute("name").value()), {}, {}} {
+    frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].emplace("__WORLD_FRAME__", 0);
+  }
+
+  // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
+  // by the subtree of its child link.
+  std::expected<void, ParseError> walk(const pugi::xml_node& root) {
+    std::vector<WalkStep> pending{{root, robot_, 0, true}};
+    while (!pending.empty()) {
+      const WalkStep step = pending.back();
+      pending.pop_back();
+      if (local_name(step.element) == "link") {
+        if (auto added = add_link(step); !added) return added;
+        const auto joints = graph_.joints_by_parent.find(
+            attribute(step.element, "name").value_or(std::string_view()));
+        if (joints == graph_.joints_by_parent.end() || !attribute(step.element, "name")) continue;
+        for (auto joint = joints->second.rbegin(); joint != joints->second.rend(); ++joint) {
+          pending.push_back({*joint, step.element, step.parent_joint, false});
+        }
+      } else {
+        const auto joint = add_joint(step);
+        if (!joint) return std::unexpected(joint.error());
+        const pugi::xml_node child = first_child(step.element, "child");
+        if (!child) continue;
+        // the attribute's presence was checked while indexing
+        const std::string_view link_name = child.attribute("link").value();
+        const auto link = graph_.link_by_name.find(link_name);
+        if (link == graph_.link_by_name.end()) {
+          return error(ParseError::Kind::UnknownLinkName, link_name);
+        }
+        pending.push_back({link->second, step.element, *joint, false});
+      }
+    }
+    return {};
+  }
+
+  UrdfModels take() && { return std::move(models_); }
+
+ private:
+  Model& model() { return models_.model; }
+
+  // The frame a link or joint is placed relative to: the world frame when its parent element
+  // bears the robot's name, else the parent's Body, Fixed or Joint frame.
+  std::expected<std::size_t, ParseError> parent_frame(const pugi::xml_node& parent) const {
+    const auto parent_name = attribute(parent, "name");
+    if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(parent));
+    const auto robot_name = attribute(robot_, "name");
+    if (!robot_name) return error(ParseError::Kind::MissingName, describe_element(robot_));
+    if (*parent_name == *robot_name) return 0;
+    const auto& ids = frame_ids_[static_cast<std::size_t>(parent_frame_type(parent))];
+    const auto found = ids.find(*parent_name);
+    if (found == ids.end()) return error(ParseError::Kind::UnknownParentFrame, *parent_name);
+    return found->second;
+  }
+
+  // Model::add_frame, keeping the first id of each name and type for parent lookups. `name`
+  // points into the document.
+  std::expected<std::size_t, ParseError> add_frame(std::string_view name, Frame frame,
+                                                   bool append_inertia) {
+    const FrameType type = frame.frame_type;
+    const auto id = model().add_frame(std::move(frame), append_inertia);
+    if (!id) return std::unexpected(ParseError::model_failure(id.error()));
+    frame_ids_[static_cast<std::size_t>(type)].try_emplace(name, *id);
+    return *id;
+  }
+
+  std::expected<void, ParseError> add_link(const WalkStep& step) {
+    const pugi::xml_node& link = step.element;
+    const std::string_view name = link.attribute("name").value();
+    const auto parent = parent_frame(step.parent);
+    if (!parent) return std::unexpected(parent.error());
+    const auto inertia = parse_inertial(link, name);
+    if (!inertia) return std::unexpected(inertia.error());
+
+    // a child link's body is folded into its joint here; a root link's through its frame
+    Inertia frame_inertia = *inertia;
+    if (!step.is_root) {
+      Frame& parent_frame = model().frame(*parent);
+      if (std::string_view(step.parent.attribute("type").value()) == "fixed") {
+        parent_frame.inertia += *inertia;
+      }
+      model().inertia(step.parent_joint) += inertia->act(parent_frame.placement);
+      frame_inertia = Inertia::zeros();
+    }
+
+    const auto origin = parse_origin(link);
+    if (!origin) return std::unexpected(origin.error());
+    const SE3 placement = model().frames()[*parent].placement * *origin;
+    const auto body = add_frame(name,
+                                Frame{std::string(name), step.parent_joint, *parent, placement,
+                                      FrameType::Body, frame_inertia},
+                                true);
+    if (!body) return std::unexpected(body.error());
+
+    const GeometryAnchor anchor{step.parent_joint, *body, model().frames()[*body].placement};
+    if (auto added = add_geometry(link, name, anchor, false); !added) return added;
+    return add_geometry(link, name, anchor, true);
+  }
+
+  // One object per <collision> (or <visual>) child, named after the link and its position.
+  std::expected<void, ParseError> add_geometry(const pugi::xml_node& link, std::string_view name,
+                                               const GeometryAnchor& anchor, bool is_visual) {
+    const std::string_view tag = is_visual ? "visual" : "collision";
+    GeometryModel& target = is_visual ? models_.visual : models_.collision;
+    std::size_t count = 0;
+    for (const pugi::xml_node element : link.children()) {
+      if (element.type() != pugi::node_element || local_name(element) != tag) continue;
+      std::string object_name = std::string(name) + "_" + std::to_string(count++);
+      auto object = parse_geometry(element, std::move(object_name), anchor, is_visual, materials_,
+                                   package_dir_);
+      if (!object) return std::unexpected(std::move(object.error()));
+      target.add_geometry_object(std::move(*object));
+    }
+    return {};
+  }
+
+  // Adds the joint (or, for a fixed joint, only its frame) and returns the index of the joint
+  // that carries its child link.
+  std::expected<std::size_t, ParseError> add_joint(const WalkStep& step) {
+    const pugi::xml_node& joint = step.element;
+    const auto name = attribute(joint, "name");
+    if (!name) return error(ParseError::Kind::MissingName, describe_element(joint));
+    const auto type = attribute(joint, "type");
+    if (!type) return error(ParseError::Kind::MissingParameter, "type");
+    const auto parent = parent_frame(step.parent);
+    if (!parent) return std::unexpected(parent.error());
+    const auto origin = parse_origin(joint);
+    if (!origin) return std::unexpected(origin.error());
+    const SE3 placement = model().frames()[*parent].placement * *origin;
+
+    if (*type == "fixed") {
+      const auto frame = add_frame(*name,
+                                   Frame{std::string(*name), step.parent_joint, *parent, placement,
+                                         FrameType::Fixed, Inertia::zeros()},
+                                   false);
+      if (!frame) return std::unexpected(frame.error());
+      return step.parent_joint;
+    }
+
+    JointModel (*make)(const Vector3D&) = nullptr;
+    if (*type == "revolute") make = &JointModel::revolute;
+    if (*type == "prismatic") make = &JointModel::prismatic;
+    if (*type == "continuous") make = &JointModel::continuous;
+    if (make == nullptr) return error(ParseError::Kind::UnknownJointType, *type);
+
+    const auto axis = parse_axis(joint);
+    if (!axis) return std::unexpected(axis.error());
+    JointModel joint_model = make(*axis);
+    if (auto limits = parse_limits(joint, joint_model); !limits) {
+      return std::unexpected(std::move(limits.error()));
+    }
+    const auto id =
+        model().add_joint(step.parent_joint, std::move(joint_model), placement, std::string(*name));
+    if (!id) return std::unexpected(ParseError::model_failure(id.error()));
+    const auto frame = add_frame(*name,
+                                 Frame{std::string(*name), *id, *parent, SE3::identity(),
+                                       FrameType::Joint, Inertia::zeros()},
+                                 true);
+    if (!frame) return std::unexpected(frame.error());
+    return *id;
+  }
+
+  pugi::xml_node robot_;
+  const LinkGraph& graph_;
+  MaterialTable materials_;
+  const std::optional<std::string>& package_dir_;
+  UrdfModels models_;
+  // first frame id of each name, one table per frame type
+  std::array<std::unordered_map<std::string_view, std::size_t>, 5> frame_ids_;
+};
+
+bool is_robot_element(const pugi::xml_node& node) {
+  return node.type() == pugi::node_element && local_name(node) == "robot";
+}
+
+}  // namespace
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const std::optional<std::string>& package_dir) {
+  pugi::xml_document document;
+  if (auto loaded = load_xml_document(xml, document); !loaded) {
+    return std::unexpected(std::move(loaded.error()));
+  }
+  const pugi::xml_node robot = document.find_node(is_robot_element);
+  if (!robot) return std::unexpected(ParseError::of(ParseError::Kind::NoRobotTag));
+
+  auto materials = parse_materials(robot);
+  if (!materials) return std::unexpected(std::move(materials.error()));
+  const auto graph = index_links(robot);
+  if (!graph) return std::unexpected(graph.error());
+
+  Assembly assembly(robot, *graph, std::move(*materials), package_dir);
+  for (const pugi::xml_node& root : graph->roots) {
+    if (auto walked = assembly.walk(root); !walked) return std::unexpected(walked.error());
+  }
+  return std::move(assembly).take();
+}
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const std::optional<std::string>& package_dir) {
+  const auto text = read_text_file(filepath);
+  if (!text) return std::unexpected(text.error());
+  return build_models_from_urdf_string(*text, package_dir);
+}
+
+}  // namespace kinetra

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <expected>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kinetra/geometry/geometry_model.hpp"
+#include "kinetra/model/model.hpp"
+#include "kinetra/urdf/parse_error.hpp"
+
+namespace kinetra {
+
+// The kinematic model of a robot and its collision and visual geometry.
+struct UrdfModels {
+  Model model;
+  GeometryModel collision;
+  GeometryModel visual;
+};
+
+// Reads the URDF file at `filepath`. Relative mesh file names are resolved against
+// `package_dir`, "package://" references through ROS_PACKAGE_PATH. Nothing partial is
+// returned on error.
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const std::optional<std::string>& package_dir);
+
+// The same for a description already in memory.
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const std::optional<std::string>& package_dir);
+
+}  // namespace kinetra
