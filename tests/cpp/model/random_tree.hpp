@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cmath>
+#include <string>
+
+#include "kinetra/model/configurations.hpp"
+#include "kinetra/model/model.hpp"
+
+namespace kinetra::testing {
+
+inline double uniform(Rng& rng, double lo, double hi) { return lo + (hi - lo) * uniform01(rng); }
+
+inline Vector3D random_vector(Rng& rng, double lo, double hi) {
+  return {uniform(rng, lo, hi), uniform(rng, lo, hi), uniform(rng, lo, hi)};
+}
+
+// A body with positive mass and a positive-definite rotational inertia off its frame origin.
+inline Inertia random_inertia(Rng& rng) {
+  Inertia body = *Inertia::from_ellipsoid(uniform(rng, 0.5, 2.0), uniform(rng, 0.1, 0.5),
+                                          uniform(rng, 0.1, 0.5), uniform(rng, 0.1, 0.5));
+  body.com = random_vector(rng, -0.5, 0.5);
+  return body.act({SE3::random(rng).rotation, Vector3D::Zero()});
+}
+
+// Axis of arbitrary direction and length in [0.5, 2].
+inline Vector3D random_axis(Rng& rng) {
+  const Vector3D direction = random_vector(rng, -1, 1).normalized();
+  return direction * uniform(rng, 0.5, 2.0);
+}
+
+inline JointModel random_joint(Rng& rng, bool with_fixed) {
+  switch (rng() % (with_fixed ? 4 : 3)) {
+    case 0:
+      return JointModel::revolute(random_axis(rng));
+    case 1:
+      return JointModel::continuous(random_axis(rng));
+    case 2:
+      return JointModel::prismatic(random_axis(rng));
+    default:
+      return JointModel::fixed();
+  }
+}
+
+// Random parents, kinds, axes, rest placements and bodies (folded in through body frames).
+inline Model random_tree(Rng& rng, std::size_t joints, bool with_fixed = true) {
+  Model model("tree");
+  for (std::size_t i = 1; i <= joints; ++i) {
+    const std::size_t parent = rng() % i;
+    const std::string name = "joint" + std::to_string(i);
+    const std::size_t id =
+        *model.add_joint(parent, random_joint(rng, with_fixed), SE3::random(rng), name);
+    Frame body{"body" + std::to_string(i), id, 0, SE3::random(rng), FrameType::Body,
+               random_inertia(rng)};
+    (void)*model.add_frame(std::move(body), true);
+  }
+  return model;
+}
+
+// q moved by dv along the joints' axes (the continuous pair is rotated).
+inline Configuration integrate(const Model& model, const Configuration& q,
+                               const Configuration& dv) {
+  Configuration out = q;
+  for (std::size_t i = 1; i < model.njoints(); ++i) {
+    const auto iq = static_cast<Eigen::Index>(model.idx_q(i));
+    const auto iv = static_cast<Eigen::Index>(model.idx_v(i));
+    switch (model.joint_models()[i].type()) {
+      case JointType::Continuous: {
+        const double angle = std::atan2(q[iq + 1], q[iq]) + dv[iv];
+        out[iq] = std::cos(angle);
+        out[iq + 1] = std::sin(angle);
+        break;
+      }
+      case JointType::Revolute:
+      case JointType::Prismatic:
+        out[iq] += dv[iv];
+        break;
+      case JointType::Fixed:
+        break;
+    }
+  }
+  return out;
+}
+
+// The neutral configuration moved by up to pi along every axis.
+inline Configuration random_q(const Model& model, Rng& rng) {
+  Configuration dv(static_cast<Eigen::Index>(model.nv()));
+  for (auto& x : dv) x = uniform(rng, -M_PI, M_PI);
+  return integrate(model, *neutral(model), dv);
+}
+
+inline Configuration random_v(const Model& model, Rng& rng) {
+  Configuration v(static_cast<Eigen::Index>(model.nv()));
+  for (auto& x : v) x = uniform(rng, -2.0, 2.0);
+  return v;
+}
+
+}  // namespace kinetra::testing
