@@ -21,7 +21,10 @@ Model::Model(std::string name)
       frames_{Frame{"__WORLD_FRAME__", 0, 0, SE3::identity(), FrameType::Fixed, Inertia::zeros()}},
       idx_q_{0},
       idx_v_{0},
-      gravity_(standard_gravity()) {}
+      gravity_(standard_gravity()),
+      joint_ids_{{"__WORLD__", 0}} {
+  frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].emplace("__WORLD_FRAME__", 0);
+}
 
 std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, JointModel joint,
                                                         const SE3& placement, std::string name) {
@@ -34,6 +37,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, Join
   idx_v_.push_back(nv_);
   nq_ += joint.nq();
   nv_ += joint.nv();
+  joint_ids_.emplace(name, id);
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);
@@ -50,23 +54,29 @@ std::expected<std::size_t, ModelError> Model::add_frame(Frame frame, bool append
   if (append_inertia) {
     inertias_[frame.parent_joint] += frame.inertia.act(frame.placement);
   }
+  frame_ids_[static_cast<std::size_t>(frame.frame_type)].emplace(frame.name, frames_.size());
   frames_.push_back(std::move(frame));
   return frames_.size() - 1;
 }
 
 std::optional<std::size_t> Model::get_frame_id(std::string_view name,
                                                std::optional<FrameType> type) const {
-  const auto it = std::ranges::find_if(frames_, [&](const Frame& frame) {
-    return frame.name == name && (!type || frame.frame_type == *type);
-  });
+  if (type) {
+    const auto& ids = frame_ids_[static_cast<std::size_t>(*type)];
+    const auto found = ids.find(std::string(name));
+    if (found == ids.end()) return std::nullopt;
+    return found->second;
+  }
+  const auto it =
+      std::ranges::find_if(frames_, [&](const Frame& frame) { return frame.name == name; });
   if (it == frames_.end()) return std::nullopt;
   return static_cast<std::size_t>(it - frames_.begin());
 }
 
 std::optional<std::size_t> Model::get_joint_id(std::string_view name) const {
-  const auto it = std::ranges::find(joint_names_, name);
-  if (it == joint_names_.end()) return std::nullopt;
-  return static_cast<std::size_t>(it - joint_names_.begin());
+  const auto found = joint_ids_.find(std::string(name));
+  if (found == joint_ids_.end()) return std::nullopt;
+  return found->second;
 }
 
 Data Model::create_data() const {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <expected>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "kinetra/inertia/inertia.hpp"
@@ -39,6 +41,7 @@ class Model {
   const std::vector<Inertia>& inertias() const { return inertias_; }
   Inertia& inertia(std::size_t joint) { return inertias_[joint]; }
   const std::vector<Frame>& frames() const { return frames_; }
+  // name and frame type must stay unchanged: they are indexed
   Frame& frame(std::size_t id) { return frames_[id]; }
 
   std::size_t nq() const { return nq_; }
@@ -80,6 +83,9 @@ class Model {
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;
+  // id of each joint name, and the first frame id of each name per frame type
+  std::unordered_map<std::string, std::size_t> joint_ids_;
+  std::array<std::unordered_map<std::string, std::size_t>, 5> frame_ids_;
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }
