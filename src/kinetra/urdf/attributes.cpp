@@ -32,14 +32,14 @@ std::expected<std::array<T, N>, ParseError> extract_list(const pugi::xml_node& e
                                                          const char* name) {
   const auto text = attribute(element, name);
   if (!text) return missing(name);
-  const auto pieces = split_whitespace(*text);
-  if (pieces.size() != N) return invalid(name);
   std::array<T, N> values;
-  for (std::size_t i = 0; i < N; ++i) {
-    const auto value = parse(pieces[i], T{});
+  std::size_t count = 0;
+  for (const std::string_view piece : WhitespaceSplit(*text)) {
+    const auto value = count < N ? parse(piece, T{}) : std::nullopt;
     if (!value) return invalid(name);
-    values[i] = *value;
+    values[count++] = *value;
   }
+  if (count != N) return invalid(name);
   return values;
 }
 

@@ -129,20 +129,10 @@ std::string_view trim_whitespace(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-std::vector<std::string_view> split_whitespace(std::string_view text) {
-  std::vector<std::string_view> pieces;
-  std::size_t start = 0, pos = 0;
-  while (pos < text.size()) {
-    if (const std::size_t n = whitespace_length(text, pos)) {
-      if (pos > start) pieces.push_back(text.substr(start, pos - start));
-      pos += n;
-      start = pos;
-    } else {
-      ++pos;
-    }
-  }
-  if (pos > start) pieces.push_back(text.substr(start, pos - start));
-  return pieces;
+void WhitespaceSplit::iterator::advance(std::size_t pos) {
+  while (const std::size_t n = whitespace_length(text_, pos)) pos += n;
+  start_ = end_ = pos;
+  while (end_ < text_.size() && whitespace_length(text_, end_) == 0) ++end_;
 }
 
 std::optional<double> parse_double(std::string_view text) { return parse_number<double>(text); }

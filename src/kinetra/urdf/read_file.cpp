@@ -1,6 +1,7 @@
 #include "kinetra/urdf/read_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,10 @@ std::expected<std::string, ParseError> read_text_file(const std::string& path) {
   const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
   std::string text;
+  // the size is a hint: the file may change while it is read
+  if (struct stat info; ::fstat(file.fd, &info) == 0 && info.st_size > 0) {
+    text.reserve(static_cast<std::size_t>(info.st_size));
+  }
   char buffer[1 << 16];
   for (;;) {
     const ssize_t count = ::read(file.fd, buffer, sizeof buffer);

@@ -1,7 +1,5 @@
 #include "kinetra/urdf/urdf.hpp"
 
-#include <array>
-#include <unordered_map>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -10,6 +8,7 @@
 #include "kinetra/urdf/geometry.hpp"
 #include "kinetra/urdf/link_graph.hpp"
 #include "kinetra/urdf/read_file.hpp"
+#include "kinetra/urdf/utf8.hpp"
 #include "kinetra/urdf/xml_document.hpp"
 #include "kinetra/urdf/xml_element.hpp"
 
@@ -46,9 +45,7 @@ class Assembly {
         graph_(graph),
         materials_(std::move(materials)),
         package_dir_(package_dir),
-        models_{Model(robot.attribute("name").value()), {}, {}} {
-    frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].emplace("__WORLD_FRAME__", 0);
-  }
+        models_{Model(robot.attribute("name").value()), {}, {}} {}
 
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
   // by the subtree of its child link.
@@ -95,20 +92,14 @@ class Assembly {
     const auto robot_name = attribute(robot_, "name");
     if (!robot_name) return error(ParseError::Kind::MissingName, describe_element(robot_));
     if (*parent_name == *robot_name) return 0;
-    const auto& ids = frame_ids_[static_cast<std::size_t>(parent_frame_type(parent))];
-    const auto found = ids.find(*parent_name);
-    if (found == ids.end()) return error(ParseError::Kind::UnknownParentFrame, *parent_name);
-    return found->second;
+    const auto found = models_.model.get_frame_id(*parent_name, parent_frame_type(parent));
+    if (!found) return error(ParseError::Kind::UnknownParentFrame, *parent_name);
+    return *found;
   }
 
-  // Model::add_frame, keeping the first id of each name and type for parent lookups. `name`
-  // points into the document.
-  std::expected<std::size_t, ParseError> add_frame(std::string_view name, Frame frame,
-                                                   bool append_inertia) {
-    const FrameType type = frame.frame_type;
+  std::expected<std::size_t, ParseError> add_frame(Frame frame, bool append_inertia) {
     const auto id = model().add_frame(std::move(frame), append_inertia);
     if (!id) return std::unexpected(ParseError::model_failure(id.error()));
-    frame_ids_[static_cast<std::size_t>(type)].try_emplace(name, *id);
     return *id;
   }
 
@@ -134,8 +125,7 @@ class Assembly {
     const auto origin = parse_origin(link);
     if (!origin) return std::unexpected(origin.error());
     const SE3 placement = model().frames()[*parent].placement * *origin;
-    const auto body = add_frame(name,
-                                Frame{std::string(name), step.parent_joint, *parent, placement,
+    const auto body = add_frame(Frame{std::string(name), step.parent_joint, *parent, placement,
                                       FrameType::Body, frame_inertia},
                                 true);
     if (!body) return std::unexpected(body.error());
@@ -177,8 +167,7 @@ class Assembly {
     const SE3 placement = model().frames()[*parent].placement * *origin;
 
     if (*type == "fixed") {
-      const auto frame = add_frame(*name,
-                                   Frame{std::string(*name), step.parent_joint, *parent, placement,
+      const auto frame = add_frame(Frame{std::string(*name), step.parent_joint, *parent, placement,
                                          FrameType::Fixed, Inertia::zeros()},
                                    false);
       if (!frame) return std::unexpected(frame.error());
@@ -200,8 +189,7 @@ class Assembly {
     const auto id =
         model().add_joint(step.parent_joint, std::move(joint_model), placement, std::string(*name));
     if (!id) return std::unexpected(ParseError::model_failure(id.error()));
-    const auto frame = add_frame(*name,
-                                 Frame{std::string(*name), *id, *parent, SE3::identity(),
+    const auto frame = add_frame(Frame{std::string(*name), *id, *parent, SE3::identity(),
                                        FrameType::Joint, Inertia::zeros()},
                                  true);
     if (!frame) return std::unexpected(frame.error());
@@ -213,18 +201,15 @@ class Assembly {
   MaterialTable materials_;
   const std::optional<std::string>& package_dir_;
   UrdfModels models_;
-  // first frame id of each name, one table per frame type
-  std::array<std::unordered_map<std::string_view, std::size_t>, 5> frame_ids_;
 };
 
 bool is_robot_element(const pugi::xml_node& node) {
   return node.type() == pugi::node_element && local_name(node) == "robot";
 }
 
-}  // namespace
-
-std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
-    std::string_view xml, const std::optional<std::string>& package_dir) {
+// Everything after reading: `xml` is valid UTF-8.
+std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
+                                                   const std::optional<std::string>& package_dir) {
   pugi::xml_document document;
   if (auto loaded = load_xml_document(xml, document); !loaded) {
     return std::unexpected(std::move(loaded.error()));
@@ -244,11 +229,23 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
   return std::move(assembly).take();
 }
 
+}  // namespace
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const std::optional<std::string>& package_dir) {
+  if (const auto pos = find_invalid_utf8(xml)) {
+    // the position is counted over the valid prefix
+    return std::unexpected(
+        ParseError::of(ParseError::Kind::XmlError, "invalid UTF-8 at " + text_position(xml, *pos)));
+  }
+  return build_models(xml, package_dir);
+}
+
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const std::string& filepath, const std::optional<std::string>& package_dir) {
   const auto text = read_text_file(filepath);
   if (!text) return std::unexpected(text.error());
-  return build_models_from_urdf_string(*text, package_dir);
+  return build_models(*text, package_dir);
 }
 
 }  // namespace kinetra

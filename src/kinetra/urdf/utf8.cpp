@@ -1,6 +1,8 @@
 #include "kinetra/urdf/utf8.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace kinetra {
 
@@ -40,6 +42,18 @@ std::size_t sequence_length(std::string_view text, std::size_t pos) {
 
 std::optional<std::size_t> find_invalid_utf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
+    // eight ASCII bytes at a time
+    if (std::uint64_t word; pos + 8 <= text.size()) {
+      std::memcpy(&word, text.data() + pos, 8);
+      if ((word & 0x8080808080808080u) == 0) {
+        pos += 8;
+        continue;
+      }
+    }
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
     const std::size_t length = sequence_length(text, pos);
     if (length == 0) return pos;
     pos += length;

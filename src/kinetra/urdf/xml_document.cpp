@@ -27,10 +27,6 @@ std::optional<std::size_t> find_control_character(std::string_view text) {
 
 std::expected<void, ParseError> load_xml_document(std::string_view text,
                                                   pugi::xml_document& document) {
-  if (const auto pos = find_invalid_utf8(text)) {
-    // the position is counted over the valid prefix
-    return xml_error(text.substr(0, *pos), "invalid UTF-8", *pos);
-  }
   if (const auto pos = find_control_character(text)) {
     return xml_error(text, "invalid character", *pos);
   }

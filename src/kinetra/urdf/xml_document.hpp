@@ -9,9 +9,9 @@
 
 namespace kinetra {
 
-// Parses `text` into `document`. Refuses ill-formed UTF-8, characters XML does not allow,
-// malformed XML and any document type declaration (so no entity is ever defined or expanded
-// beyond the predefined ones); each refusal is an XmlError naming line and column.
+// Parses `text`, which must be valid UTF-8, into `document`. Refuses characters XML does not
+// allow, malformed XML and any document type declaration (so no entity is ever defined or
+// expanded beyond the predefined ones); each refusal is an XmlError naming line and column.
 std::expected<void, ParseError> load_xml_document(std::string_view text,
                                                   pugi::xml_document& document);
 
