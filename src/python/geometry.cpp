@@ -1,0 +1,210 @@
+// Python classes GeometryObject, GeometryModel and GeometryData.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kinetra/spatial/debug.hpp"
+#include "python/classes.hpp"
+
+namespace kinetra::python {
+namespace {
+
+// ---- GeometryObject
+
+// Copies the shape held by `obj` into `out` when `obj` is an instance of shape class S.
+template <class S>
+bool copy_shape(PyObject* obj, std::optional<vortan::ShapeWrapper>& out) {
+  if (Py_TYPE(obj) != PyClass<S>::type()) return false;
+  SharedBorrow<S> shape;
+  if (shape.acquire(obj)) out.emplace(shape.get());
+  return true;
+}
+
+// GeometryObject(*py_args): exactly five positional arguments, converted in order.
+PyObject* geometry_object_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  if (kwargs && PyDict_GET_SIZE(kwargs) > 0) {
+    Py_ssize_t pos = 0;
+    PyObject *key, *value;
+    PyDict_Next(kwargs, &pos, &key, &value);
+    return PyErr_Format(PyExc_TypeError,
+                        "GeometryObject.__new__() got an unexpected keyword argument '%U'", key);
+  }
+  const Py_ssize_t n = PyTuple_GET_SIZE(args);
+  if (n != 5) {
+    return raise(PyExc_ValueError,
+                 "incorrect number of arguments, expected 5, but got " + std::to_string(n) +
+                     ". Signature: GeometryObject(name, parent_joint, parent_frame, geometry, "
+                     "placement)");
+  }
+  Arg<std::string> name;
+  Arg<std::size_t> parent_joint, parent_frame;
+  if (!name.load(PyTuple_GET_ITEM(args, 0), "name") ||
+      !parent_joint.load(PyTuple_GET_ITEM(args, 1), "parent_joint") ||
+      !parent_frame.load(PyTuple_GET_ITEM(args, 2), "parent_frame")) {
+    return nullptr;
+  }
+  PyObject* geometry = PyTuple_GET_ITEM(args, 3);
+  std::optional<vortan::ShapeWrapper> shape;
+  const bool is_shape =
+      copy_shape<vortan::Capsule>(geometry, shape) || copy_shape<vortan::Cone>(geometry, shape) ||
+      copy_shape<vortan::Cuboid>(geometry, shape) ||
+      copy_shape<vortan::Cylinder>(geometry, shape) || copy_shape<vortan::Sphere>(geometry, shape);
+  if (!is_shape) {
+    Ref text(PyObject_Repr(geometry));
+    const char* repr = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
+    if (!repr) return nullptr;
+    return raise(PyExc_ValueError,
+                 std::string("expected a shape for 'geometry', but got ") + repr + ".");
+  }
+  if (!shape) return nullptr;  // borrow refused
+  SharedArg<SE3> placement;
+  if (!placement.load(PyTuple_GET_ITEM(args, 4), "placement")) return nullptr;
+  try {
+    return new_instance(GeometryObject{name.get(), parent_joint.get(), parent_frame.get(),
+                                       std::move(*shape), false, Color{0.0, 0.0, 0.0, 1.0},
+                                       placement.get()});
+  } catch (...) {
+    return raise_current_exception();
+  }
+}
+
+std::string object_name(const GeometryObject& o) { return o.name; }
+std::size_t object_parent_joint(const GeometryObject& o) { return o.parent_joint; }
+std::size_t object_parent_frame(const GeometryObject& o) { return o.parent_frame; }
+bool object_disable_collision(const GeometryObject& o) { return o.disable_collision; }
+vortan::ShapeWrapper object_geometry(const GeometryObject& o) { return o.geometry; }
+SE3 object_placement(const GeometryObject& o) { return o.placement; }
+
+Ref object_mesh_color(const GeometryObject& o) {
+  const Py_ssize_t shape[1] = {4};
+  return Ref(new_array(shape, o.mesh_color.data()));
+}
+
+// Any float64 array of four elements, read in logical (row-major) order.
+Result<void> object_set_mesh_color(GeometryObject& o, const Array<-1>& color) {
+  if (color.size() != 4) {
+    return value_error("expected a NumPy array of length 4 for 'color', but got " +
+                       std::to_string(color.size()) + ".");
+  }
+  const Eigen::VectorXd values = color.flatten();
+  for (std::size_t i = 0; i < 4; ++i) o.mesh_color[i] = values[static_cast<Eigen::Index>(i)];
+  return {};
+}
+
+std::string object_repr(const GeometryObject& o) { return debug_value(o).pretty(); }
+
+ClassSpec geometry_object_spec() {
+  return {
+      .name = "GeometryObject",
+      .text_signature = "(*py_args)",
+      .doc = "A Python wrapper for the `GeometryObject` struct.",
+      .constructor = geometry_object_new,
+      .properties = {property("name", &getter<&object_name>),
+                     property("parent_joint", &getter<&object_parent_joint>),
+                     property("parent_frame", &getter<&object_parent_frame>),
+                     property("disable_collision", &getter<&object_disable_collision>),
+                     property("geometry", &getter<&object_geometry>),
+                     property("placement", &getter<&object_placement>),
+                     property("mesh_color", &getter<&object_mesh_color>,
+                              &setter<"color", &object_set_mesh_color>)},
+      .slots = {{Py_tp_repr, slot<&unary<&object_repr>>()}},
+  };
+}
+
+// ---- GeometryModel
+
+GeometryModel model_new() { return {}; }
+
+std::size_t model_add_geometry_object(GeometryModel& m, const GeometryObject& object) {
+  return m.add_geometry_object(object);
+}
+
+std::optional<std::size_t> model_get_geometry_id(const GeometryModel& m, const std::string& name) {
+  return m.get_geometry_id(name);
+}
+
+std::size_t model_ngeoms(const GeometryModel& m) { return m.objects.size(); }
+std::vector<GeometryObject> model_geometry_objects(const GeometryModel& m) { return m.objects; }
+
+Result<GeometryData> placements_of(const Data& data, const GeometryModel& m) {
+  auto placements = GeometryData::create(data.joint_placements, m);
+  if (!placements) return value_error(placements.error().display());
+  return *std::move(placements);
+}
+
+Result<GeometryData> model_create_data(const GeometryModel& m, const Data& data) {
+  return placements_of(data, m);
+}
+
+std::string model_repr(const GeometryModel& m) { return debug_value(m).pretty(); }
+
+ClassSpec geometry_model_spec() {
+  return {
+      .name = "GeometryModel",
+      .text_signature = "()",
+      .doc = "A Python wrapper for the [`GeometryModel`] struct.",
+      .constructor = constructor<"GeometryModel.__new__", "()", &model_new>,
+      .methods =
+          {def<"GeometryModel.add_geometry_object", "($self, object)", &model_add_geometry_object>(
+               "Adds a new geometry model to the list of models.\n\n# Arguments\n\n* `object` - "
+               "The geometry object to be added to the model.\n\n# Returns\n\nThe index of the "
+               "added geometry object."),
+           def<"GeometryModel.get_geometry_id", "($self, name)", &model_get_geometry_id>(
+               "Returns the ID of the geometry object with the given name, if it exists."),
+           def<"GeometryModel.create_data", "($self, data)", &model_create_data>(
+               "Creates a new `GeometryData` object based on the provided model and data.\n\n# "
+               "Arguments\n\n* `data` - The data to be used for creating the geometry data.\n# "
+               "Returns\n\nA `GeometryData` object containing the geometry data for the model.")},
+      .properties = {property("ngeoms", &getter<&model_ngeoms>),
+                     property("geometry_objects", &getter<&model_geometry_objects>, nullptr,
+                              "Returns the list of geometry objects in the model.")},
+      .slots = {{Py_tp_repr, slot<&unary<&model_repr>>()}},
+  };
+}
+
+// ---- GeometryData
+
+Result<SE3> data_get_object_placement(const GeometryData& d, std::size_t object_index) {
+  if (object_index >= d.object_placements.size()) {
+    return std::unexpected(PyError{
+        PyExc_KeyError, "Object with index " + std::to_string(object_index) + " not found"});
+  }
+  return d.object_placements[object_index];
+}
+
+Result<void> data_update_geometry_data(GeometryData& d, const Data& data,
+                                       const GeometryModel& geom_model) {
+  auto updated = d.update(data.joint_placements, geom_model);
+  if (!updated) return value_error(updated.error().display());
+  return {};
+}
+
+ClassSpec geometry_data_spec() {
+  return {
+      .name = "GeometryData",
+      .text_signature = "(data, geom_model)",
+      .doc = "A Python wrapper for the `GeometryData` struct.",
+      .constructor = constructor<"GeometryData.__new__", "(data, geom_model)", &placements_of>,
+      .methods = {def<"GeometryData.get_object_placement", "($self, object_index)",
+                      &data_get_object_placement>(
+                      "Returns the placement of the object of given index in the world "
+                      "frame.\n\n# Arguments\n\n* `object_index` - The index of the object.\n\n# "
+                      "Returns\nThe object placement if it exists, otherwise `None`."),
+                  def<"GeometryData.update_geometry_data", "($self, data, geom_model)",
+                      &data_update_geometry_data>(
+                      "Updates the geometry data using the updated model data and geometry "
+                      "model.\n\n# Arguments\n\n* `data` - The model data object.\n* "
+                      "`geom_model` - The geometry model object.")},
+  };
+}
+
+}  // namespace
+}  // namespace kinetra::python
+
+KINETRA_DEFINE_CLASS(kinetra::GeometryObject, kinetra::python::geometry_object_spec)
+KINETRA_DEFINE_CLASS(kinetra::GeometryModel, kinetra::python::geometry_model_spec)
+KINETRA_DEFINE_CLASS(kinetra::GeometryData, kinetra::python::geometry_data_spec)
+
+KINETRA_REGISTER_CLASS(kinetra::GeometryObject);
+KINETRA_REGISTER_CLASS(kinetra::GeometryModel);
+KINETRA_REGISTER_CLASS(kinetra::GeometryData);

@@ -1,0 +1,164 @@
+// The submodule vortan: shape-building classes, the read-only Shape and ShapeType.
+#include <array>
+#include <vector>
+
+#include "python/classes.hpp"
+#include "python/kit/enumeration.hpp"
+#include "python/kit/module.hpp"
+
+namespace kinetra::python {
+namespace {
+
+// ---- shape-building classes; lengths are halved in single precision
+
+vortan::Sphere sphere_new(float radius) { return vortan::Sphere(radius); }
+vortan::Capsule capsule_new(float radius, float length) {
+  return vortan::Capsule(radius, length * 0.5f);
+}
+vortan::Cone cone_new(float radius, float length) { return vortan::Cone(radius, length * 0.5f); }
+vortan::Cylinder cylinder_new(float radius, float length) {
+  return vortan::Cylinder(radius, length * 0.5f);
+}
+vortan::Mesh mesh_new(const std::string& path) { return vortan::Mesh(path); }
+
+// `sides`: any sequence of numbers except a str; the first three are the full edge lengths.
+PyObject* cuboid_new(PyObject* sides) {
+  if (PyUnicode_Check(sides)) {
+    return raise(PyExc_TypeError, "argument 'sides': Can't extract `str` to `Vec`");
+  }
+  if (!PySequence_Check(sides)) return raise_conversion_error("sides", sides, "PySequence");
+  Ref items(PySequence_Fast(sides, ""));
+  if (!items) return prefix_argument_error("sides"), nullptr;
+  const Py_ssize_t count = PySequence_Fast_GET_SIZE(items.get());
+  std::vector<float> numbers;
+  numbers.reserve(static_cast<std::size_t>(count));
+  for (Py_ssize_t i = 0; i < count; ++i) {
+    Arg<float> number;
+    if (!number.load(PySequence_Fast_GET_ITEM(items.get(), i), "sides")) return nullptr;
+    numbers.push_back(number.get());
+  }
+  if (numbers.size() < 3) {
+    return raise(PyExc_ValueError,
+                 "expected a sequence of at least 3 numbers for 'sides', but got " +
+                     std::to_string(numbers.size()) + ".");
+  }
+  return new_instance(vortan::Cuboid({numbers[0] * 0.5f, numbers[1] * 0.5f, numbers[2] * 0.5f}));
+}
+
+double cone_radius(const vortan::Cone& c) { return c.radius; }
+double cone_half_length(const vortan::Cone& c) { return c.half_length; }
+double cylinder_radius(const vortan::Cylinder& c) { return c.radius; }
+double cylinder_half_length(const vortan::Cylinder& c) { return c.half_length; }
+std::string mesh_path(const vortan::Mesh& m) { return m.path; }
+
+ClassSpec sphere_spec() {
+  return {.name = "Sphere",
+          .text_signature = "(radius)",
+          .constructor = constructor<"Sphere.__new__", "(radius)", &sphere_new>};
+}
+
+ClassSpec cuboid_spec() {
+  return {.name = "Cuboid",
+          .text_signature = "(sides)",
+          .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>};
+}
+
+ClassSpec capsule_spec() {
+  return {.name = "Capsule",
+          .text_signature = "(radius, length)",
+          .constructor = constructor<"Capsule.__new__", "(radius, length)", &capsule_new>};
+}
+
+ClassSpec cone_spec() {
+  return {
+      .name = "Cone",
+      .text_signature = "(radius, length)",
+      .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
+      .methods = {def<"Cone.radius", "($self)", &cone_radius>("Returns the radius of the cone."),
+                  def<"Cone.half_length", "($self)", &cone_half_length>(
+                      "Returns the half length of the cone.")}};
+}
+
+ClassSpec cylinder_spec() {
+  return {.name = "Cylinder",
+          .text_signature = "(radius, length)",
+          .constructor = constructor<"Cylinder.__new__", "(radius, length)", &cylinder_new>,
+          .methods = {def<"Cylinder.radius", "($self)", &cylinder_radius>(
+                          "Returns the radius of the cylinder."),
+                      def<"Cylinder.half_length", "($self)", &cylinder_half_length>(
+                          "Returns the half length of the cylinder.")}};
+}
+
+ClassSpec mesh_spec() {
+  return {.name = "PyMesh",
+          .text_signature = "(path)",
+          .doc = "A Python wrapper for the Mesh type.",
+          .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
+          .properties = {property("mesh_path", &getter<&mesh_path>)}};
+}
+
+// ---- Shape: the shape of a geometry object, answered through the shape interface
+
+vortan::ShapeType shape_type(const vortan::ShapeWrapper& s) { return s->get_shape_type(); }
+
+Result<double> shape_radius(const vortan::ShapeWrapper& s) {
+  if (auto r = s->get_radius()) return *r;
+  return value_error("Shape does not have a radius");
+}
+
+Result<Ref> shape_half_extents(const vortan::ShapeWrapper& s) {
+  if (auto e = s->get_half_extents()) return Ref(new_float32_array(*e));
+  return value_error("Shape does not have half extents");
+}
+
+Result<double> shape_half_length(const vortan::ShapeWrapper& s) {
+  if (auto h = s->get_half_length()) return *h;
+  return value_error("Shape does not have a half length");
+}
+
+Result<std::string> shape_mesh_path(const vortan::ShapeWrapper& s) {
+  if (auto p = s->get_mesh_path()) return *std::move(p);
+  return value_error("Shape is not a mesh and does not have a path");
+}
+
+ClassSpec shape_spec() {
+  return {.name = "Shape",
+          .doc = "A Python wrapper for the ShapeWrapper type.",
+          .properties = {property("shape_type", &getter<&shape_type>),
+                         property("radius", &getter<&shape_radius>),
+                         property("half_extents", &getter<&shape_half_extents>),
+                         property("half_length", &getter<&shape_half_length>),
+                         property("mesh_path", &getter<&shape_mesh_path>)}};
+}
+
+// ---- the submodule, with its classes in their fixed order
+
+PyObject* make_vortan_module() {
+  Ref module(PyModule_New("vortan"));
+  if (!module) return nullptr;
+  ModuleBuilder m(module.get());
+  const bool added =
+      m.add_class(PyClass<vortan::Capsule>::type()) && m.add_class(PyClass<vortan::Cone>::type()) &&
+      m.add_class(PyClass<vortan::Cuboid>::type()) &&
+      m.add_class(PyClass<vortan::Cylinder>::type()) &&
+      m.add_class(PyClass<vortan::Sphere>::type()) && m.add_class(PyClass<vortan::Mesh>::type()) &&
+      m.add_class(PyClass<vortan::ShapeWrapper>::type()) &&
+      m.add_class(PyClass<vortan::ShapeType>::type());
+  return added ? module.release() : nullptr;
+}
+
+[[maybe_unused]] const bool vortan_registered = register_submodule("vortan", &make_vortan_module);
+
+}  // namespace
+}  // namespace kinetra::python
+
+KINETRA_DEFINE_CLASS(vortan::Capsule, kinetra::python::capsule_spec)
+KINETRA_DEFINE_CLASS(vortan::Cone, kinetra::python::cone_spec)
+KINETRA_DEFINE_CLASS(vortan::Cuboid, kinetra::python::cuboid_spec)
+KINETRA_DEFINE_CLASS(vortan::Cylinder, kinetra::python::cylinder_spec)
+KINETRA_DEFINE_CLASS(vortan::Sphere, kinetra::python::sphere_spec)
+KINETRA_DEFINE_CLASS(vortan::Mesh, kinetra::python::mesh_spec)
+KINETRA_DEFINE_CLASS(vortan::ShapeWrapper, kinetra::python::shape_spec)
+KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::ShapeType::Capsule, vortan::ShapeType::Cone,
+                    vortan::ShapeType::Cuboid, vortan::ShapeType::Cylinder,
+                    vortan::ShapeType::Sphere, vortan::ShapeType::Mesh)
