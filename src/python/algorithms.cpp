@@ -1,0 +1,126 @@
+// Python functions of the rigid-body algorithms and the model-level configurations.
+#include "kinetra/model/algorithms.hpp"
+#include "python/classes.hpp"
+
+namespace kinetra::python {
+namespace {
+
+// The algorithm's result, or a ValueError of `prefix` and the error's display text.
+template <class T>
+Result<T> or_value_error(std::expected<T, AlgorithmError>&& result, const char* prefix) {
+  if (!result) return value_error(prefix + result.error().display());
+  return std::move(*result);
+}
+
+Result<PyConfiguration> efforts_or_value_error(
+    std::expected<Configuration, AlgorithmError>&& result, const char* prefix) {
+  auto values = or_value_error(std::move(result), prefix);
+  if (!values) return std::unexpected(values.error());
+  return PyConfiguration{std::move(*values)};
+}
+
+Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {
+  const auto nq = static_cast<Py_ssize_t>(model.nq());
+  if (q.dim(0) != nq) {
+    return value_error("Invalid input size. Expected a configuration of size " +
+                       std::to_string(nq) + ", got " + q.shape_text());
+  }
+  if (nq >= 2 && !q.is_contiguous()) return value_error("Failed to convert q to slice");
+  auto done = forward_kinematics(model, data, q.flatten());
+  if (!done) return value_error("Forward kinematics failed: " + done.error().debug());
+  return {};
+}
+
+Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
+                                                 const Array<-1>& v, const Array<-1>& a) {
+  return efforts_or_value_error(rnea(model, data, q.flatten(), v.flatten(), a.flatten()),
+                                "Error in inverse dynamics: ");
+}
+
+Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
+                                                 const Array<-1>& v, const Array<-1>& tau) {
+  return efforts_or_value_error(aba(model, data, q.flatten(), v.flatten(), tau.flatten()),
+                                "Forward dynamics failed: ");
+}
+
+Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>& q) {
+  auto mass = or_value_error(crba(model, data, q.flatten()), "Error in mass matrix: ");
+  if (!mass) return std::unexpected(mass.error());
+  // symmetric: its column-major storage is also its row-major one
+  const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
+  return Ref(new_array(shape, mass->data()));
+}
+
+Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,
+                                                  const Array<-1>& q, const Array<-1>& v) {
+  return efforts_or_value_error(nonlinear_effects(model, data, q.flatten(), v.flatten()),
+                                "Error in nonlinear effects: ");
+}
+
+Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
+                                                    const Array<-1>& q) {
+  return efforts_or_value_error(generalized_gravity(model, data, q.flatten()),
+                                "Error in generalized gravity: ");
+}
+
+Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
+                                      const Array<-1>& v) {
+  return or_value_error(kinetic_energy(model, data, q.flatten(), v.flatten()),
+                        "Error in kinetic energy: ");
+}
+
+Result<double> potential_energy_binding(const Model& model, Data& data, const Array<-1>& q) {
+  return or_value_error(potential_energy(model, data, q.flatten()), "Error in potential energy: ");
+}
+
+// Both take the model exclusively.
+Result<PyConfiguration> neutral_binding(Model& model) {
+  auto q = neutral(model);
+  if (!q) return value_error(q.error().display());
+  return PyConfiguration{std::move(*q)};
+}
+
+Result<PyConfiguration> random_configuration_binding(Model& model) {
+  auto q = random_configuration(model, thread_rng());
+  if (!q) return value_error(EmptyRangeError::message);
+  return PyConfiguration{std::move(*q)};
+}
+
+}  // namespace
+}  // namespace kinetra::python
+
+namespace {
+
+using kinetra::python::def;
+namespace k = kinetra::python;
+
+KINETRA_REGISTER_FUNCTION(
+    def<"neutral", "(model)", &k::neutral_binding>("Python wrapper for the `neutral` function."));
+KINETRA_REGISTER_FUNCTION(
+    def<"random_configuration", "(model)", &k::random_configuration_binding>());
+KINETRA_REGISTER_FUNCTION(
+    def<"forward_kinematics", "(model, data, q)", &k::forward_kinematics_binding>());
+KINETRA_REGISTER_FUNCTION(
+    def<"forward_dynamics", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
+KINETRA_REGISTER_FUNCTION(def<"aba", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
+KINETRA_REGISTER_FUNCTION(
+    def<"inverse_dynamics", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
+KINETRA_REGISTER_FUNCTION(def<"rnea", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
+KINETRA_REGISTER_FUNCTION(def<"crba", "(model, data, q)", &k::mass_matrix_binding>(
+    "The joint-space inertia matrix M(q), an (nv, nv) array, by the composite rigid-body "
+    "algorithm."));
+KINETRA_REGISTER_FUNCTION(def<"mass_matrix", "(model, data, q)", &k::mass_matrix_binding>(
+    "The joint-space inertia matrix M(q), an (nv, nv) array; the same as `crba`."));
+KINETRA_REGISTER_FUNCTION(
+    def<"nonlinear_effects", "(model, data, q, v)", &k::nonlinear_effects_binding>(
+        "The Coriolis, centrifugal and gravity efforts for (q, v): rnea with a zero "
+        "acceleration."));
+KINETRA_REGISTER_FUNCTION(
+    def<"generalized_gravity", "(model, data, q)", &k::generalized_gravity_binding>(
+        "The gravity efforts for q: the gradient of the potential energy."));
+KINETRA_REGISTER_FUNCTION(def<"kinetic_energy", "(model, data, q, v)", &k::kinetic_energy_binding>(
+    "The kinetic energy of every body for (q, v), as a float."));
+KINETRA_REGISTER_FUNCTION(def<"potential_energy", "(model, data, q)", &k::potential_energy_binding>(
+    "The gravitational potential energy of every body for q, as a float."));
+
+}  // namespace
