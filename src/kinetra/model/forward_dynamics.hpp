@@ -9,6 +9,8 @@ namespace kinetra {
 
 // Joint accelerations a with rnea(q, v, a) == tau, by the articulated-body algorithm. q, v, tau
 // must hold exactly nq, nv, nv values. The data's observable state is neither read nor changed.
+// A joint whose subtree has no inertia along its axis (a singular mass matrix) gets a
+// non-finite acceleration.
 std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
                                                  const Configuration& q, const Configuration& v,
                                                  const Configuration& tau);

@@ -147,14 +147,5 @@ TEST(JointModel, RandomConfigurationsStayWithinBounds) {
   EXPECT_EQ(JointModel::fixed().random_configuration(rng)->size(), 0);
 }
 
-TEST(JointLimits, UnboundedAndContinuousBounds) {
-  const JointLimits limits = JointLimits::unbounded(2);
-  EXPECT_TRUE(std::isinf(limits.max_effort[1]) && limits.max_effort[1] > 0);
-  EXPECT_TRUE(std::isinf(limits.min_configuration[0]) && limits.min_configuration[0] < 0);
-  const JointModel continuous = JointModel::continuous({1, 0, 0});
-  EXPECT_EQ(continuous.limits().min_configuration, Configuration::Constant(2, -1.01));
-  EXPECT_EQ(continuous.limits().max_configuration, Configuration::Constant(2, 1.01));
-}
-
 }  // namespace
 }  // namespace kinetra

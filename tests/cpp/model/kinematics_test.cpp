@@ -88,23 +88,13 @@ TEST(Configurations, NeutralAndRandomFollowJointOrder) {
   EXPECT_NE(first, *random_configuration(model, rng));
 }
 
-TEST(Configurations, RandomRespectsBoundsAndRefusesEmptyRanges) {
+TEST(Configurations, RandomRefusesAnEmptyJointRange) {
   Model model;
-  JointModel bounded = JointModel::revolute({0, 0, 1});
-  bounded.limits().min_configuration[0] = -1.0;
-  bounded.limits().max_configuration[0] = 1.0;
-  (void)*model.add_joint(0, bounded, SE3::identity(), "bounded");
-  (void)*model.add_joint(1, JointModel::prismatic({0, 0, 1}), SE3::identity(), "free");
-  Rng rng(9);
-  for (int i = 0; i < 1000; ++i) {
-    const Configuration q = *random_configuration(model, rng);
-    EXPECT_TRUE(q[0] >= -1.0 && q[0] < 1.0) << q[0];
-    EXPECT_TRUE(q[1] >= -2 * M_PI && q[1] < 2 * M_PI) << q[1];
-  }
-
   JointModel pinned = JointModel::prismatic({0, 0, 1});
   pinned.limits().min_configuration[0] = pinned.limits().max_configuration[0] = 0.5;
-  (void)*model.add_joint(2, pinned, SE3::identity(), "pinned");
+  (void)*model.add_joint(0, JointModel::revolute({0, 0, 1}), SE3::identity(), "free");
+  (void)*model.add_joint(1, pinned, SE3::identity(), "pinned");
+  Rng rng(9);
   EXPECT_FALSE(random_configuration(model, rng));
 }
 
