@@ -10,9 +10,6 @@
 namespace kinetra::python {
 namespace {
 
-PyModuleDef module_definition = {
-    PyModuleDef_HEAD_INIT, "kinetra", "", -1, nullptr, nullptr, nullptr, nullptr, nullptr};
-
 PyObject* cached_module = nullptr;
 PyInterpreterState* owning_interpreter = nullptr;
 
@@ -105,11 +102,9 @@ bool add_step(ModuleBuilder& m, const Step& step) {
   return false;
 }
 
-}  // namespace
-}  // namespace kinetra::python
-
-extern "C" __attribute__((visibility("default"))) PyObject* PyInit_kinetra() {
-  using namespace kinetra::python;
+// Creates the module once per process; later imports get the same object. Multi-phase
+// initialisation makes every interpreter call this, so other interpreters can be refused.
+PyObject* create_module(PyObject*, PyModuleDef*) {
   PyInterpreterState* interpreter = PyInterpreterState_Get();
   if (cached_module) {
     if (interpreter != owning_interpreter) {
@@ -121,7 +116,7 @@ extern "C" __attribute__((visibility("default"))) PyObject* PyInit_kinetra() {
     return Py_NewRef(cached_module);
   }
   if (!import_numpy()) return nullptr;
-  Ref module(PyModule_Create(&module_definition));
+  Ref module(PyModule_New("kinetra"));
   if (!module) return nullptr;
   ModuleBuilder builder(module.get());
   for (const Step& step : kSteps) {
@@ -130,4 +125,17 @@ extern "C" __attribute__((visibility("default"))) PyObject* PyInit_kinetra() {
   owning_interpreter = interpreter;
   cached_module = Py_NewRef(module.get());
   return module.release();
+}
+
+PyModuleDef_Slot module_slots[] = {{Py_mod_create, reinterpret_cast<void*>(&create_module)},
+                                   {0, nullptr}};
+
+PyModuleDef module_definition = {PyModuleDef_HEAD_INIT, "kinetra", "",      0,      nullptr,
+                                 module_slots,          nullptr,   nullptr, nullptr};
+
+}  // namespace
+}  // namespace kinetra::python
+
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit_kinetra() {
+  return PyModuleDef_Init(&kinetra::python::module_definition);
 }

@@ -28,7 +28,6 @@ def test_float_accepts_int_index_and_dunder_float():
     [
         (lambda: Vector3D(1, 2, 3, 4), "Vector3D.__new__() takes 3 positional arguments but 4 were given"),
         (lambda: Vector3D(1, 2, w=3), "Vector3D.__new__() got an unexpected keyword argument 'w'"),
-        (lambda: Vector3D(1, 2, 3, x=3), "Vector3D.__new__() got an unexpected keyword argument 'x'"),
         (lambda: Vector3D(1, 2, x=3), "Vector3D.__new__() got multiple values for argument 'x'"),
         (lambda: Vector3D(), "Vector3D.__new__() missing 3 required positional arguments: 'x', 'y', and 'z'"),
         (lambda: Vector3D(1), "Vector3D.__new__() missing 2 required positional arguments: 'y' and 'z'"),
@@ -62,7 +61,7 @@ def test_docstrings_carry_text_signatures():
     assert SE3.__doc__ == "Python wrapper for the SE(3) group."
     assert SE3.inverse.__text_signature__ == "($self)"
     assert Symmetric3.__text_signature__ == "(m11, m22, m33, m12, m13, m23)"
-    assert Vector3D.__doc__ is None and Vector3D.__text_signature__ == "(x, y, z)"
+    assert not Vector3D.__doc__ and Vector3D.__text_signature__ == "(x, y, z)"
     assert kinetra.Configuration.__doc__ == "Python wrapper for the `Configuration` struct."
 
 

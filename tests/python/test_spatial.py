@@ -115,7 +115,7 @@ def test_se3_constructor_values(rotation, translation, message):
 @pytest.mark.parametrize("offset, accepted", [(5e-7, True), (2e-6, False)])
 def test_se3_orthogonality_tolerance(offset, accepted):
     R = np.eye(3)
-    R[0, 0] += offset
+    R[0, 1] = offset
     if accepted:
         SE3(R, np.zeros(3))
     else:
