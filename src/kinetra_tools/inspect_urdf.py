@@ -77,11 +77,13 @@ def summary(path, package_dir=None):
     out += ["", "joint positions in the world at a random configuration (x y z, m):"]
     out += placement_lines(model, data, random_q)
     zeros = np.zeros(model.nv)
-    tau = kinetra.rnea(model, data, neutral, zeros, zeros).to_numpy()
-    out += ["", "gravity torques at the neutral configuration (N m or N):"]
+    at_neutral = kinetra.rnea(model, data, neutral, zeros, zeros).to_numpy()
+    at_random = kinetra.rnea(model, data, random_q, zeros, zeros).to_numpy()
+    out += ["", "gravity torques (N m, or N for sliding joints):", f"  {'':<24} {'neutral':>9} "
+            f"{'random':>9}"]
     moving = [i for i in range(1, model.njoints) if model.joint_models[i].nv > 0]
-    for joint, value in zip(moving, tau):
-        out.append(f"  {model.joint_names[joint]:<24} {value:+.4f}")
+    for joint, neutral_tau, random_tau in zip(moving, at_neutral, at_random):
+        out.append(f"  {model.joint_names[joint]:<24} {neutral_tau:+9.4f} {random_tau:+9.4f}")
     return "\n".join(out)
 
 
