@@ -16,6 +16,7 @@ import dataclasses
 import math
 import os
 import sys
+import tempfile
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
@@ -32,8 +33,8 @@ TOLERANCE = 1e-9
 
 def rpy_matrix(rpy):
     """Rotation of a URDF roll-pitch-yaw triple: Rz(yaw) Ry(pitch) Rx(roll)."""
-    r, p, y = rpy
-    cr, sr, cp, sp, cy, sy = math.cos(r), math.sin(r), math.cos(p), math.sin(p), math.cos(y), math.sin(y)
+    cr, cp, cy = (math.cos(x) for x in rpy)
+    sr, sp, sy = (math.sin(x) for x in rpy)
     return np.array([
         [cy * cp, cy * sp * sr - sy * cr, cy * sp * cr + sy * sr],
         [sy * cp, sy * sp * sr + cy * cr, sy * sp * cr - cy * sr],
@@ -71,7 +72,7 @@ class Inertial:
         return cls(mass, read_triple(origin, "xyz"), rotation @ local @ rotation.T)
 
     def moved(self, rotation, translation):
-        """The same body seen from a frame in which this link frame sits at (rotation, translation)."""
+        """The same body in a frame where this link frame has this rotation and translation."""
         return Inertial(self.mass, rotation @ self.com + translation,
                         rotation @ self.inertia @ rotation.T)
 
@@ -282,11 +283,11 @@ def match_joints(kmodel, mmodel):
 
 
 class State:
-    """One random state in both engines' coordinates."""
+    """One random state in both engines' coordinates: angles, displacements, v and a."""
 
-    def __init__(self, joints, rng, nq, nv):
-        self.q = np.zeros(nq)
-        self.qpos = np.zeros(len(joints))
+    def __init__(self, joints, rng, kinetra_nq, mujoco_nq, nv):
+        self.q = np.zeros(kinetra_nq)
+        self.qpos = np.zeros(mujoco_nq)
         self.v = rng.uniform(-1.0, 1.0, nv)
         self.a = rng.uniform(-1.0, 1.0, nv)
         for joint in joints:
@@ -303,7 +304,7 @@ class State:
 
 
 class MujocoSide:
-    """MuJoCo's quantities in kinetra's velocity order."""
+    """MuJoCo's quantities, reordered into kinetra's velocity order."""
 
     def __init__(self, model, joints):
         import mujoco
@@ -312,7 +313,6 @@ class MujocoSide:
         self.model = model
         self.data = mujoco.MjData(model)
         self.joints = joints
-        # kinetra velocity index -> MuJoCo dof index
         self.dofs = np.array([j.mujoco_v for j in sorted(joints, key=lambda j: j.kinetra_v)])
 
     def _to_mujoco(self, x):
@@ -331,6 +331,12 @@ class MujocoSide:
         self.mujoco.mj_inverse(self.model, self.data)
         return self.data.qfrc_inverse[self.dofs].copy()
 
+    def nonlinear_effects(self, state):
+        return self.rnea(state, state.v, np.zeros_like(state.v))
+
+    def gravity(self, state):
+        return self.rnea(state, np.zeros_like(state.v), np.zeros_like(state.v))
+
     def aba(self, state, tau):
         self._set(state, state.v)
         self.data.qfrc_applied[:] = self._to_mujoco(tau)
@@ -343,7 +349,7 @@ class MujocoSide:
         full = np.zeros((self.model.nv, self.model.nv))
         try:
             self.mujoco.mj_fullM(self.model, self.data, full)
-        except TypeError:  # releases before 3.4 take the packed matrix
+        except TypeError:  # older releases take the packed matrix instead of the data
             self.mujoco.mj_fullM(self.model, full, self.data.qM)
         return full[np.ix_(self.dofs, self.dofs)]
 
@@ -352,12 +358,12 @@ class MujocoSide:
         self._set(state, state.v)
         self.mujoco.mj_forward(self.model, self.data)
         m, d = self.model, self.data
-        static = [b for b in range(1, m.nbody) if m.body_weldid[b] == 0]
-        welded = sum(m.body_mass[b] * (m.opt.gravity @ d.xipos[b]) for b in static)
+        welded = sum(m.body_mass[b] * (m.opt.gravity @ d.xipos[b])
+                     for b in range(1, m.nbody) if m.body_weldid[b] == 0)
         return d.energy[1], d.energy[0] + welded
 
     def placements(self, state):
-        """World rotation and translation of each joint's body, in kinetra joint order."""
+        """World rotation and translation of the body of each moving joint."""
         self._set(state, state.v)
         self.mujoco.mj_kinematics(self.model, self.data)
         return [(self.data.xmat[j.mujoco_body].reshape(3, 3).copy(),
@@ -365,41 +371,40 @@ class MujocoSide:
 
 
 class KinetraSide:
-    def __init__(self, model):
+    """kinetra's quantities through its Python module."""
+
+    def __init__(self, model, joints):
         import kinetra
 
         self.kinetra = kinetra
         self.model = model
         self.data = model.create_data()
+        self.joints = joints
 
     def rnea(self, state, v, a):
         return self.kinetra.rnea(self.model, self.data, state.q, v, a).to_numpy()
+
+    def nonlinear_effects(self, state):
+        return self.kinetra.nonlinear_effects(self.model, self.data, state.q, state.v).to_numpy()
+
+    def gravity(self, state):
+        return self.kinetra.generalized_gravity(self.model, self.data, state.q).to_numpy()
 
     def aba(self, state, tau):
         return self.kinetra.aba(self.model, self.data, state.q, state.v, tau).to_numpy()
 
     def crba(self, state):
-        return np.asarray(self.kinetra.crba(self.model, self.data, state.q))
+        return self.kinetra.crba(self.model, self.data, state.q)
 
     def energies(self, state):
-        k = self.kinetra
-        return (k.kinetic_energy(self.model, self.data, state.q, state.v),
-                k.potential_energy(self.model, self.data, state.q))
+        return (self.kinetra.kinetic_energy(self.model, self.data, state.q, state.v),
+                self.kinetra.potential_energy(self.model, self.data, state.q))
 
-    def nonlinear_effects(self, state):
-        k = self.kinetra
-        return np.asarray(
-            k.nonlinear_effects(self.model, self.data, state.q, state.v).to_numpy())
-
-    def gravity(self, state):
-        k = self.kinetra
-        return np.asarray(k.generalized_gravity(self.model, self.data, state.q).to_numpy())
-
-    def placements(self, state, joints):
+    def placements(self, state):
         self.kinetra.forward_kinematics(self.model, self.data, state.q)
         placements = self.data.joint_placements
-        return [(np.asarray(placements[j.kinetra_joint].rotation),
-                 np.asarray(placements[j.kinetra_joint].translation)) for j in joints]
+        return [(placements[j.kinetra_joint].rotation, placements[j.kinetra_joint].translation)
+                for j in self.joints]
 
 
 # ---------------------------------------------------------------------------------------------
@@ -427,33 +432,21 @@ class Result:
         return self.status == "compared" and all(x <= TOLERANCE for x in self.worst.values())
 
 
-def prepare(robot, rng):
-    """Both engines' models of one robot, with a note on any reconciliation made."""
+def load_both(robot, rng):
+    """kinetra's and MuJoCo's models of one robot, and notes on any reconciliation made.
+
+    kinetra reads the robot's own file unless seeded inertials had to be added; it refuses
+    some joint types, and then the models are None and the note is its message.
+    """
     root = ET.parse(robot.urdf).getroot()
     robot_element = root if root.tag == "robot" else root.find(".//robot")
     notes = []
-    if robot_element.find("link/inertial") is None:
+    seeded = robot_element.find("link/inertial") is None
+    if seeded:
         add_seeded_inertias(robot_element, rng)
         notes.append("no inertial in the file: seeded inertials added for both engines")
-    folded = fold_rejected_inertias(robot_element)
-    if folded:
-        notes.append("inertia of " + ", ".join(folded) + " moved across its fixed joint "
-                     "for MuJoCo")
-    weighed = weigh_massless_moving_links(robot_element)
-    if weighed:
-        notes.append("negligible inertia (1e-12) given to massless " + ", ".join(weighed)
-                     + " for MuJoCo")
-    return robot_element, notes
-
-
-def compare(robot, states, seed):
-    import tempfile
-
-    rng = np.random.default_rng(seed)
-    robot_element, notes = prepare(robot, rng)
     try:
-        if any("seeded" in n for n in notes):
-            # kinetra reads the same seeded copy, geometry removed like MuJoCo's
+        if seeded:
             with tempfile.TemporaryDirectory() as tmp:
                 copy = ET.fromstring(ET.tostring(robot_element))
                 strip_geometry(copy)
@@ -464,32 +457,45 @@ def compare(robot, states, seed):
             kmodel = load_kinetra(robot.urdf, robot.folder)
     except ValueError as error:
         if "unknown joint type" in str(error):
-            return Result(robot.name, "unsupported", note=str(error))
+            return None, None, [str(error)]
         raise
-    mmodel = load_mujoco(mujoco_text(robot_element), np.asarray(kmodel.gravity))
+    folded = fold_rejected_inertias(robot_element)
+    if folded:
+        notes.append("inertia of " + ", ".join(folded) + " moved across its fixed joint "
+                     "for MuJoCo")
+    weighed = weigh_massless_moving_links(robot_element)
+    if weighed:
+        notes.append("negligible inertia (1e-12) given to massless " + ", ".join(weighed)
+                     + " for MuJoCo")
+    return kmodel, load_mujoco(mujoco_text(robot_element), kmodel.gravity), notes
+
+
+def compare(robot, states, seed):
+    rng = np.random.default_rng(seed)
+    kmodel, mmodel, notes = load_both(robot, rng)
+    if kmodel is None:
+        return Result(robot.name, "unsupported", note=notes[0])
     joints = match_joints(kmodel, mmodel)
-    ours, theirs = KinetraSide(kmodel), MujocoSide(mmodel, joints)
+    ours, theirs = KinetraSide(kmodel, joints), MujocoSide(mmodel, joints)
     worst = dict.fromkeys(QUANTITIES, 0.0)
 
     def record(key, a, b):
         worst[key] = max(worst[key], relative(a, b))
 
-    zero = np.zeros(kmodel.nv)
     for _ in range(states):
-        state = State(joints, rng, kmodel.nq, kmodel.nv)
+        state = State(joints, rng, kmodel.nq, mmodel.nq, kmodel.nv)
         record("rnea", ours.rnea(state, state.v, state.a), theirs.rnea(state, state.v, state.a))
         record("crba", ours.crba(state), theirs.crba(state))
         tau = theirs.rnea(state, state.v, state.a)
         record("aba", ours.aba(state, tau), theirs.aba(state, tau))
-        record("nle", ours.nonlinear_effects(state), theirs.rnea(state, state.v, zero))
-        record("gravity", ours.gravity(state), theirs.rnea(state, zero, zero))
-        kinetic, potential = ours.energies(state)
-        mkinetic, mpotential = theirs.energies(state)
+        record("nle", ours.nonlinear_effects(state), theirs.nonlinear_effects(state))
+        record("gravity", ours.gravity(state), theirs.gravity(state))
+        (kinetic, potential), (mkinetic, mpotential) = ours.energies(state), theirs.energies(state)
         record("kinetic", kinetic, mkinetic)
         record("potential", potential, mpotential)
-        for (r1, t1), (r2, t2) in zip(ours.placements(state, joints), theirs.placements(state)):
-            record("placements", np.concatenate([r1.ravel(), t1]),
-                   np.concatenate([r2.ravel(), t2]))
+        for (r1, t1), (r2, t2) in zip(ours.placements(state), theirs.placements(state)):
+            record("placements", np.concatenate([np.ravel(r1), t1]),
+                   np.concatenate([np.ravel(r2), t2]))
     return Result(robot.name, "compared", kmodel.nq, kmodel.nv, "; ".join(notes), worst)
 
 
@@ -504,7 +510,8 @@ def table(results):
         else:
             rows.append([r.robot, "-", "-"] + ["-"] * len(QUANTITIES) + [r.status])
     widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
-    lines = ["  ".join(c.ljust(w) for c, w in zip(row, widths)) for row in [header] + rows]
+    lines = ["  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip()
+             for row in [header] + rows]
     notes = [f"{r.robot}: {r.note}" for r in results if r.note]
     return "\n".join(lines + ([""] + notes if notes else []))
 
