@@ -2,6 +2,7 @@
 
 #include "kinetra/spatial/rotation.hpp"
 #include "kinetra/urdf/attributes.hpp"
+#include "kinetra/urdf/number_text.hpp"
 #include "kinetra/urdf/xml_element.hpp"
 
 namespace kinetra {
@@ -89,8 +90,11 @@ std::expected<void, ParseError> parse_limits(const pugi::xml_node& joint_element
   JointLimits& limits = joint.limits();
   if (!continuous) {
     // unreadable bounds keep the defaults
-    if (const auto lower = extract_double(limit, "lower")) limits.min_configuration[0] = *lower;
-    if (const auto upper = extract_double(limit, "upper")) limits.max_configuration[0] = *upper;
+    const auto bound = [&](const char* name) {
+      return parse_double(attribute(limit, name).value_or(std::string_view()));
+    };
+    if (const auto lower = bound("lower")) limits.min_configuration[0] = *lower;
+    if (const auto upper = bound("upper")) limits.max_configuration[0] = *upper;
   }
   const auto effort = extract_double(limit, "effort");
   if (!effort) return std::unexpected(effort.error());

@@ -18,6 +18,7 @@ std::vector<pugi::xml_node> children_named(const pugi::xml_node& element, std::s
 }
 
 void sort_by_name(std::vector<pugi::xml_node>& elements) {
+  if (elements.size() < 2) return;
   std::ranges::stable_sort(elements, std::less<std::string_view>{}, [](const pugi::xml_node& e) {
     return std::string_view(e.attribute("name").value());
   });

@@ -1,0 +1,128 @@
+// Files and texts that are broken or built to hurt: each gets a clear error or a model.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "load_urdf.hpp"
+
+namespace kinetra {
+namespace {
+
+namespace fs = std::filesystem;
+
+class UrdfFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    path = fs::temp_directory_path() / ("kinetra_hostile_" + std::to_string(::getpid()) + ".urdf");
+  }
+  void TearDown() override { fs::remove(path); }
+
+  std::string load_file_error(std::string_view content) {
+    std::ofstream(path, std::ios::binary) << content;
+    const auto models = build_models_from_urdf(path.string(), std::nullopt);
+    return models ? "(loaded)" : models.error().display();
+  }
+
+  fs::path path;
+};
+
+TEST_F(UrdfFile, OperatingSystemErrorsNameThePath) {
+  EXPECT_EQ(build_models_from_urdf("/no/such/robot.urdf", std::nullopt).error().display(),
+            "IO error: No such file or directory (os error 2) (file: /no/such/robot.urdf)");
+  const std::string directory = fs::temp_directory_path().string();
+  EXPECT_EQ(build_models_from_urdf(directory, std::nullopt).error().display(),
+            "IO error: Is a directory (os error 21) (file: " + directory + ")");
+}
+
+TEST_F(UrdfFile, InvalidUtf8IsAnIoErrorFromFilesAndAnXmlErrorFromText) {
+  const std::string text = "<robot name=\"r\">\n<link name=\"\xC3\x28\"/></robot>";
+  EXPECT_EQ(load_file_error(text),
+            "IO error: stream did not contain valid UTF-8 (file: " + path.string() + ")");
+  EXPECT_EQ(load_error(text), "XML parsing error: invalid UTF-8 at 2:13");
+  for (const char* bad : {"\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80", "\xE2\x82"}) {
+    EXPECT_EQ(load_error(robot(bad)).rfind("XML parsing error: invalid UTF-8 at 1:", 0), 0u);
+  }
+}
+
+TEST_F(UrdfFile, EmptyAndMalformedDocuments) {
+  EXPECT_EQ(load_file_error(""), "XML parsing error: No document element found at 1:1");
+  EXPECT_EQ(load_error("<robot name=\"r\">\n  <link>\n</robot>"),
+            "XML parsing error: Start-end tags mismatch at 3:3");
+  EXPECT_EQ(load_error("<robot name=\"r\">\x01</robot>"),
+            "XML parsing error: invalid character at 1:17");
+  // a byte order mark is not content
+  EXPECT_EQ(load("\xEF\xBB\xBF<robot name=\"bom\"/>").model.name(), "bom");
+}
+
+TEST(HostileText, DocumentTypeDeclarationsAreRefused) {
+  const std::string bomb =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE robot [\n"
+      "  <!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">\n"
+      "  <!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n"
+      "  <!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n"
+      "]>\n<robot name=\"&c;\"/>";
+  EXPECT_EQ(load_error(bomb),
+            "XML parsing error: document type declarations are not allowed at 2:1");
+  EXPECT_EQ(load_error("<!DOCTYPE robot SYSTEM \"file:///etc/passwd\"><robot name=\"r\"/>"),
+            "XML parsing error: document type declarations are not allowed at 1:1");
+  EXPECT_EQ(load_error("<robot name=\"r\"/>\n <!DOCTYPE x>"),
+            "XML parsing error: document type declarations are not allowed at 2:2");
+}
+
+TEST(HostileText, NonFiniteNumbersGiveAModel) {
+  const auto models = load(robot(
+      R"(<link name="a"><inertial><origin xyz="inf 0 0"/><mass value="nan"/>
+         <inertia ixx="1e999" ixy="0" ixz="0" iyy="1" iyz="0" izz="1"/></inertial></link>
+         <link name="b"/><joint name="j" type="revolute"><parent link="a"/><child link="b"/>
+         <origin xyz="-inf 0 0"/><limit lower="nan" upper="inf" effort="1" velocity="1"/></joint>)"));
+  EXPECT_TRUE(std::isnan(models.model.inertias()[0].mass));
+  EXPECT_EQ(models.model.joint_placements()[1].translation.x(),
+            -std::numeric_limits<double>::infinity());
+}
+
+TEST(HostileText, DeepNestingDoesNotExhaustTheStack) {
+  constexpr int depth = 200'000;
+  std::string xml;
+  for (int i = 0; i < depth; ++i) xml += "<a>";
+  xml += "<robot name=\"deep\"/>";
+  for (int i = 0; i < depth; ++i) xml += "</a>";
+  EXPECT_EQ(load(xml).model.name(), "deep");
+}
+
+// base -> l1 -> ... -> l{n}, each link with an inertial and each joint revolute.
+std::string chain(int n) {
+  std::string xml = "<robot name=\"chain\">";
+  for (int i = 0; i <= n; ++i) {
+    xml +=
+        "<link name=\"l" + std::to_string(i) +
+        R"("><inertial><mass value="1"/><inertia ixx="1" ixy="0" ixz="0" iyy="1" iyz="0" izz="1"/>
+              </inertial></link>)";
+  }
+  // joints in reverse document order: the walk must not depend on it
+  for (int i = n; i-- > 0;) {
+    xml +=
+        "<joint name=\"j" + std::to_string(i) + "\" type=\"revolute\"><parent link=\"l" +
+        std::to_string(i) + "\"/><child link=\"l" + std::to_string(i + 1) +
+        R"("/><origin xyz="0 0 0.1"/><axis xyz="0 0 1"/><limit effort="1" velocity="1"/></joint>)";
+  }
+  return xml + "</robot>";
+}
+
+TEST(HostileText, HundredThousandLinkChainLoadsInLinearTime) {
+  const std::string xml = chain(100'000);
+  const auto start = std::chrono::steady_clock::now();
+  const auto models = load(xml);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(models.model.njoints(), 100'001u);
+  EXPECT_EQ(models.model.joint_parents().back(), 99'999u);
+  EXPECT_EQ(models.model.joint_names().back(), "j99999");
+  // a quadratic walk would take minutes; this guards against that, not against a slow machine
+  EXPECT_LT(elapsed.count(), 10.0);
+}
+
+}  // namespace
+}  // namespace kinetra
