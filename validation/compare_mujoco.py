@@ -151,7 +151,7 @@ def fold_rejected_inertias(robot):
 def weigh_massless_moving_links(robot):
     """Gives each massless link on a moving joint a negligible inertial, as MuJoCo requires.
 
-    The added mass and moments (1e-12) are far below the compared precision.
+    The added mass and moments (1e-14, just above what MuJoCo accepts) stay below round-off.
     """
     moving = {joint.find("child").get("link") for joint in robot.findall("joint")
               if joint.get("type") != "fixed" and joint.find("child") is not None}
@@ -163,7 +163,7 @@ def weigh_massless_moving_links(robot):
             continue
         if element is not None:
             link.remove(element)
-        link.append(Inertial(1e-12, np.zeros(3), 1e-12 * np.eye(3)).element())
+        link.append(Inertial(1e-14, np.zeros(3), 1e-14 * np.eye(3)).element())
         weighed.append(link.get("name"))
     return weighed
 
@@ -465,7 +465,7 @@ def load_both(robot, rng):
                      "for MuJoCo")
     weighed = weigh_massless_moving_links(robot_element)
     if weighed:
-        notes.append("negligible inertia (1e-12) given to massless " + ", ".join(weighed)
+        notes.append("negligible inertia (1e-14) given to massless " + ", ".join(weighed)
                      + " for MuJoCo")
     return kmodel, load_mujoco(mujoco_text(robot_element), kmodel.gravity), notes
 
