@@ -154,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
                     OrthogonalityCase{"zero", SpatialRotation::Zero(), false},
                     OrthogonalityCase{"nan", with_entry(2, 2, kNaN), false},
                     OrthogonalityCase{"nan_off_diagonal", with_entry(1, 0, kNaN), false},
-                    OrthogonalityCase{"inf", with_entry(0, 0, kInf), false}),
+                    OrthogonalityCase{"inf", with_entry(0, 0, kInf), false},
+                    // the squared column norm overflows to inf without producing a NaN
+                    OrthogonalityCase{"overflow", with_entry(0, 0, 1e200), false}),
     [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

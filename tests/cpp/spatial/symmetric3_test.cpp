@@ -27,12 +27,6 @@ TEST(Symmetric3Test, ProductAgreesWithFullMatrix) {
   EXPECT_EQ(Symmetric3::identity() * Vector3D(1, 2, 3), Vector3D(1, 2, 3));
 }
 
-TEST(Symmetric3Test, Arithmetic) {
-  EXPECT_EQ((kSample * 2.0).data, (std::array<double, 6>{2, 4, 6, 8, 10, 12}));
-  EXPECT_EQ((kSample + Symmetric3::identity()).data, (std::array<double, 6>{2, 3, 4, 4, 5, 6}));
-  EXPECT_EQ((kSample - kSample).data, Symmetric3::zero().data);
-}
-
 class SkewSquareTest : public testing::TestWithParam<Vector3D> {};
 
 TEST_P(SkewSquareTest, IsSquareOfCrossMatrix) {

@@ -18,13 +18,6 @@ Vector6D six(double a, double b, double c, double d, double e, double f) {
   return v;
 }
 
-TEST(MotionTest, AxesFillTheirHalf) {
-  const Vector3D z = Vector3D::UnitZ();
-  EXPECT_EQ(motion_from_rotational_axis(z), six(0, 0, 1, 0, 0, 0));
-  EXPECT_EQ(motion_from_translational_axis(z), six(0, 0, 0, 0, 0, 1));
-  EXPECT_EQ(motion_from_parts(Vector3D(1, 2, 3), Vector3D(4, 5, 6)), six(1, 2, 3, 4, 5, 6));
-}
-
 struct CrossCase {
   Vector6D m, f, expected;
 };
