@@ -70,8 +70,10 @@ PyObject* constant(std::string_view name) {
   return to_numpy(Vector3D(0.0, 0.0, -9.81));  // STANDARD_GRAVITY
 }
 
-// FIXME(before release): fail the import once every family is bound
-bool missing(const char*) { return true; }
+bool missing(const char* name) {
+  raise(PyExc_ImportError, std::string("kinetra: nothing registered as ") + name);
+  return false;
+}
 
 bool add_step(ModuleBuilder& m, const Step& step) {
   switch (step.kind) {
