@@ -1,7 +1,6 @@
 #include "kinetra/urdf/link_graph.hpp"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "kinetra/urdf/xml_element.hpp"
 
@@ -9,88 +8,89 @@ namespace kinetra {
 
 namespace {
 
-std::vector<pugi::xml_node> children_named(const pugi::xml_node& element, std::string_view name) {
-  std::vector<pugi::xml_node> found;
-  for (const pugi::xml_node child : element.children()) {
-    if (child.type() == pugi::node_element && local_name(child) == name) found.push_back(child);
-  }
-  return found;
-}
-
-void sort_by_name(std::vector<pugi::xml_node>& elements) {
-  if (elements.size() < 2) return;
-  std::ranges::stable_sort(elements, std::less<std::string_view>{}, [](const pugi::xml_node& e) {
-    return std::string_view(e.attribute("name").value());
-  });
+std::string_view name_of(const pugi::xml_node& element) {
+  return element.attribute("name").value();
 }
 
 std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subject) {
   return std::unexpected(ParseError::of(kind, std::string(subject)));
 }
 
-// Every link reached from the roots through joints and child links.
-std::unordered_set<std::size_t> reachable_links(const LinkGraph& graph) {
-  std::unordered_set<std::size_t> reached;
-  std::vector<pugi::xml_node> pending(graph.roots.rbegin(), graph.roots.rend());
+// Marks every link name reached from the roots through joints and child links.
+void mark_reachable(LinkGraph& graph) {
+  std::vector<LinkGraph::Links*> pending;
+  for (const auto& root : graph.roots) {
+    if (root.links) pending.push_back(root.links);
+  }
   while (!pending.empty()) {
-    const pugi::xml_node link = pending.back();
+    LinkGraph::Links* links = pending.back();
     pending.pop_back();
-    if (!reached.insert(link.hash_value()).second) continue;
-    const auto name = attribute(link, "name");
-    if (!name) continue;
-    const auto joints = graph.joints_by_parent.find(*name);
-    if (joints == graph.joints_by_parent.end()) continue;
-    for (const pugi::xml_node& joint : joints->second) {
+    if (links->reached) continue;
+    links->reached = true;
+    for (const pugi::xml_node& joint : links->joints) {
       const auto child = attribute(first_child(joint, "child"), "link");
       if (!child) continue;
-      if (const auto found = graph.link_by_name.find(*child); found != graph.link_by_name.end()) {
-        pending.push_back(found->second);
+      if (const auto found = graph.links_by_name.find(*child); found != graph.links_by_name.end()) {
+        pending.push_back(&found->second);
       }
     }
   }
-  return reached;
 }
 
 }  // namespace
 
 std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
   LinkGraph graph;
-  const std::vector<pugi::xml_node> links = children_named(robot, "link");
-  for (const pugi::xml_node& link : links) {
-    if (const auto name = attribute(link, "name")) graph.link_by_name.try_emplace(*name, link);
+  std::vector<pugi::xml_node> links;
+  for (const pugi::xml_node link : robot.children()) {
+    if (link.type() != pugi::node_element || local_name(link) != "link") continue;
+    links.push_back(link);
+    if (const auto name = attribute(link, "name")) graph.links_by_name.try_emplace(*name, link);
   }
 
-  std::unordered_map<std::string_view, std::size_t> parent_joint_count;
-  for (const pugi::xml_node& joint : children_named(robot, "joint")) {
+  for (const pugi::xml_node joint : robot.children()) {
+    if (joint.type() != pugi::node_element || local_name(joint) != "joint") continue;
     if (const pugi::xml_node child = first_child(joint, "child")) {
       const auto link = attribute(child, "link");
       if (!link) return error(ParseError::Kind::MissingParameter, "link");
-      ++parent_joint_count[*link];
+      // a child naming no link is reported when the walk reaches its joint
+      if (const auto found = graph.links_by_name.find(*link); found != graph.links_by_name.end()) {
+        ++found->second.parent_joints;
+      }
     }
     if (const auto parent = attribute(first_child(joint, "parent"), "link")) {
-      if (!graph.link_by_name.contains(*parent)) {
+      const auto found = graph.links_by_name.find(*parent);
+      if (found == graph.links_by_name.end()) {
         return error(ParseError::Kind::UnknownLinkName, *parent);
       }
-      graph.joints_by_parent[*parent].push_back(joint);
+      found->second.joints.push_back(joint);
     }
   }
-  for (auto& [parent, joints] : graph.joints_by_parent) sort_by_name(joints);
+  for (auto& [name, entry] : graph.links_by_name) {
+    if (entry.joints.size() > 1) std::ranges::stable_sort(entry.joints, {}, name_of);
+  }
 
   for (const pugi::xml_node& link : links) {
     const auto name = attribute(link, "name");
-    if (!name || !parent_joint_count.contains(*name)) graph.roots.push_back(link);
+    if (!name) {
+      graph.roots.push_back({link, nullptr});
+      continue;
+    }
+    LinkGraph::Links& entry = graph.links_by_name.at(*name);
+    if (entry.parent_joints == 0) graph.roots.push_back({link, &entry});
   }
-  sort_by_name(graph.roots);
+  std::ranges::stable_sort(graph.roots, {},
+                           [](const LinkGraph::Root& root) { return name_of(root.link); });
 
-  const auto reached = reachable_links(graph);
+  mark_reachable(graph);
   for (const pugi::xml_node& link : links) {
     const auto name = attribute(link, "name");
-    if (name && parent_joint_count[*name] > 1) {
-      return error(ParseError::Kind::MultipleParentJoints, *name);
-    }
-    if (!reached.contains(link.hash_value())) {
-      return error(ParseError::Kind::UnreachableLink, name.value_or(""));
-    }
+    if (!name) continue;  // a link without a name is a root
+    const LinkGraph::Links& entry = graph.links_by_name.at(*name);
+    if (entry.parent_joints > 1) return error(ParseError::Kind::MultipleParentJoints, *name);
+    // a later link of a name that is some joint's child is never walked
+    const bool walked = entry.parent_joints == 0 || (entry.reached && entry.first == link);
+    if (!walked) return error(ParseError::Kind::UnreachableLink, *name);
   }
   return graph;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <expected>
 #include <string_view>
 #include <unordered_map>
@@ -13,12 +14,21 @@ namespace kinetra {
 
 // The link tree of a robot element, indexed for the walk. Names point into the document.
 struct LinkGraph {
+  // What hangs on one link name.
+  struct Links {
+    pugi::xml_node first;                // the first link of this name, in document order
+    std::vector<pugi::xml_node> joints;  // joints whose <parent> names it, by joint name
+    std::size_t parent_joints = 0;       // joints whose <child> names it
+    bool reached = false;
+  };
+  struct Root {
+    pugi::xml_node link;
+    Links* links;  // null for a link without a name
+  };
+
   // links that are no joint's child, by name
-  std::vector<pugi::xml_node> roots;
-  // the first link of each name, in document order
-  std::unordered_map<std::string_view, pugi::xml_node> link_by_name;
-  // the joints whose <parent> names a link, by joint name
-  std::unordered_map<std::string_view, std::vector<pugi::xml_node>> joints_by_parent;
+  std::vector<Root> roots;
+  std::unordered_map<std::string_view, Links> links_by_name;
 };
 
 // Indexes the robot element's direct <link> and <joint> children and checks that they form a

@@ -17,15 +17,18 @@ namespace kinetra {
 namespace {
 
 // One element to handle: a link (hanging from the robot element or a joint) or a joint
-// (hanging from a link), with the index of the joint that carries it.
+// (hanging from a link).
 struct WalkStep {
   pugi::xml_node element;
   pugi::xml_node parent;
-  std::size_t parent_joint;
+  const LinkGraph::Links* links;  // for a link: what hangs on its name (none if nameless)
+  std::size_t parent_joint;       // the joint that carries the element
+  std::size_t parent_frame;       // the frame added for `parent` (not for root links)
+  FrameType parent_frame_type;
   bool is_root;
 };
 
-FrameType parent_frame_type(const pugi::xml_node& parent) {
+FrameType frame_type_named_by(const pugi::xml_node& parent) {
   const std::string_view type = parent.attribute("type").value();
   if (type == "fixed") return FrameType::Fixed;
   if (type == "revolute" || type == "prismatic" || type == "continuous") return FrameType::Joint;
@@ -39,41 +42,42 @@ std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subjec
 // Builds the models from the links and joints reachable from the root links.
 class Assembly {
  public:
-  Assembly(const pugi::xml_node& robot, const LinkGraph& graph, MaterialTable materials,
+  Assembly(const pugi::xml_node& robot, MaterialTable materials,
            const std::optional<std::string>& package_dir)
       : robot_(robot),
-        graph_(graph),
         materials_(std::move(materials)),
         package_dir_(package_dir),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
   // by the subtree of its child link.
-  std::expected<void, ParseError> walk(const pugi::xml_node& root) {
-    std::vector<WalkStep> pending{{root, robot_, 0, true}};
+  std::expected<void, ParseError> walk(const LinkGraph& graph, const LinkGraph::Root& root) {
+    std::vector<WalkStep> pending{{root.link, robot_, root.links, 0, 0, FrameType::Fixed, true}};
     while (!pending.empty()) {
       const WalkStep step = pending.back();
       pending.pop_back();
       if (local_name(step.element) == "link") {
-        if (auto added = add_link(step); !added) return added;
-        const auto joints = graph_.joints_by_parent.find(
-            attribute(step.element, "name").value_or(std::string_view()));
-        if (joints == graph_.joints_by_parent.end() || !attribute(step.element, "name")) continue;
-        for (auto joint = joints->second.rbegin(); joint != joints->second.rend(); ++joint) {
-          pending.push_back({*joint, step.element, step.parent_joint, false});
+        const auto body = add_link(step);
+        if (!body) return std::unexpected(body.error());
+        if (!step.links) continue;
+        const auto& joints = step.links->joints;
+        for (auto joint = joints.rbegin(); joint != joints.rend(); ++joint) {
+          pending.push_back(
+              {*joint, step.element, nullptr, step.parent_joint, *body, FrameType::Body, false});
         }
       } else {
-        const auto joint = add_joint(step);
-        if (!joint) return std::unexpected(joint.error());
+        const auto added = add_joint(step);
+        if (!added) return std::unexpected(added.error());
         const pugi::xml_node child = first_child(step.element, "child");
         if (!child) continue;
         // the attribute's presence was checked while indexing
         const std::string_view link_name = child.attribute("link").value();
-        const auto link = graph_.link_by_name.find(link_name);
-        if (link == graph_.link_by_name.end()) {
+        const auto links = graph.links_by_name.find(link_name);
+        if (links == graph.links_by_name.end()) {
           return error(ParseError::Kind::UnknownLinkName, link_name);
         }
-        pending.push_back({link->second, step.element, *joint, false});
+        pending.push_back({links->second.first, step.element, &links->second, added->joint,
+                           added->frame, frame_type_named_by(step.element), false});
       }
     }
     return {};
@@ -85,14 +89,18 @@ class Assembly {
   Model& model() { return models_.model; }
 
   // The frame a link or joint is placed relative to: the world frame when its parent element
-  // bears the robot's name, else the parent's Body, Fixed or Joint frame.
-  std::expected<std::size_t, ParseError> parent_frame(const pugi::xml_node& parent) const {
-    const auto parent_name = attribute(parent, "name");
-    if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(parent));
+  // bears the robot's name, else the first frame named after the parent whose type the
+  // parent's type attribute gives (Fixed, Joint, or Body when it has none).
+  std::expected<std::size_t, ParseError> parent_frame(const WalkStep& step) const {
+    const auto parent_name = attribute(step.parent, "name");
+    if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(step.parent));
     const auto robot_name = attribute(robot_, "name");
     if (!robot_name) return error(ParseError::Kind::MissingName, describe_element(robot_));
     if (*parent_name == *robot_name) return 0;
-    const auto found = models_.model.get_frame_id(*parent_name, parent_frame_type(parent));
+    const FrameType type = frame_type_named_by(step.parent);
+    // adding the parent's frame returned that first frame already
+    if (!step.is_root && type == step.parent_frame_type) return step.parent_frame;
+    const auto found = models_.model.get_frame_id(*parent_name, type);
     if (!found) return error(ParseError::Kind::UnknownParentFrame, *parent_name);
     return *found;
   }
@@ -103,10 +111,12 @@ class Assembly {
     return *id;
   }
 
-  std::expected<void, ParseError> add_link(const WalkStep& step) {
+  // Adds the link's Body frame, folds its inertia into its joint and adds its geometry;
+  // returns the Body frame.
+  std::expected<std::size_t, ParseError> add_link(const WalkStep& step) {
     const pugi::xml_node& link = step.element;
     const std::string_view name = link.attribute("name").value();
-    const auto parent = parent_frame(step.parent);
+    const auto parent = parent_frame(step);
     if (!parent) return std::unexpected(parent.error());
     const auto inertia = parse_inertial(link, name);
     if (!inertia) return std::unexpected(inertia.error());
@@ -131,8 +141,13 @@ class Assembly {
     if (!body) return std::unexpected(body.error());
 
     const GeometryAnchor anchor{step.parent_joint, *body, model().frames()[*body].placement};
-    if (auto added = add_geometry(link, name, anchor, false); !added) return added;
-    return add_geometry(link, name, anchor, true);
+    if (auto added = add_geometry(link, name, anchor, false); !added) {
+      return std::unexpected(std::move(added.error()));
+    }
+    if (auto added = add_geometry(link, name, anchor, true); !added) {
+      return std::unexpected(std::move(added.error()));
+    }
+    return *body;
   }
 
   // One object per <collision> (or <visual>) child, named after the link and its position.
@@ -152,15 +167,19 @@ class Assembly {
     return {};
   }
 
-  // Adds the joint (or, for a fixed joint, only its frame) and returns the index of the joint
-  // that carries its child link.
-  std::expected<std::size_t, ParseError> add_joint(const WalkStep& step) {
+  struct AddedJoint {
+    std::size_t joint;  // the joint that carries the child link
+    std::size_t frame;  // the joint's Fixed or Joint frame
+  };
+
+  // Adds the joint and its frame (only the frame for a fixed joint).
+  std::expected<AddedJoint, ParseError> add_joint(const WalkStep& step) {
     const pugi::xml_node& joint = step.element;
     const auto name = attribute(joint, "name");
     if (!name) return error(ParseError::Kind::MissingName, describe_element(joint));
     const auto type = attribute(joint, "type");
     if (!type) return error(ParseError::Kind::MissingParameter, "type");
-    const auto parent = parent_frame(step.parent);
+    const auto parent = parent_frame(step);
     if (!parent) return std::unexpected(parent.error());
     const auto origin = parse_origin(joint);
     if (!origin) return std::unexpected(origin.error());
@@ -171,7 +190,7 @@ class Assembly {
                                          FrameType::Fixed, Inertia::zeros()},
                                    false);
       if (!frame) return std::unexpected(frame.error());
-      return step.parent_joint;
+      return AddedJoint{step.parent_joint, *frame};
     }
 
     JointModel (*make)(const Vector3D&) = nullptr;
@@ -193,11 +212,10 @@ class Assembly {
                                        FrameType::Joint, Inertia::zeros()},
                                  true);
     if (!frame) return std::unexpected(frame.error());
-    return *id;
+    return AddedJoint{*id, *frame};
   }
 
   pugi::xml_node robot_;
-  const LinkGraph& graph_;
   MaterialTable materials_;
   const std::optional<std::string>& package_dir_;
   UrdfModels models_;
@@ -222,9 +240,11 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
   const auto graph = index_links(robot);
   if (!graph) return std::unexpected(graph.error());
 
-  Assembly assembly(robot, *graph, std::move(*materials), package_dir);
-  for (const pugi::xml_node& root : graph->roots) {
-    if (auto walked = assembly.walk(root); !walked) return std::unexpected(walked.error());
+  Assembly assembly(robot, std::move(*materials), package_dir);
+  for (const LinkGraph::Root& root : graph->roots) {
+    if (auto walked = assembly.walk(*graph, root); !walked) {
+      return std::unexpected(std::move(walked.error()));
+    }
   }
   return std::move(assembly).take();
 }

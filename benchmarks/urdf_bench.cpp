@@ -1,0 +1,85 @@
+// Loading URDF descriptions: the largest shared robot and generated chains.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "kinetra/urdf/urdf.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The largest description under the shared robots folder, with ROS_PACKAGE_PATH set for it.
+std::optional<fs::path> largest_shared_robot() {
+  const fs::path root = KINETRA_SOURCE_DIR "/../shared/robots";
+  if (!fs::is_directory(root)) return std::nullopt;
+  std::optional<fs::path> largest;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.path().extension() != ".urdf") continue;
+    if (!largest || entry.file_size() > fs::file_size(*largest)) largest = entry.path();
+  }
+  if (!largest) return std::nullopt;
+  std::string package_path;
+  const fs::path packages = largest->parent_path() / "_packages";
+  if (fs::is_directory(packages)) {
+    for (const auto& package : fs::directory_iterator(packages)) {
+      if (!package_path.empty()) package_path += ':';
+      package_path += package.path().string();
+    }
+  }
+  ::setenv("ROS_PACKAGE_PATH", package_path.c_str(), 1);
+  return largest;
+}
+
+void BM_LoadLargestSharedRobot(benchmark::State& state) {
+  const auto file = largest_shared_robot();
+  if (!file) {
+    state.SkipWithError("no shared robots");
+    return;
+  }
+  state.SetLabel(file->filename().string());
+  const std::string package_dir = file->parent_path().string();
+  for (auto _ : state) {
+    auto models = kinetra::build_models_from_urdf(file->string(), package_dir);
+    if (!models) state.SkipWithError(models.error().display().c_str());
+    benchmark::DoNotOptimize(models);
+  }
+}
+BENCHMARK(BM_LoadLargestSharedRobot)->Unit(benchmark::kMicrosecond);
+
+// A chain of `n` revolute joints; every link has an inertial, a collision box and a visual
+// cylinder with a material.
+std::string chain(std::int64_t n) {
+  std::string xml = R"(<robot name="chain"><material name="m"><color rgba="1 0 0 1"/></material>)";
+  for (std::int64_t i = 0; i <= n; ++i) {
+    xml += "<link name=\"link_" + std::to_string(i) + R"("><inertial><origin xyz="0 0 0.05"/>
+      <mass value="1.5"/><inertia ixx="0.01" ixy="0" ixz="0" iyy="0.01" iyz="0" izz="0.002"/>
+      </inertial><collision><origin xyz="0 0 0.05"/><geometry><box size="0.05 0.05 0.1"/>
+      </geometry></collision><visual><geometry><cylinder radius="0.02" length="0.1"/></geometry>
+      <material name="m"/></visual></link>)";
+  }
+  for (std::int64_t i = 0; i < n; ++i) {
+    xml += "<joint name=\"joint_" + std::to_string(i) +
+           "\" type=\"revolute\"><parent link=\"link_" + std::to_string(i) +
+           "\"/><child link=\"link_" + std::to_string(i + 1) +
+           R"("/><origin xyz="0 0 0.1" rpy="0 0 0.1"/><axis xyz="0 1 0"/>
+           <limit lower="-1" upper="1" effort="10" velocity="2"/></joint>)";
+  }
+  return xml + "</robot>";
+}
+
+void BM_LoadGeneratedChain(benchmark::State& state) {
+  const std::string xml = chain(state.range(0));
+  for (auto _ : state) {
+    auto models = kinetra::build_models_from_urdf_string(xml, std::nullopt);
+    if (!models) state.SkipWithError(models.error().display().c_str());
+    benchmark::DoNotOptimize(models);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * xml.size()));
+}
+BENCHMARK(BM_LoadGeneratedChain)->Arg(10'000)->Arg(20'000)->Arg(40'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
