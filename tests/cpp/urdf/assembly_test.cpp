@@ -144,6 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"child without link",
                   robot(link("a") + R"(<joint name="j" type="fixed"><child/></joint>)"),
                   "Missing required parameter: link"},
+        ErrorCase{
+            "parent typed like a joint",
+            robot(R"(<link name="a" type="fixed"/>)" + link("b") + joint("j", "fixed", "a", "b")),
+            "Frame references unknown parent: a"},
         ErrorCase{"unknown child", robot(link("a") + joint("j", "fixed", "a", "ghost")),
                   "Unknown link name: ghost"},
         ErrorCase{"unknown parent",
