@@ -26,25 +26,27 @@ Result<void> forward_kinematics_binding(const Model& model, Data& data, const Ar
                        std::to_string(nq) + ", got " + q.shape_text());
   }
   if (nq >= 2 && !q.is_contiguous()) return value_error("Failed to convert q to slice");
-  auto done = forward_kinematics(model, data, q.flatten());
+  auto done = forward_kinematics(model, data, FlatValues(q).map());
   if (!done) return value_error("Forward kinematics failed: " + done.error().debug());
   return {};
 }
 
 Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& a) {
-  return efforts_or_value_error(rnea(model, data, q.flatten(), v.flatten(), a.flatten()),
-                                "Error in inverse dynamics: ");
+  return efforts_or_value_error(
+      rnea(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(a).map()),
+      "Error in inverse dynamics: ");
 }
 
 Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& tau) {
-  return efforts_or_value_error(aba(model, data, q.flatten(), v.flatten(), tau.flatten()),
-                                "Forward dynamics failed: ");
+  return efforts_or_value_error(
+      aba(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(tau).map()),
+      "Forward dynamics failed: ");
 }
 
 Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>& q) {
-  auto mass = or_value_error(crba(model, data, q.flatten()), "Error in mass matrix: ");
+  auto mass = or_value_error(crba(model, data, FlatValues(q).map()), "Error in mass matrix: ");
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
@@ -53,24 +55,26 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
 
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,
                                                   const Array<-1>& q, const Array<-1>& v) {
-  return efforts_or_value_error(nonlinear_effects(model, data, q.flatten(), v.flatten()),
-                                "Error in nonlinear effects: ");
+  return efforts_or_value_error(
+      nonlinear_effects(model, data, FlatValues(q).map(), FlatValues(v).map()),
+      "Error in nonlinear effects: ");
 }
 
 Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
                                                     const Array<-1>& q) {
-  return efforts_or_value_error(generalized_gravity(model, data, q.flatten()),
+  return efforts_or_value_error(generalized_gravity(model, data, FlatValues(q).map()),
                                 "Error in generalized gravity: ");
 }
 
 Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
                                       const Array<-1>& v) {
-  return or_value_error(kinetic_energy(model, data, q.flatten(), v.flatten()),
+  return or_value_error(kinetic_energy(model, data, FlatValues(q).map(), FlatValues(v).map()),
                         "Error in kinetic energy: ");
 }
 
 Result<double> potential_energy_binding(const Model& model, Data& data, const Array<-1>& q) {
-  return or_value_error(potential_energy(model, data, q.flatten()), "Error in potential energy: ");
+  return or_value_error(potential_energy(model, data, FlatValues(q).map()),
+                        "Error in potential energy: ");
 }
 
 // Both take the model exclusively.

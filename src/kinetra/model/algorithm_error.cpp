@@ -38,7 +38,7 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data) {
 }
 
 std::expected<void, AlgorithmError> check_arguments(
-    const Model& model, Data& data, const Configuration& q,
+    const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized) {
   if (auto ok = check_size("q", model.nq(), q.size()); !ok) return std::unexpected(ok.error());
   for (const auto& [name, values] : velocity_sized) {

@@ -49,13 +49,13 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data);
 // An algorithm argument and the name its size errors use ("v", "a", "tau").
 struct NamedVector {
   const char* name;
-  const Configuration& values;
+  const ConfigurationRef& values;
 };
 
 // Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order,
 // then checks the data.
 std::expected<void, AlgorithmError> check_arguments(
-    const Model& model, Data& data, const Configuration& q,
+    const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});
 
 }  // namespace kinetra

@@ -5,8 +5,8 @@
 namespace kinetra {
 
 std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& data,
-                                                     const Configuration& q,
-                                                     const Configuration& v) {
+                                                     const ConfigurationRef& q,
+                                                     const ConfigurationRef& v) {
   if (auto ok = check_arguments(model, data, q, {{"v", v}}); !ok) {
     return std::unexpected(ok.error());
   }
@@ -24,7 +24,7 @@ std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& d
 }
 
 std::expected<double, AlgorithmError> potential_energy(const Model& model, Data& data,
-                                                       const Configuration& q) {
+                                                       const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
   Workspace& ws = data.workspace;
   ws.world_from_joint[0] = SE3::identity();

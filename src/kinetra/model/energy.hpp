@@ -9,12 +9,12 @@ namespace kinetra {
 
 // 1/2 sum_i v_i . (I_i v_i) over the body velocities for (q, v).
 std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& data,
-                                                     const Configuration& q,
-                                                     const Configuration& v);
+                                                     const ConfigurationRef& q,
+                                                     const ConfigurationRef& v);
 
 // -sum_i m_i g . c_i with c_i the world centre of mass of body i, so that its gradient is the
 // gravity effort. The data's observable state is neither read nor changed.
 std::expected<double, AlgorithmError> potential_energy(const Model& model, Data& data,
-                                                       const Configuration& q);
+                                                       const ConfigurationRef& q);
 
 }  // namespace kinetra

@@ -7,8 +7,9 @@ namespace kinetra {
 static_assert(max_joint_nv == 1, "the articulated-body sweep handles single-axis joints");
 
 std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
-                                                 const Configuration& q, const Configuration& v,
-                                                 const Configuration& tau) {
+                                                 const ConfigurationRef& q,
+                                                 const ConfigurationRef& v,
+                                                 const ConfigurationRef& tau) {
   if (auto ok = check_arguments(model, data, q, {{"v", v}, {"tau", tau}}); !ok) {
     return std::unexpected(ok.error());
   }

@@ -12,7 +12,8 @@ namespace kinetra {
 // A joint whose subtree has no inertia along its axis (a singular mass matrix) gets a
 // non-finite acceleration.
 std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
-                                                 const Configuration& q, const Configuration& v,
-                                                 const Configuration& tau);
+                                                 const ConfigurationRef& q,
+                                                 const ConfigurationRef& v,
+                                                 const ConfigurationRef& tau);
 
 }  // namespace kinetra

@@ -3,7 +3,7 @@
 namespace kinetra {
 
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, Data& data,
-                                                       const Configuration& q) {
+                                                       const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return ok;
   const std::size_t n = model.njoints();
   for (std::size_t i = 0; i < n; ++i) {

@@ -11,6 +11,6 @@ namespace kinetra {
 // placement of joint j: oMi[j] = oMi[parent] * rest placement[j] * transform_j(q_j).
 // q must hold exactly nq values; on error the data is unchanged.
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, Data& data,
-                                                       const Configuration& q);
+                                                       const ConfigurationRef& q);
 
 }  // namespace kinetra

@@ -7,8 +7,8 @@ namespace kinetra {
 namespace {
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero.
-Configuration newton_euler(const Model& model, Workspace& ws, const Configuration& q,
-                           const Configuration* v, const Configuration* a) {
+Configuration newton_euler(const Model& model, Workspace& ws, const ConfigurationRef& q,
+                           const ConfigurationRef* v, const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
   ws.velocity[0].setZero();
   // a base acceleration of -g stands in for gravity on every body
@@ -47,8 +47,9 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
 }  // namespace
 
 std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data,
-                                                  const Configuration& q, const Configuration& v,
-                                                  const Configuration& a) {
+                                                  const ConfigurationRef& q,
+                                                  const ConfigurationRef& v,
+                                                  const ConfigurationRef& a) {
   if (auto ok = check_arguments(model, data, q, {{"v", v}, {"a", a}}); !ok) {
     return std::unexpected(ok.error());
   }
@@ -56,8 +57,8 @@ std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data
 }
 
 std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
-                                                               const Configuration& q,
-                                                               const Configuration& v) {
+                                                               const ConfigurationRef& q,
+                                                               const ConfigurationRef& v) {
   if (auto ok = check_arguments(model, data, q, {{"v", v}}); !ok) {
     return std::unexpected(ok.error());
   }
@@ -65,7 +66,7 @@ std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& mode
 }
 
 std::expected<Configuration, AlgorithmError> generalized_gravity(const Model& model, Data& data,
-                                                                 const Configuration& q) {
+                                                                 const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
   return newton_euler(model, data.workspace, q, nullptr, nullptr);
 }

@@ -10,16 +10,17 @@ namespace kinetra {
 // Joint efforts tau = M(q) a + C(q, v) v + g(q) by recursive Newton-Euler. q, v, a must hold
 // exactly nq, nv, nv values. The data's observable state is neither read nor changed.
 std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data,
-                                                  const Configuration& q, const Configuration& v,
-                                                  const Configuration& a);
+                                                  const ConfigurationRef& q,
+                                                  const ConfigurationRef& v,
+                                                  const ConfigurationRef& a);
 
 // Coriolis, centrifugal and gravity efforts: rnea(q, v, 0).
 std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
-                                                               const Configuration& q,
-                                                               const Configuration& v);
+                                                               const ConfigurationRef& q,
+                                                               const ConfigurationRef& v);
 
 // Gravity efforts: rnea(q, 0, 0), the gradient of the potential energy.
 std::expected<Configuration, AlgorithmError> generalized_gravity(const Model& model, Data& data,
-                                                                 const Configuration& q);
+                                                                 const ConfigurationRef& q);
 
 }  // namespace kinetra

@@ -7,7 +7,7 @@
 namespace kinetra {
 
 // Placement of joint i's frame in its parent joint's frame for q: rest placement * motion(q_i).
-inline SE3 parent_from_joint(const Model& model, std::size_t i, const Configuration& q) {
+inline SE3 parent_from_joint(const Model& model, std::size_t i, const ConfigurationRef& q) {
   const JointModel& joint = model.joint_models()[i];
   return model.joint_placements()[i] *
          joint.transform(q.segment(static_cast<Eigen::Index>(model.idx_q(i)),
@@ -15,7 +15,7 @@ inline SE3 parent_from_joint(const Model& model, std::size_t i, const Configurat
 }
 
 // sum_k x[offset + k] S_k over the joint's axes S_k: its velocity or acceleration in its frame.
-inline SpatialMotion joint_motion(const JointModel& joint, const Configuration& x,
+inline SpatialMotion joint_motion(const JointModel& joint, const ConfigurationRef& x,
                                   std::size_t offset) {
   SpatialMotion m = SpatialMotion::Zero();
   const auto axes = joint.axes();

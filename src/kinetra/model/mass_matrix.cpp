@@ -5,7 +5,7 @@
 namespace kinetra {
 
 std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
-                                                    const Configuration& q) {
+                                                    const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
   Workspace& ws = data.workspace;
   const std::size_t n = model.njoints();

@@ -11,6 +11,6 @@ namespace kinetra {
 // The joint-space inertia matrix M(q) (nv x nv, both triangles filled) by the composite
 // rigid-body algorithm. The data's observable state is neither read nor changed.
 std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
-                                                    const Configuration& q);
+                                                    const ConfigurationRef& q);
 
 }  // namespace kinetra

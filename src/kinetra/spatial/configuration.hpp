@@ -12,6 +12,8 @@ namespace kinetra {
 
 // Joint-space vector: positions q (nq), velocities, accelerations and efforts (nv).
 using Configuration = Eigen::VectorXd;
+// A read-only view of joint-space values: a Configuration, or contiguous values held elsewhere.
+using ConfigurationRef = Eigen::Ref<const Configuration>;
 
 // A vector whose length does not match what the model requires.
 struct ConfigurationError {

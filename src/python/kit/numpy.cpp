@@ -1,5 +1,6 @@
 #include "python/kit/numpy.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "python/kit/error.hpp"
@@ -24,21 +25,24 @@ bool ArrayView::from_object(PyObject* obj, int ndim, const char* parameter, Arra
       (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
     return raise_conversion_error(parameter, obj, target), false;
   }
+  static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
   out.data_ = PyArray_BYTES(array);
-  out.shape_.assign(PyArray_DIMS(array), PyArray_DIMS(array) + PyArray_NDIM(array));
-  out.strides_.assign(PyArray_STRIDES(array), PyArray_STRIDES(array) + PyArray_NDIM(array));
+  out.ndim_ = PyArray_NDIM(array);
+  out.shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
+  out.strides_ = reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(array));
+  out.aligned_ = PyArray_ISALIGNED(array);
   return true;
 }
 
 Py_ssize_t ArrayView::size() const {
   Py_ssize_t n = 1;
-  for (Py_ssize_t d : shape_) n *= d;
+  for (int k = 0; k < ndim_; ++k) n *= shape_[k];
   return n;
 }
 
 std::string ArrayView::shape_text() const {
   std::string out = "[";
-  for (std::size_t i = 0; i < shape_.size(); ++i) {
+  for (int i = 0; i < ndim_; ++i) {
     if (i > 0) out += ", ";
     out += std::to_string(shape_[i]);
   }
@@ -47,7 +51,7 @@ std::string ArrayView::shape_text() const {
 
 bool ArrayView::is_contiguous() const {
   Py_ssize_t expected = sizeof(double);
-  for (std::size_t k = shape_.size(); k-- > 0;) {
+  for (int k = ndim_; k-- > 0;) {
     if (shape_[k] == 1) continue;
     if (strides_[k] != expected) return false;
     expected *= shape_[k];
@@ -58,12 +62,12 @@ bool ArrayView::is_contiguous() const {
 Eigen::VectorXd ArrayView::flatten() const {
   Eigen::VectorXd out(size());
   if (out.size() == 0) return out;
-  std::vector<Py_ssize_t> index(shape_.size(), 0);
+  Py_ssize_t index[NPY_MAXDIMS] = {};
   for (Eigen::Index n = 0; n < out.size(); ++n) {
     const char* p = data_;
-    for (std::size_t k = 0; k < shape_.size(); ++k) p += index[k] * strides_[k];
+    for (int k = 0; k < ndim_; ++k) p += index[k] * strides_[k];
     out[n] = read(p);
-    for (std::size_t k = shape_.size(); k-- > 0;) {
+    for (int k = ndim_; k-- > 0;) {
       if (++index[k] < shape_[k]) break;
       index[k] = 0;
     }
@@ -71,9 +75,19 @@ Eigen::VectorXd ArrayView::flatten() const {
   return out;
 }
 
+FlatValues::FlatValues(const ArrayView& array) : size_(array.size()) {
+  if (array.is_contiguous_and_aligned()) {
+    data_ = array.data();
+  } else {
+    copy_ = array.flatten();
+    data_ = copy_.data();
+  }
+}
+
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values) {
-  std::vector<npy_intp> dims(shape.begin(), shape.end());
-  PyObject* array = PyArray_SimpleNew(static_cast<int>(dims.size()), dims.data(), NPY_DOUBLE);
+  npy_intp dims[NPY_MAXDIMS];
+  std::copy(shape.begin(), shape.end(), dims);
+  PyObject* array = PyArray_SimpleNew(static_cast<int>(shape.size()), dims, NPY_DOUBLE);
   if (!array) return nullptr;
   const auto n = PyArray_SIZE(reinterpret_cast<PyArrayObject*>(array));
   if (n > 0) {
