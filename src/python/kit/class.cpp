@@ -4,22 +4,23 @@
 
 namespace kinetra::python {
 
-PyTypeObject* create_class(ClassSpec spec, int basicsize, destructor dealloc) {
-  // the spec's strings and tables must outlive the type object
+PyTypeObject* create_class(ClassSpec definition, int basicsize, destructor dealloc) {
+  // the definition's strings and tables must outlive the type object
   static std::deque<std::string> names;
   static std::deque<std::vector<PyMethodDef>> method_tables;
   static std::deque<std::vector<PyGetSetDef>> property_tables;
 
-  names.push_back(std::string("builtins.") + spec.name);
-  const char* doc =
-      spec.text_signature ? make_doc(spec.name, spec.text_signature, spec.doc) : spec.doc;
-  method_tables.push_back(std::move(spec.methods));
+  names.push_back(std::string("builtins.") + definition.name);
+  const char* doc = definition.text_signature
+                        ? make_doc(definition.name, definition.text_signature, definition.doc)
+                        : definition.doc;
+  method_tables.push_back(std::move(definition.methods));
   method_tables.back().push_back({nullptr, nullptr, 0, nullptr});
-  property_tables.push_back(std::move(spec.properties));
+  property_tables.push_back(std::move(definition.properties));
   property_tables.back().push_back({nullptr, nullptr, nullptr, nullptr, nullptr});
 
-  std::vector<PyType_Slot> slots = std::move(spec.slots);
-  slots.push_back({Py_tp_new, reinterpret_cast<void*>(spec.constructor)});
+  std::vector<PyType_Slot> slots = std::move(definition.slots);
+  slots.push_back({Py_tp_new, reinterpret_cast<void*>(definition.constructor)});
   slots.push_back({Py_tp_dealloc, reinterpret_cast<void*>(dealloc)});
   slots.push_back({Py_tp_methods, method_tables.back().data()});
   slots.push_back({Py_tp_getset, property_tables.back().data()});

@@ -19,11 +19,11 @@ struct ClassSpec {
 };
 
 // A heap type: not subclassable, no __dict__, docstring with the constructor's signature.
-PyTypeObject* create_class(ClassSpec spec, int basicsize, destructor dealloc);
+PyTypeObject* create_class(ClassSpec definition, int basicsize, destructor dealloc);
 
 template <class T>
-PyTypeObject* create_class(ClassSpec spec) {
-  return create_class(std::move(spec), sizeof(Instance<T>), &destroy_instance<T>);
+PyTypeObject* create_class(ClassSpec definition) {
+  return create_class(std::move(definition), sizeof(Instance<T>), &destroy_instance<T>);
 }
 
 // A type slot function: {Py_nb_add, slot<&binary<&add>>()}.
@@ -51,9 +51,9 @@ bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* owned_v
     static PyTypeObject* type();                     \
   }
 
-// Defines its type object, made from `spec_function()` on first use and cached.
-#define KINETRA_DEFINE_CLASS(T, spec_function)                                 \
-  PyTypeObject* kinetra::python::PyClass<T>::type() {                          \
-    static PyTypeObject* const type_object = create_class<T>(spec_function()); \
-    return type_object;                                                        \
+// Defines its type object, made from `definition_function()` on first use and cached.
+#define KINETRA_DEFINE_CLASS(T, definition_function)                                 \
+  PyTypeObject* kinetra::python::PyClass<T>::type() {                                \
+    static PyTypeObject* const type_object = create_class<T>(definition_function()); \
+    return type_object;                                                              \
   }

@@ -21,11 +21,11 @@ std::size_t enum_code(const E& kind) {
 
 template <class E>
 PyTypeObject* create_enum(const char* doc, std::initializer_list<E> kinds) {
-  ClassSpec spec{.name = PyClass<E>::name,
-                 .doc = doc,
-                 .slots = {{Py_tp_repr, reinterpret_cast<void*>(&unary<&enum_repr<E>>)},
-                           {Py_nb_int, reinterpret_cast<void*>(&unary<&enum_code<E>>)}}};
-  PyTypeObject* type = create_class<E>(std::move(spec));
+  ClassSpec definition{.name = PyClass<E>::name,
+                       .doc = doc,
+                       .slots = {{Py_tp_repr, reinterpret_cast<void*>(&unary<&enum_repr<E>>)},
+                                 {Py_nb_int, reinterpret_cast<void*>(&unary<&enum_code<E>>)}}};
+  PyTypeObject* type = create_class<E>(std::move(definition));
   if (!type) return nullptr;
   for (E kind : kinds) {
     if (!set_class_attribute(type, to_string(kind), new_instance_of<E>(type, kind))) {
