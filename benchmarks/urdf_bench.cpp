@@ -1,10 +1,12 @@
-// Loading URDF descriptions: the largest shared robot and generated chains.
+// Loading URDF files: the largest shared robot and generated chains.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "kinetra/urdf/urdf.hpp"
 
@@ -50,9 +52,32 @@ void BM_LoadLargestSharedRobot(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadLargestSharedRobot)->Unit(benchmark::kMicrosecond);
 
-// A chain of `n` revolute joints; every link has an inertial, a collision box and a visual
-// cylinder with a material.
-std::string chain(std::int64_t n) {
+// The joints of a chain of `n` revolute joints; `joint_body` follows each <parent>/<child> pair.
+std::string chain_joints(std::int64_t n, std::string_view joint_body) {
+  std::string xml;
+  for (std::int64_t i = 0; i < n; ++i) {
+    xml += "<joint name=\"joint_" + std::to_string(i) +
+           "\" type=\"revolute\"><parent link=\"link_" + std::to_string(i) +
+           "\"/><child link=\"link_" + std::to_string(i + 1) + "\"/>";
+    xml += joint_body;
+    xml += "</joint>\n";
+  }
+  return xml;
+}
+
+constexpr std::string_view joint_body =
+    R"(<origin xyz="0 0 0.1" rpy="0 0 0.1"/><axis xyz="0 1 0"/>)"
+    R"(<limit lower="-1" upper="1" effort="10" velocity="2"/>)";
+
+// Links with names only.
+std::string plain_chain(std::int64_t n) {
+  std::string xml = R"(<robot name="chain">)";
+  for (std::int64_t i = 0; i <= n; ++i) xml += "<link name=\"link_" + std::to_string(i) + "\"/>\n";
+  return xml + chain_joints(n, joint_body) + "</robot>";
+}
+
+// Every link has an inertial, a collision box and a visual cylinder with a material.
+std::string rich_chain(std::int64_t n) {
   std::string xml = R"(<robot name="chain"><material name="m"><color rgba="1 0 0 1"/></material>)";
   for (std::int64_t i = 0; i <= n; ++i) {
     xml += "<link name=\"link_" + std::to_string(i) + R"("><inertial><origin xyz="0 0 0.05"/>
@@ -61,25 +86,37 @@ std::string chain(std::int64_t n) {
       </geometry></collision><visual><geometry><cylinder radius="0.02" length="0.1"/></geometry>
       <material name="m"/></visual></link>)";
   }
-  for (std::int64_t i = 0; i < n; ++i) {
-    xml += "<joint name=\"joint_" + std::to_string(i) +
-           "\" type=\"revolute\"><parent link=\"link_" + std::to_string(i) +
-           "\"/><child link=\"link_" + std::to_string(i + 1) +
-           R"("/><origin xyz="0 0 0.1" rpy="0 0 0.1"/><axis xyz="0 1 0"/>
-           <limit lower="-1" upper="1" effort="10" velocity="2"/></joint>)";
-  }
-  return xml + "</robot>";
+  return xml + chain_joints(n, joint_body) + "</robot>";
 }
 
-void BM_LoadGeneratedChain(benchmark::State& state) {
-  const std::string xml = chain(state.range(0));
+// Writes the description once into a temporary folder and loads it from there, as real use does.
+void load_file(benchmark::State& state, const std::string& xml, const char* kind) {
+  const fs::path file =
+      fs::temp_directory_path() /
+      ("kinetra_urdf_bench_" + std::string(kind) + "_" + std::to_string(state.range(0)) + ".urdf");
+  std::ofstream(file, std::ios::binary) << xml;
   for (auto _ : state) {
-    auto models = kinetra::build_models_from_urdf_string(xml, std::nullopt);
+    auto models = kinetra::build_models_from_urdf(file.string(), std::nullopt);
     if (!models) state.SkipWithError(models.error().display().c_str());
     benchmark::DoNotOptimize(models);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * xml.size()));
+  fs::remove(file);
 }
-BENCHMARK(BM_LoadGeneratedChain)->Arg(10'000)->Arg(20'000)->Arg(40'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadPlainChain(benchmark::State& state) {
+  load_file(state, plain_chain(state.range(0)), "plain");
+}
+BENCHMARK(BM_LoadPlainChain)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadRichChain(benchmark::State& state) {
+  load_file(state, rich_chain(state.range(0)), "rich");
+}
+BENCHMARK(BM_LoadRichChain)
+    ->Arg(10'000)
+    ->Arg(20'000)
+    ->Arg(40'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
