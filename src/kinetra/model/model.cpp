@@ -1,10 +1,22 @@
 #include "kinetra/model/model.hpp"
 
-#include <algorithm>
-
 #include "kinetra/spatial/debug.hpp"
 
 namespace kinetra {
+
+namespace {
+
+// The name lookups of the indexes.
+struct JointNames {
+  const std::vector<std::string>& names;
+  std::string_view operator()(std::size_t id) const { return names[id]; }
+};
+struct FrameNames {
+  const std::vector<Frame>& frames;
+  std::string_view operator()(std::size_t id) const { return frames[id].name; }
+};
+
+}  // namespace
 
 const Vector3D& standard_gravity() {
   static const Vector3D gravity(0.0, 0.0, -9.81);
@@ -21,23 +33,35 @@ Model::Model(std::string name)
       frames_{Frame{"__WORLD_FRAME__", 0, 0, SE3::identity(), FrameType::Fixed, Inertia::zeros()}},
       idx_q_{0},
       idx_v_{0},
-      gravity_(standard_gravity()),
-      joint_ids_{{"__WORLD__", 0}} {
-  frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].emplace("__WORLD_FRAME__", 0);
+      gravity_(standard_gravity()) {
+  joint_ids_.insert(joint_names_[0], 0, JointNames{joint_names_});
+  frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].insert(frames_[0].name, 0,
+                                                                FrameNames{frames_});
+}
+
+void Model::reserve(std::size_t joints, std::size_t frames) {
+  joint_names_.reserve(joints);
+  joint_parents_.reserve(joints);
+  joint_placements_.reserve(joints);
+  joint_models_.reserve(joints);
+  inertias_.reserve(joints);
+  idx_q_.reserve(joints);
+  idx_v_.reserve(joints);
+  joint_ids_.reserve(joints);
+  frames_.reserve(frames);
 }
 
 std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, JointModel joint,
                                                         const SE3& placement, std::string name) {
   if (parent >= njoints()) return std::unexpected(ModelError::parent_joint_does_not_exist(parent));
-  if (const auto existing = get_joint_id(name)) {
+  const std::size_t id = njoints();
+  if (const auto existing = joint_ids_.insert(name, id, JointNames{joint_names_})) {
     return std::unexpected(ModelError::joint_name_already_used(std::move(name), *existing));
   }
-  const std::size_t id = njoints();
   idx_q_.push_back(nq_);
   idx_v_.push_back(nv_);
   nq_ += joint.nq();
   nv_ += joint.nv();
-  joint_ids_.emplace(name, id);
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);
@@ -50,33 +74,33 @@ std::expected<std::size_t, ModelError> Model::add_frame(Frame frame, bool append
   if (frame.parent_joint >= njoints()) {
     return std::unexpected(ModelError::parent_joint_does_not_exist(frame.parent_joint));
   }
-  if (const auto existing = get_frame_id(frame.name, frame.frame_type)) return *existing;
+  auto& ids = frame_ids_[static_cast<std::size_t>(frame.frame_type)];
+  if (const auto existing = ids.insert(frame.name, frames_.size(), FrameNames{frames_})) {
+    return *existing;
+  }
   if (append_inertia) {
     inertias_[frame.parent_joint] += frame.inertia.act(frame.placement);
   }
-  frame_ids_[static_cast<std::size_t>(frame.frame_type)].emplace(frame.name, frames_.size());
   frames_.push_back(std::move(frame));
   return frames_.size() - 1;
 }
 
 std::optional<std::size_t> Model::get_frame_id(std::string_view name,
                                                std::optional<FrameType> type) const {
-  if (type) {
-    const auto& ids = frame_ids_[static_cast<std::size_t>(*type)];
-    const auto found = ids.find(std::string(name));
-    if (found == ids.end()) return std::nullopt;
-    return found->second;
+  const FrameNames names{frames_};
+  if (type) return frame_ids_[static_cast<std::size_t>(*type)].find(name, names);
+  // the first frame of any type is the first of the types' first frames
+  std::optional<std::size_t> first;
+  for (const NameIndex& ids : frame_ids_) {
+    if (const auto found = ids.find(name, names); found && (!first || *found < *first)) {
+      first = found;
+    }
   }
-  const auto it =
-      std::ranges::find_if(frames_, [&](const Frame& frame) { return frame.name == name; });
-  if (it == frames_.end()) return std::nullopt;
-  return static_cast<std::size_t>(it - frames_.begin());
+  return first;
 }
 
 std::optional<std::size_t> Model::get_joint_id(std::string_view name) const {
-  const auto found = joint_ids_.find(std::string(name));
-  if (found == joint_ids_.end()) return std::nullopt;
-  return found->second;
+  return joint_ids_.find(name, JointNames{joint_names_});
 }
 
 Data Model::create_data() const {

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "kinetra/inertia/inertia.hpp"
@@ -14,6 +13,7 @@
 #include "kinetra/model/data.hpp"
 #include "kinetra/model/frame.hpp"
 #include "kinetra/model/model_error.hpp"
+#include "kinetra/model/name_index.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/text.hpp"
 
@@ -54,6 +54,9 @@ class Model {
   std::size_t idx_q(std::size_t joint) const { return idx_q_[joint]; }
   std::size_t idx_v(std::size_t joint) const { return idx_v_[joint]; }
 
+  // Room for this many joints and frames in all, so that adding them allocates less.
+  void reserve(std::size_t joints, std::size_t frames);
+
   // Appends a joint with zero inertia; returns its id.
   std::expected<std::size_t, ModelError> add_joint(std::size_t parent, JointModel joint,
                                                    const SE3& placement, std::string name);
@@ -84,8 +87,8 @@ class Model {
   std::size_t nv_ = 0;
   Vector3D gravity_;
   // id of each joint name, and the first frame id of each name per frame type
-  std::unordered_map<std::string, std::size_t> joint_ids_;
-  std::array<std::unordered_map<std::string, std::size_t>, 5> frame_ids_;
+  NameIndex joint_ids_;
+  std::array<NameIndex, 5> frame_ids_;
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace kinetra {
+
+// Ids found by name, for names kept by the index's owner: open addressing over (hash, id)
+// slots, so a lookup reads one array and compares a name only on a full hash match.
+// `name_of(id)` gives the name of a stored id; the owner passes the same one to every call and
+// never renames a stored id. Copies stay valid for a copied owner.
+class NameIndex {
+ public:
+  std::size_t size() const { return size_; }
+  // Room for `count` names in all without growing.
+  void reserve(std::size_t count);
+
+  template <class NameOf>
+  std::optional<std::size_t> find(std::string_view name, const NameOf& name_of) const {
+    if (slots_.empty()) return std::nullopt;
+    const std::size_t hash = hash_of(name);
+    for (std::size_t i = hash & mask();; i = (i + 1) & mask()) {
+      const Slot& slot = slots_[i];
+      if (slot.id == no_id) return std::nullopt;
+      if (slot.hash == hash && name_of(slot.id) == name) return slot.id;
+    }
+  }
+
+  // Stores `id` under `name` unless the name is present already: then returns the id stored
+  // under it and stores nothing.
+  template <class NameOf>
+  std::optional<std::size_t> insert(std::string_view name, std::size_t id, const NameOf& name_of) {
+    if (2 * (size_ + 1) > slots_.size()) reserve(size_ + 1);
+    const std::size_t hash = hash_of(name);
+    for (std::size_t i = hash & mask();; i = (i + 1) & mask()) {
+      Slot& slot = slots_[i];
+      if (slot.id == no_id) {
+        slot = {hash, id};
+        ++size_;
+        return std::nullopt;
+      }
+      if (slot.hash == hash && name_of(slot.id) == name) return slot.id;
+    }
+  }
+
+ private:
+  struct Slot {
+    std::size_t hash;
+    std::size_t id;
+  };
+  static constexpr std::size_t no_id = static_cast<std::size_t>(-1);
+
+  static std::size_t hash_of(std::string_view name) { return std::hash<std::string_view>{}(name); }
+  std::size_t mask() const { return slots_.size() - 1; }
+
+  std::vector<Slot> slots_;  // a power of two in size, at most half full
+  std::size_t size_ = 0;
+};
+
+}  // namespace kinetra
