@@ -2,8 +2,7 @@
 
 #include <cstddef>
 #include <expected>
-#include <string_view>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -12,23 +11,44 @@
 
 namespace kinetra {
 
-// The link tree of a robot element, indexed for the walk. Names point into the document.
+// The link tree of a robot element, indexed for the walk.
 struct LinkGraph {
+  // entry of a nameless link, or of a joint without a <child>
+  static constexpr std::size_t none = static_cast<std::size_t>(-1);
+  // entry of a <child> naming no link
+  static constexpr std::size_t unknown = static_cast<std::size_t>(-2);
+
+  // A joint whose <parent> names a link.
+  struct Joint {
+    pugi::xml_node element;
+    std::size_t child;  // the entry its <child> names (none, unknown)
+  };
   // What hangs on one link name.
   struct Links {
-    pugi::xml_node first;                // the first link of this name, in document order
-    std::vector<pugi::xml_node> joints;  // joints whose <parent> names it, by joint name
-    std::size_t parent_joints = 0;       // joints whose <child> names it
+    pugi::xml_node first;          // the first link of this name, in document order
+    std::size_t joints_begin = 0;  // its joints, by joint name: joints[begin, end)
+    std::size_t joints_end = 0;
+    std::size_t parent_joints = 0;  // joints whose <child> names it
     bool reached = false;
   };
   struct Root {
     pugi::xml_node link;
-    Links* links;  // null for a link without a name
+    std::size_t links;  // none for a link without a name
   };
 
   // links that are no joint's child, by name
   std::vector<Root> roots;
-  std::unordered_map<std::string_view, Links> links_by_name;
+  // one entry per link name, in document order of the first link of each name
+  std::vector<Links> links;
+  // grouped by the entry of their parent link
+  std::vector<Joint> joints;
+  // link elements, every one of which the walk visits
+  std::size_t link_count = 0;
+
+  std::span<const Joint> joints_of(std::size_t entry) const {
+    const Links& on = links[entry];
+    return std::span(joints).subspan(on.joints_begin, on.joints_end - on.joints_begin);
+  }
 };
 
 // Indexes the robot element's direct <link> and <joint> children and checks that they form a

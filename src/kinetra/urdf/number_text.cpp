@@ -12,6 +12,12 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// An ASCII byte other than white space: it neither starts nor ends any white space.
+bool is_plain_ascii(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x80 && byte != ' ' && (byte < 0x09 || byte > 0x0D);
+}
+
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equals_ignoring_case(std::string_view text, std::string_view word) {
@@ -30,10 +36,6 @@ bool is_number_syntax(std::string_view text) {
   std::size_t pos = 0;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) ++pos;
   const std::string_view body = text.substr(pos);
-  if (equals_ignoring_case(body, "inf") || equals_ignoring_case(body, "infinity") ||
-      equals_ignoring_case(body, "nan")) {
-    return true;
-  }
   const std::size_t integer_digits = count_digits(text, pos);
   pos += integer_digits;
   std::size_t fraction_digits = 0;
@@ -41,7 +43,10 @@ bool is_number_syntax(std::string_view text) {
     fraction_digits = count_digits(text, ++pos);
     pos += fraction_digits;
   }
-  if (integer_digits + fraction_digits == 0) return false;
+  if (integer_digits + fraction_digits == 0) {
+    return equals_ignoring_case(body, "inf") || equals_ignoring_case(body, "infinity") ||
+           equals_ignoring_case(body, "nan");
+  }
   if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
     ++pos;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
@@ -114,6 +119,7 @@ std::size_t whitespace_length(std::string_view text, std::size_t pos) {
 }
 
 std::string_view trim_whitespace(std::string_view text) {
+  if (!text.empty() && is_plain_ascii(text.front()) && is_plain_ascii(text.back())) return text;
   std::size_t begin = 0;
   while (const std::size_t n = whitespace_length(text, begin)) begin += n;
   // scan forward so that multi-byte characters are recognised from their first byte
@@ -132,7 +138,10 @@ std::string_view trim_whitespace(std::string_view text) {
 void WhitespaceSplit::iterator::advance(std::size_t pos) {
   while (const std::size_t n = whitespace_length(text_, pos)) pos += n;
   start_ = end_ = pos;
-  while (end_ < text_.size() && whitespace_length(text_, end_) == 0) ++end_;
+  while (end_ < text_.size() &&
+         (is_plain_ascii(text_[end_]) || whitespace_length(text_, end_) == 0)) {
+    ++end_;
+  }
 }
 
 std::optional<double> parse_double(std::string_view text) { return parse_number<double>(text); }

@@ -21,10 +21,12 @@ namespace {
 struct WalkStep {
   pugi::xml_node element;
   pugi::xml_node parent;
-  const LinkGraph::Links* links;  // for a link: what hangs on its name (none if nameless)
-  std::size_t parent_joint;       // the joint that carries the element
-  std::size_t parent_frame;       // the frame added for `parent` (not for root links)
+  // the graph entry of a link's name, or of the link a joint's <child> names
+  std::size_t links;
+  std::size_t parent_joint;  // the joint that carries the element
+  std::size_t parent_frame;  // the frame added for `parent` (not for root links)
   FrameType parent_frame_type;
+  bool is_link;
   bool is_root;
 };
 
@@ -45,39 +47,47 @@ class Assembly {
   Assembly(const pugi::xml_node& robot, MaterialTable materials,
            const std::optional<std::string>& package_dir)
       : robot_(robot),
+        robot_name_(attribute(robot, "name")),
         materials_(std::move(materials)),
         package_dir_(package_dir),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
+  // Room in the model for all the walk adds: one frame per link and per joint.
+  void reserve(const LinkGraph& graph) {
+    std::size_t moving = 0;
+    for (const LinkGraph::Joint& joint : graph.joints) {
+      if (frame_type_named_by(joint.element) == FrameType::Joint) ++moving;
+    }
+    model().reserve(1 + moving, 1 + graph.joints.size() + graph.link_count);
+  }
+
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
   // by the subtree of its child link.
   std::expected<void, ParseError> walk(const LinkGraph& graph, const LinkGraph::Root& root) {
-    std::vector<WalkStep> pending{{root.link, robot_, root.links, 0, 0, FrameType::Fixed, true}};
+    std::vector<WalkStep> pending{
+        {root.link, robot_, root.links, 0, 0, FrameType::Fixed, true, true}};
     while (!pending.empty()) {
       const WalkStep step = pending.back();
       pending.pop_back();
-      if (local_name(step.element) == "link") {
+      if (step.is_link) {
         const auto body = add_link(step);
         if (!body) return std::unexpected(body.error());
-        if (!step.links) continue;
-        const auto& joints = step.links->joints;
+        if (step.links == LinkGraph::none) continue;
+        const auto joints = graph.joints_of(step.links);
         for (auto joint = joints.rbegin(); joint != joints.rend(); ++joint) {
-          pending.push_back(
-              {*joint, step.element, nullptr, step.parent_joint, *body, FrameType::Body, false});
+          pending.push_back({joint->element, step.element, joint->child, step.parent_joint, *body,
+                             FrameType::Body, false, false});
         }
       } else {
         const auto added = add_joint(step);
         if (!added) return std::unexpected(added.error());
-        const pugi::xml_node child = first_child(step.element, "child");
-        if (!child) continue;
-        // the attribute's presence was checked while indexing
-        const std::string_view link_name = child.attribute("link").value();
-        const auto links = graph.links_by_name.find(link_name);
-        if (links == graph.links_by_name.end()) {
-          return error(ParseError::Kind::UnknownLinkName, link_name);
+        if (step.links == LinkGraph::none) continue;  // no <child>
+        if (step.links == LinkGraph::unknown) {
+          return error(ParseError::Kind::UnknownLinkName,
+                       first_child(step.element, "child").attribute("link").value());
         }
-        pending.push_back({links->second.first, step.element, &links->second, added->joint,
-                           added->frame, frame_type_named_by(step.element), false});
+        pending.push_back({graph.links[step.links].first, step.element, step.links, added->joint,
+                           added->frame, added->frame_type, true, false});
       }
     }
     return {};
@@ -94,9 +104,8 @@ class Assembly {
   std::expected<std::size_t, ParseError> parent_frame(const WalkStep& step) const {
     const auto parent_name = attribute(step.parent, "name");
     if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(step.parent));
-    const auto robot_name = attribute(robot_, "name");
-    if (!robot_name) return error(ParseError::Kind::MissingName, describe_element(robot_));
-    if (*parent_name == *robot_name) return 0;
+    if (!robot_name_) return error(ParseError::Kind::MissingName, describe_element(robot_));
+    if (*parent_name == *robot_name_) return 0;
     const FrameType type = frame_type_named_by(step.parent);
     // adding the parent's frame returned that first frame already
     if (!step.is_root && type == step.parent_frame_type) return step.parent_frame;
@@ -125,7 +134,8 @@ class Assembly {
     Inertia frame_inertia = *inertia;
     if (!step.is_root) {
       Frame& parent_frame = model().frame(*parent);
-      if (std::string_view(step.parent.attribute("type").value()) == "fixed") {
+      // the frame of the parent joint is Fixed for a fixed joint
+      if (step.parent_frame_type == FrameType::Fixed) {
         parent_frame.inertia += *inertia;
       }
       model().inertia(step.parent_joint) += inertia->act(parent_frame.placement);
@@ -170,6 +180,7 @@ class Assembly {
   struct AddedJoint {
     std::size_t joint;  // the joint that carries the child link
     std::size_t frame;  // the joint's Fixed or Joint frame
+    FrameType frame_type;
   };
 
   // Adds the joint and its frame (only the frame for a fixed joint).
@@ -190,7 +201,7 @@ class Assembly {
                                          FrameType::Fixed, Inertia::zeros()},
                                    false);
       if (!frame) return std::unexpected(frame.error());
-      return AddedJoint{step.parent_joint, *frame};
+      return AddedJoint{step.parent_joint, *frame, FrameType::Fixed};
     }
 
     JointModel (*make)(const Vector3D&) = nullptr;
@@ -212,10 +223,11 @@ class Assembly {
                                        FrameType::Joint, Inertia::zeros()},
                                  true);
     if (!frame) return std::unexpected(frame.error());
-    return AddedJoint{*id, *frame};
+    return AddedJoint{*id, *frame, FrameType::Joint};
   }
 
   pugi::xml_node robot_;
+  std::optional<std::string_view> robot_name_;
   MaterialTable materials_;
   const std::optional<std::string>& package_dir_;
   UrdfModels models_;
@@ -241,6 +253,7 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
   if (!graph) return std::unexpected(graph.error());
 
   Assembly assembly(robot, std::move(*materials), package_dir);
+  assembly.reserve(*graph);
   for (const LinkGraph::Root& root : graph->roots) {
     if (auto walked = assembly.walk(*graph, root); !walked) {
       return std::unexpected(std::move(walked.error()));

@@ -1,5 +1,8 @@
 #include "kinetra/urdf/xml_document.hpp"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "kinetra/urdf/utf8.hpp"
@@ -16,9 +19,19 @@ std::unexpected<ParseError> xml_error(std::string_view text, std::string message
 
 // Control characters other than tab, line feed and carriage return are not XML characters.
 std::optional<std::size_t> find_control_character(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return pos;
+  for (std::size_t pos = 0; pos < text.size();) {
+    // eight bytes at a time while none is below 0x20
+    if (std::uint64_t word; pos + 8 <= text.size()) {
+      std::memcpy(&word, text.data() + pos, 8);
+      if (((word - 0x2020202020202020u) & ~word & 0x8080808080808080u) == 0) {
+        pos += 8;
+        continue;
+      }
+    }
+    for (const std::size_t end = std::min(pos + 8, text.size()); pos < end; ++pos) {
+      const auto c = static_cast<unsigned char>(text[pos]);
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return pos;
+    }
   }
   return std::nullopt;
 }
