@@ -39,12 +39,6 @@ Inertia Inertia::act(const SE3& placement) const {
   return {mass, placement.act_point(com), inertia.rotate(placement.rotation)};
 }
 
-SpatialForce Inertia::operator*(const SpatialMotion& motion) const {
-  const Vector3D w = motion.head<3>();
-  const Vector3D f = mass * (motion.tail<3>() - com.cross(w));
-  return motion_from_parts(inertia * w + com.cross(f), f);
-}
-
 SpatialTransform Inertia::matrix() const {
   const Eigen::Matrix3d c = skew(com);
   SpatialTransform m;

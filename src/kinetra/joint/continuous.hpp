@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
@@ -24,7 +25,19 @@ struct ContinuousJoint {
   static Configuration neutral() { return Configuration::Unit(2, 0); }
   // the pair need not be normalised; (0, 0) reads as angle 0
   SE3 transform(const double* q) const {
-    return {rotation_from_axis_angle(motion.head<3>(), std::atan2(q[1], q[0])), {0, 0, 0}};
+    const auto [c, s] = unit_direction(q[0], q[1]);
+    return {rotation_about_unit_axis(motion.head<3>(), c, s), Vector3D::Zero()};
+  }
+  // (cos, sin) of atan2(y, x): the pair scaled to unit length where its squared norm is a
+  // normal number, through the angle otherwise
+  static std::pair<double, double> unit_direction(double x, double y) {
+    const double squared_norm = x * x + y * y;
+    if (std::isnormal(squared_norm)) {
+      const double norm = std::sqrt(squared_norm);
+      return {x / norm, y / norm};
+    }
+    const double angle = std::atan2(y, x);
+    return {std::cos(angle), std::sin(angle)};
   }
   // the limits are not consulted: the angle is uniform in [0, 2 pi)
   static std::expected<Configuration, EmptyRangeError> random_configuration(const JointLimits&,

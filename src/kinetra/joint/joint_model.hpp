@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <expected>
 #include <span>
@@ -30,22 +31,41 @@ class JointModel {
   static JointModel prismatic(const Vector3D& axis);
   static JointModel fixed();
 
-  JointType type() const;
-  std::size_t nq() const;
-  std::size_t nv() const;
+  JointType type() const {
+    return std::visit([](const auto& joint) { return joint.type; }, kind_);
+  }
+  std::size_t nq() const {
+    return std::visit([](const auto& joint) { return joint.nq; }, kind_);
+  }
+  std::size_t nv() const {
+    return std::visit([](const auto& joint) { return joint.nv; }, kind_);
+  }
   Configuration neutral() const;
   // Data of the matching kind at the identity placement.
   JointData create_data() const;
 
   // One motion per velocity coordinate, in the joint frame: the unit rotation axis for
   // revolute and continuous joints, the translation axis as given for prismatic joints.
-  std::span<const SpatialMotion> axes() const;
+  std::span<const SpatialMotion> axes() const {
+    return std::visit(
+        [](const auto& joint) -> std::span<const SpatialMotion> {
+          if constexpr (requires { joint.motion; }) {
+            return {&joint.motion, 1};
+          } else {
+            return {};
+          }
+        },
+        kind_);
+  }
 
   // A configuration within the position limits; bounds that admit no sample are an error.
   std::expected<Configuration, EmptyRangeError> random_configuration(Rng& rng) const;
 
   // The joint's own motion (child frame in the joint's rest frame) for its nq values.
-  SE3 transform(const JointConfiguration& q) const;
+  SE3 transform(const JointConfiguration& q) const {
+    assert(static_cast<std::size_t>(q.size()) == nq());
+    return std::visit([&](const auto& joint) { return joint.transform(q.data()); }, kind_);
+  }
 
   const JointLimits& limits() const { return limits_; }
   JointLimits& limits() { return limits_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/rotation.hpp"
@@ -20,7 +22,8 @@ struct RevoluteJoint {
 
   static Configuration neutral() { return Configuration::Zero(1); }
   SE3 transform(const double* q) const {
-    return {rotation_from_axis_angle(motion.head<3>(), q[0]), {0, 0, 0}};
+    return {rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0])),
+            Vector3D::Zero()};
   }
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {

@@ -9,6 +9,7 @@ void Workspace::resize(std::size_t n) {
   acceleration.resize(n);
   bias_acceleration.resize(n);
   force.resize(n);
+  motion_axis.resize(n);
   articulated_inertia.resize(n);
   inertia_times_axis.resize(n);
   inverse_axis_inertia.resize(n);

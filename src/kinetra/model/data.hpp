@@ -17,6 +17,7 @@ struct Workspace {
   std::vector<SpatialMotion> acceleration;
   std::vector<SpatialMotion> bias_acceleration;
   std::vector<SpatialForce> force;
+  std::vector<SpatialMotion> motion_axis;
   std::vector<SpatialTransform> articulated_inertia;
   std::vector<SpatialForce> inertia_times_axis;
   std::vector<double> inverse_axis_inertia;

@@ -6,6 +6,8 @@ namespace kinetra {
 
 static_assert(max_joint_nv == 1, "the articulated-body sweep handles single-axis joints");
 
+// Every quantity lives in world coordinates, so articulated inertias pass to the parent as they
+// are, without a transform per body.
 std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
                                                  const ConfigurationRef& q,
                                                  const ConfigurationRef& v,
@@ -16,64 +18,67 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
   Workspace& ws = data.workspace;
   const std::size_t n = model.njoints();
 
-  // outward: velocities, velocity-product accelerations c, rigid inertias, bias forces p
+  // outward: axes S, velocities, velocity-product accelerations c, rigid inertias, bias forces p
+  ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t parent = model.joint_parents()[i];
-    const SE3 parent_from_this = parent_from_joint(model, i, q);
-    ws.parent_from_joint[i] = parent_from_this;
-    const SpatialMotion vj = joint_motion(model.joint_models()[i], v, model.idx_v(i));
-    const SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]) + vj;
-    const Inertia& inertia = model.inertias()[i];
+    const SE3 world_from_this = ws.world_from_joint[parent] * parent_from_joint(model, i, q);
+    ws.world_from_joint[i] = world_from_this;
+    SpatialMotion vi = ws.velocity[parent];
+    SpatialMotion c = SpatialMotion::Zero();
+    const auto axes = model.joint_models()[i].axes();
+    if (!axes.empty()) {
+      const SpatialMotion s = world_from_this.act_motion(axes.front());
+      const SpatialMotion vj = v[static_cast<Eigen::Index>(model.idx_v(i))] * s;
+      ws.motion_axis[i] = s;
+      vi += vj;
+      // c = v x S qd: S moves with the body
+      c = motion_cross_motion(vi, vj);
+    }
+    const Inertia body = model.inertias()[i].act(world_from_this);
     ws.velocity[i] = vi;
-    ws.bias_acceleration[i] = motion_cross_motion(vi, vj);
-    ws.articulated_inertia[i] = inertia.matrix();
+    ws.bias_acceleration[i] = c;
+    ws.articulated_inertia[i] = body.matrix();
     // p = v x* (I v)
-    ws.force[i] = motion_cross_force(vi, inertia * vi);
+    ws.force[i] = motion_cross_force(vi, body * vi);
   }
 
   // inward: articulated inertias IA and bias forces pA, handed to each parent
   for (std::size_t i = n - 1; i > 0; --i) {
-    SpatialTransform handed_inertia = ws.articulated_inertia[i];
-    SpatialForce handed_force = ws.force[i];
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty()) {
-      const SpatialMotion& s = axes.front();
-      const SpatialForce u_vec = ws.articulated_inertia[i] * s;  // U = IA S
-      const double d_inv = 1.0 / s.dot(u_vec);                   // D^-1 = (S^T U)^-1
-      const double u = tau[static_cast<Eigen::Index>(model.idx_v(i))] - s.dot(ws.force[i]);
+    SpatialTransform& inertia = ws.articulated_inertia[i];
+    SpatialForce& force = ws.force[i];
+    if (!model.joint_models()[i].axes().empty()) {
+      const SpatialMotion& s = ws.motion_axis[i];
+      const SpatialForce u_vec = inertia * s;   // U = IA S
+      const double d_inv = 1.0 / s.dot(u_vec);  // D^-1 = (S^T U)^-1
+      const double u = tau[static_cast<Eigen::Index>(model.idx_v(i))] - s.dot(force);
       ws.inertia_times_axis[i] = u_vec;
       ws.inverse_axis_inertia[i] = d_inv;
       ws.residual_effort[i] = u;
       // Ia = IA - U D^-1 U^T, pa = pA + U D^-1 u
-      handed_inertia.noalias() -= (d_inv * u_vec) * u_vec.transpose();
-      handed_force += (d_inv * u) * u_vec;
+      inertia.noalias() -= (d_inv * u_vec) * u_vec.transpose();
+      force += (d_inv * u) * u_vec;
     }
     // pa += Ia c
-    handed_force.noalias() += handed_inertia * ws.bias_acceleration[i];
+    force.noalias() += inertia * ws.bias_acceleration[i];
     const std::size_t parent = model.joint_parents()[i];
     if (parent == 0) continue;
-    const SE3& parent_from_this = ws.parent_from_joint[i];
-    // the force transform to the parent is the action; motions come back through its transpose
-    const SpatialTransform to_parent = parent_from_this.action();
-    ws.articulated_inertia[parent].noalias() += to_parent * handed_inertia * to_parent.transpose();
-    ws.force[parent] += parent_from_this.act_force(handed_force);
+    ws.articulated_inertia[parent] += inertia;
+    ws.force[parent] += force;
   }
 
   // outward: accelerations from the base's -g
-  Configuration ddq = Configuration::Zero(static_cast<Eigen::Index>(model.nv()));
+  Configuration ddq(static_cast<Eigen::Index>(model.nv()));
   ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
   for (std::size_t i = 1; i < n; ++i) {
-    const std::size_t parent = model.joint_parents()[i];
-    SpatialMotion ai = ws.parent_from_joint[i].act_motion_inverse(ws.acceleration[parent]) +
-                       ws.bias_acceleration[i];
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty()) {
+    SpatialMotion ai = ws.acceleration[model.joint_parents()[i]] + ws.bias_acceleration[i];
+    if (!model.joint_models()[i].axes().empty()) {
       // qdd = D^-1 (u - U^T a')
       const double qdd =
           ws.inverse_axis_inertia[i] * (ws.residual_effort[i] - ws.inertia_times_axis[i].dot(ai));
       ddq[static_cast<Eigen::Index>(model.idx_v(i))] = qdd;
-      ai += qdd * axes.front();
+      ai += qdd * ws.motion_axis[i];
     }
     ws.acceleration[i] = ai;
   }

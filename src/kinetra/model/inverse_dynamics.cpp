@@ -4,6 +4,8 @@
 
 namespace kinetra {
 
+static_assert(max_joint_nv == 1, "the Newton-Euler sweep handles single-axis joints");
+
 namespace {
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero.
@@ -14,30 +16,34 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
   // a base acceleration of -g stands in for gravity on every body
   ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
   for (std::size_t i = 1; i < n; ++i) {
-    const JointModel& joint = model.joint_models()[i];
     const std::size_t parent = model.joint_parents()[i];
-    const SE3 parent_from_this = parent_from_joint(model, i, q);
-    ws.parent_from_joint[i] = parent_from_this;
-    const SpatialMotion vj =
-        v ? joint_motion(joint, *v, model.idx_v(i)) : SpatialMotion::Zero().eval();
-    const SpatialMotion aj =
-        a ? joint_motion(joint, *a, model.idx_v(i)) : SpatialMotion::Zero().eval();
-    const SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]) + vj;
-    const SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]) + aj +
-                             motion_cross_motion(vi, vj);
-    const Inertia& inertia = model.inertias()[i];
+    const SE3& parent_from_this = ws.parent_from_joint[i] = parent_from_joint(model, i, q);
+    SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
+    SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
+    const auto axes = model.joint_models()[i].axes();
+    if (!axes.empty()) {
+      const SpatialMotion& s = axes.front();
+      const auto k = static_cast<Eigen::Index>(model.idx_v(i));
+      // v = X^-1 v_parent + S qd, a = X^-1 a_parent + S qdd + v x S qd
+      if (v) {
+        const SpatialMotion vj = (*v)[k] * s;
+        vi += vj;
+        ai += motion_cross_motion(vi, vj);
+      }
+      if (a) ai += (*a)[k] * s;
+    }
     // f = I a + v x* (I v)
-    ws.force[i] = inertia * ai + motion_cross_force(vi, inertia * vi);
+    ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
     ws.velocity[i] = vi;
     ws.acceleration[i] = ai;
   }
 
   Configuration tau = Configuration::Zero(static_cast<Eigen::Index>(model.nv()));
   for (std::size_t i = n - 1; i > 0; --i) {
+    // tau = S^T f
     const auto axes = model.joint_models()[i].axes();
-    for (std::size_t k = 0; k < axes.size(); ++k) {
-      tau[static_cast<Eigen::Index>(model.idx_v(i) + k)] = axes[k].dot(ws.force[i]);
-    }
+    if (!axes.empty())
+      tau[static_cast<Eigen::Index>(model.idx_v(i))] = axes.front().dot(ws.force[i]);
     const std::size_t parent = model.joint_parents()[i];
     if (parent != 0) ws.force[parent] += ws.parent_from_joint[i].act_force(ws.force[i]);
   }

@@ -4,6 +4,19 @@
 
 namespace kinetra {
 
+// Rotation about the unit axis u by the angle whose cosine is c and sine is s:
+// R = c I + s [u]x + (1 - c) u u^T, exactly the identity for (c, s) = (1, 0).
+inline SpatialRotation rotation_about_unit_axis(const Vector3D& u, double c, double s) {
+  const double C = 1.0 - c;
+  const Vector3D Cu = C * u, su = s * u;
+  const double xy = Cu.x() * u.y(), xz = Cu.x() * u.z(), yz = Cu.y() * u.z();
+  SpatialRotation r;
+  r << c + Cu.x() * u.x(), xy - su.z(), xz + su.y(),  //
+      xy + su.z(), c + Cu.y() * u.y(), yz - su.x(),   //
+      xz - su.y(), yz + su.x(), c + Cu.z() * u.z();
+  return r;
+}
+
 // Rotation by `angle` radians about `axis` (any non-zero length); identity when angle == 0.
 SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle);
 

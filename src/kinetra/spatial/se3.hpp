@@ -28,24 +28,24 @@ struct SE3 {
 
   // A motion of the child frame expressed in the parent: (R w; R v + t x R w).
   SpatialMotion act_motion(const SpatialMotion& m) const {
-    const Vector3D w = rotation * m.head<3>();
-    return motion_from_parts(w, rotation * m.tail<3>() + translation.cross(w));
+    const Vector3D w = rotation * m.head<3>(), v = m.tail<3>();
+    return motion_from_parts(w, rotation * v + translation.cross(w));
   }
   // A motion of the parent frame expressed in the child: (R^T w; R^T (v - t x w)).
   SpatialMotion act_motion_inverse(const SpatialMotion& m) const {
-    const Vector3D w = m.head<3>();
+    const Vector3D w = m.head<3>(), v = m.tail<3>();
     return motion_from_parts(rotation.transpose() * w,
-                             rotation.transpose() * (m.tail<3>() - translation.cross(w)));
+                             rotation.transpose() * (v - translation.cross(w)));
   }
   // A force of the child frame expressed in the parent: (R n + t x R f; R f).
   SpatialForce act_force(const SpatialForce& f) const {
-    const Vector3D lin = rotation * f.tail<3>();
-    return motion_from_parts(rotation * f.head<3>() + translation.cross(lin), lin);
+    const Vector3D n = f.head<3>(), lin = rotation * f.tail<3>();
+    return motion_from_parts(rotation * n + translation.cross(lin), lin);
   }
   // A force of the parent frame expressed in the child: (R^T (n - t x f); R^T f).
   SpatialForce act_force_inverse(const SpatialForce& f) const {
-    const Vector3D lin = f.tail<3>();
-    return motion_from_parts(rotation.transpose() * (f.head<3>() - translation.cross(lin)),
+    const Vector3D n = f.head<3>(), lin = f.tail<3>();
+    return motion_from_parts(rotation.transpose() * (n - translation.cross(lin)),
                              rotation.transpose() * lin);
   }
 };

@@ -30,12 +30,6 @@ Symmetric3 Symmetric3::rotate(const SpatialRotation& r) const {
   return from_matrix(r * to_matrix() * r.transpose());
 }
 
-Vector3D Symmetric3::operator*(const Vector3D& v) const {
-  const auto& m = data;
-  return {m[0] * v.x() + m[3] * v.y() + m[4] * v.z(), m[3] * v.x() + m[1] * v.y() + m[5] * v.z(),
-          m[4] * v.x() + m[5] * v.y() + m[2] * v.z()};
-}
-
 Symmetric3 Symmetric3::operator*(double k) const {
   Symmetric3 out;
   for (int i = 0; i < 6; ++i) out.data[i] = data[i] * k;

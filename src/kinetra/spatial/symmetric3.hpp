@@ -22,7 +22,11 @@ struct Symmetric3 {
   // R S R^T
   Symmetric3 rotate(const SpatialRotation& r) const;
 
-  Vector3D operator*(const Vector3D& v) const;
+  Vector3D operator*(const Vector3D& v) const {
+    const auto& m = data;
+    return {m[0] * v.x() + m[3] * v.y() + m[4] * v.z(), m[3] * v.x() + m[1] * v.y() + m[5] * v.z(),
+            m[4] * v.x() + m[5] * v.y() + m[2] * v.z()};
+  }
   Symmetric3 operator*(double k) const;
   Symmetric3 operator+(const Symmetric3& other) const;
   Symmetric3 operator-(const Symmetric3& other) const;

@@ -20,7 +20,8 @@ using Color = std::array<double, 4>;
 
 inline SpatialMotion motion_from_parts(const Vector3D& angular, const Vector3D& linear) {
   SpatialMotion m;
-  m << angular, linear;
+  m.head<3>() = angular;
+  m.tail<3>() = linear;
   return m;
 }
 
@@ -34,20 +35,16 @@ inline SpatialMotion motion_from_translational_axis(const Vector3D& axis) {
 
 // m x* f for a motion m = (w; v) and a force f = (n; f): (w x n + v x f; w x f).
 inline SpatialForce motion_cross_force(const SpatialMotion& m, const SpatialForce& f) {
-  const auto w = m.head<3>(), v = m.tail<3>();
-  const auto n = f.head<3>(), lin = f.tail<3>();
-  SpatialForce out;
-  out << w.cross(n) + v.cross(lin), w.cross(lin);
-  return out;
+  const Vector3D w = m.head<3>(), v = m.tail<3>();
+  const Vector3D n = f.head<3>(), lin = f.tail<3>();
+  return motion_from_parts(w.cross(n) + v.cross(lin), w.cross(lin));
 }
 
 // m x m' for motions m = (w; v), m' = (w'; v'): (w x w'; w x v' + v x w').
 inline SpatialMotion motion_cross_motion(const SpatialMotion& m, const SpatialMotion& other) {
-  const auto w = m.head<3>(), v = m.tail<3>();
-  const auto w2 = other.head<3>(), v2 = other.tail<3>();
-  SpatialMotion out;
-  out << w.cross(w2), w.cross(v2) + v.cross(w2);
-  return out;
+  const Vector3D w = m.head<3>(), v = m.tail<3>();
+  const Vector3D w2 = other.head<3>(), v2 = other.tail<3>();
+  return motion_from_parts(w.cross(w2), w.cross(v2) + v.cross(w2));
 }
 
 // The matrix [v]x with [v]x u = v x u.
