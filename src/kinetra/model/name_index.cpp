@@ -12,7 +12,7 @@ void NameIndex::reserve(std::size_t count) {
   old.swap(slots_);
   for (const Slot& slot : old) {
     if (slot.id == no_id) continue;
-    std::size_t i = slot.hash & mask();
+    std::size_t i = slot.tag & mask();
     while (slots_[i].id != no_id) i = (i + 1) & mask();
     slots_[i] = slot;
   }

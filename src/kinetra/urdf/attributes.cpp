@@ -1,7 +1,6 @@
 #include "kinetra/urdf/attributes.hpp"
 
 #include "kinetra/urdf/number_text.hpp"
-#include "kinetra/urdf/xml_element.hpp"
 
 namespace kinetra {
 
@@ -19,8 +18,7 @@ std::optional<double> parse(std::string_view text, double) { return parse_double
 std::optional<float> parse(std::string_view text, float) { return parse_float(text); }
 
 template <class T>
-std::expected<T, ParseError> extract_number(const pugi::xml_node& element, const char* name) {
-  const auto text = attribute(element, name);
+std::expected<T, ParseError> read_number(AttributeText text, const char* name) {
   if (!text) return missing(name);
   const auto value = parse(*text, T{});
   if (!value) return invalid(name);
@@ -28,9 +26,7 @@ std::expected<T, ParseError> extract_number(const pugi::xml_node& element, const
 }
 
 template <class T, std::size_t N>
-std::expected<std::array<T, N>, ParseError> extract_list(const pugi::xml_node& element,
-                                                         const char* name) {
-  const auto text = attribute(element, name);
+std::expected<std::array<T, N>, ParseError> read_list(AttributeText text, const char* name) {
   if (!text) return missing(name);
   std::array<T, N> values;
   std::size_t count = 0;
@@ -45,35 +41,31 @@ std::expected<std::array<T, N>, ParseError> extract_list(const pugi::xml_node& e
 
 }  // namespace
 
-std::expected<double, ParseError> extract_double(const pugi::xml_node& element, const char* name) {
-  return extract_number<double>(element, name);
+std::expected<double, ParseError> read_double(AttributeText text, const char* name) {
+  return read_number<double>(text, name);
 }
 
-std::expected<float, ParseError> extract_float(const pugi::xml_node& element, const char* name) {
-  return extract_number<float>(element, name);
+std::expected<float, ParseError> read_float(AttributeText text, const char* name) {
+  return read_number<float>(text, name);
 }
 
-std::expected<std::string_view, ParseError> extract_text(const pugi::xml_node& element,
-                                                         const char* name) {
-  const auto text = attribute(element, name);
+std::expected<std::string_view, ParseError> read_text(AttributeText text, const char* name) {
   if (!text) return missing(name);
   return *text;
 }
 
-std::expected<Vector3D, ParseError> extract_vector3(const pugi::xml_node& element,
-                                                    const char* name) {
-  const auto values = extract_list<double, 3>(element, name);
+std::expected<Vector3D, ParseError> read_vector3(AttributeText text, const char* name) {
+  const auto values = read_list<double, 3>(text, name);
   if (!values) return std::unexpected(values.error());
   return Vector3D((*values)[0], (*values)[1], (*values)[2]);
 }
 
-std::expected<std::array<float, 3>, ParseError> extract_float3(const pugi::xml_node& element,
-                                                               const char* name) {
-  return extract_list<float, 3>(element, name);
+std::expected<std::array<float, 3>, ParseError> read_float3(AttributeText text, const char* name) {
+  return read_list<float, 3>(text, name);
 }
 
-std::expected<Color, ParseError> extract_color(const pugi::xml_node& element, const char* name) {
-  return extract_list<double, 4>(element, name);
+std::expected<Color, ParseError> read_color(AttributeText text, const char* name) {
+  return read_list<double, 4>(text, name);
 }
 
 }  // namespace kinetra

@@ -15,25 +15,24 @@ SpatialRotation rotation_from_rpy(const Vector3D& rpy) {
 
 }  // namespace
 
-std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& element) {
-  const pugi::xml_node origin = first_child(element, "origin");
-  if (!origin) return SE3::identity();
+std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& origin) {
   SE3 placement;
-  if (attribute(origin, "xyz")) {
-    const auto xyz = extract_vector3(origin, "xyz");
+  if (!origin) return placement;
+  const auto [xyz_text, rpy_text] = attributes(origin, "xyz", "rpy");
+  if (xyz_text) {
+    const auto xyz = read_vector3(xyz_text, "xyz");
     if (!xyz) return std::unexpected(xyz.error());
     placement.translation = *xyz;
   }
-  if (attribute(origin, "rpy")) {
-    const auto rpy = extract_vector3(origin, "rpy");
+  if (rpy_text) {
+    const auto rpy = read_vector3(rpy_text, "rpy");
     if (!rpy) return std::unexpected(rpy.error());
     placement.rotation = rotation_from_rpy(*rpy);
   }
   return placement;
 }
 
-std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& joint) {
-  const pugi::xml_node axis = first_child(joint, "axis");
+std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis) {
   if (!axis) return Vector3D::UnitX();
   const auto xyz = extract_vector3(axis, "xyz");
   if (!xyz) return xyz;
@@ -43,12 +42,11 @@ std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& joint) {
   return xyz;
 }
 
-std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& link,
+std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& inertial,
                                                   std::string_view link_name) {
-  const pugi::xml_node inertial = first_child(link, "inertial");
   if (!inertial) return Inertia::zeros();
 
-  const pugi::xml_node mass = first_child(inertial, "mass");
+  const auto [mass, tensor, origin] = first_children(inertial, "mass", "inertia", "origin");
   if (!mass) {
     return std::unexpected(
         ParseError::of(ParseError::Kind::MissingMassData, std::string(link_name)));
@@ -56,7 +54,6 @@ std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& link,
   const auto mass_value = extract_double(mass, "value");
   if (!mass_value) return std::unexpected(mass_value.error());
 
-  const pugi::xml_node tensor = first_child(inertial, "inertia");
   if (!tensor) {
     return std::unexpected(
         ParseError::of(ParseError::Kind::MissingInertiaData, std::string(link_name)));
@@ -64,42 +61,44 @@ std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& link,
   // file order ixx, ixy, ixz, iyy, iyz, izz; stored as xx, yy, zz, xy, xz, yz
   static constexpr const char* names[] = {"ixx", "ixy", "ixz", "iyy", "iyz", "izz"};
   static constexpr std::size_t slots[] = {0, 3, 4, 1, 5, 2};
+  const auto texts = attributes(tensor, names[0], names[1], names[2], names[3], names[4], names[5]);
   Symmetric3 about_com;
   for (std::size_t i = 0; i < 6; ++i) {
-    const auto value = extract_double(tensor, names[i]);
+    const auto value = read_double(texts[i], names[i]);
     if (!value) return std::unexpected(value.error());
     about_com.data[slots[i]] = *value;
   }
 
   Vector3D com = Vector3D::Zero(), rpy = Vector3D::Zero();
-  if (const pugi::xml_node origin = first_child(inertial, "origin")) {
-    rpy = extract_vector3(origin, "rpy").value_or(Vector3D::Zero());
-    com = extract_vector3(origin, "xyz").value_or(Vector3D::Zero());
+  if (origin) {
+    const auto [rpy_text, xyz_text] = attributes(origin, "rpy", "xyz");
+    rpy = read_vector3(rpy_text, "rpy").value_or(Vector3D::Zero());
+    com = read_vector3(xyz_text, "xyz").value_or(Vector3D::Zero());
   }
   return Inertia{*mass_value, com, about_com.rotate(rotation_from_rpy(rpy))};
 }
 
-std::expected<void, ParseError> parse_limits(const pugi::xml_node& joint_element,
-                                             JointModel& joint) {
+std::expected<void, ParseError> parse_limits(const pugi::xml_node& limit, JointModel& joint) {
   const bool continuous = joint.type() == JointType::Continuous;
-  const pugi::xml_node limit = first_child(joint_element, "limit");
   if (!limit) {
     if (continuous) return {};
     return std::unexpected(ParseError::of(ParseError::Kind::MissingParameter, "limit"));
   }
   JointLimits& limits = joint.limits();
+  const auto [lower_text, upper_text, effort_text, velocity_text] =
+      attributes(limit, "lower", "upper", "effort", "velocity");
   if (!continuous) {
     // unreadable bounds keep the defaults
-    const auto bound = [&](const char* name) {
-      return parse_double(attribute(limit, name).value_or(std::string_view()));
+    const auto bound = [](const AttributeText& text) {
+      return parse_double(text.value_or(std::string_view()));
     };
-    if (const auto lower = bound("lower")) limits.min_configuration[0] = *lower;
-    if (const auto upper = bound("upper")) limits.max_configuration[0] = *upper;
+    if (const auto lower = bound(lower_text)) limits.min_configuration[0] = *lower;
+    if (const auto upper = bound(upper_text)) limits.max_configuration[0] = *upper;
   }
-  const auto effort = extract_double(limit, "effort");
+  const auto effort = read_double(effort_text, "effort");
   if (!effort) return std::unexpected(effort.error());
   limits.max_effort[0] = *effort;
-  const auto velocity = extract_double(limit, "velocity");
+  const auto velocity = read_double(velocity_text, "velocity");
   if (!velocity) return std::unexpected(velocity.error());
   limits.max_velocity[0] = *velocity;
   return {};

@@ -12,22 +12,23 @@
 
 namespace kinetra {
 
-// The placement given by the element's first <origin>: identity without one; a missing xyz is
-// no translation, a missing rpy no rotation (R = Rz(yaw) Ry(pitch) Rx(roll)).
-std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& element);
+// Each reader takes the element it reads, which may be an empty node when the parent has none.
 
-// The xyz of the joint's first <axis>, (1, 0, 0) without one. A zero or non-finite axis is
-// refused: it has no direction.
-std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& joint);
+// The placement an <origin> gives: identity without one; a missing xyz is no translation, a
+// missing rpy no rotation (R = Rz(yaw) Ry(pitch) Rx(roll)).
+std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& origin);
 
-// The body described by the link's first <inertial>, the zero inertia without one. Mass and
+// The xyz of an <axis>, (1, 0, 0) without one. A zero or non-finite axis is refused: it has no
+// direction.
+std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis);
+
+// The body an <inertial> of the named link describes, the zero inertia without one. Mass and
 // tensor are taken as written; an unreadable inertial origin reads as zero.
-std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& link,
+std::expected<Inertia, ParseError> parse_inertial(const pugi::xml_node& inertial,
                                                   std::string_view link_name);
 
-// Writes the bounds of the joint's first <limit> into `joint`: required for revolute and
-// prismatic joints, optional for continuous ones (whose position bounds are kept).
-std::expected<void, ParseError> parse_limits(const pugi::xml_node& joint_element,
-                                             JointModel& joint);
+// Writes the bounds of a <limit> into `joint`: required for revolute and prismatic joints,
+// optional for continuous ones (whose position bounds are kept).
+std::expected<void, ParseError> parse_limits(const pugi::xml_node& limit, JointModel& joint);
 
 }  // namespace kinetra

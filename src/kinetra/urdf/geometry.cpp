@@ -17,25 +17,28 @@ namespace {
 std::expected<vortan::ShapeWrapper, ParseError> parse_shape(
     const pugi::xml_node& geometry, const std::string& name,
     const std::optional<std::string>& package_dir) {
-  if (const pugi::xml_node box = first_child(geometry, "box")) {
+  const auto [box, cylinder, sphere, mesh] =
+      first_children(geometry, "box", "cylinder", "sphere", "mesh");
+  if (box) {
     const auto size = extract_float3(box, "size");
     if (!size) return std::unexpected(size.error());
     return vortan::ShapeWrapper(
         vortan::Cuboid({(*size)[0] * 0.5f, (*size)[1] * 0.5f, (*size)[2] * 0.5f}));
   }
-  if (const pugi::xml_node cylinder = first_child(geometry, "cylinder")) {
-    const auto radius = extract_float(cylinder, "radius");
+  if (cylinder) {
+    const auto [radius_text, length_text] = attributes(cylinder, "radius", "length");
+    const auto radius = read_float(radius_text, "radius");
     if (!radius) return std::unexpected(radius.error());
-    const auto length = extract_float(cylinder, "length");
+    const auto length = read_float(length_text, "length");
     if (!length) return std::unexpected(length.error());
     return vortan::ShapeWrapper(vortan::Cylinder(*radius, *length * 0.5f));
   }
-  if (const pugi::xml_node sphere = first_child(geometry, "sphere")) {
+  if (sphere) {
     const auto radius = extract_float(sphere, "radius");
     if (!radius) return std::unexpected(radius.error());
     return vortan::ShapeWrapper(vortan::Sphere(*radius));
   }
-  if (const pugi::xml_node mesh = first_child(geometry, "mesh")) {
+  if (mesh) {
     const auto filename = extract_text(mesh, "filename");
     if (!filename) return std::unexpected(filename.error());
     auto path = resolve_mesh_path(*filename, package_dir);
@@ -45,10 +48,9 @@ std::expected<vortan::ShapeWrapper, ParseError> parse_shape(
   return std::unexpected(ParseError::of(ParseError::Kind::GeometryWithoutShape, name));
 }
 
-// A visual's colour: a known material name wins over the material's own colour; a named inline
-// colour is remembered for later visuals. Never an error.
-Color visual_color(const pugi::xml_node& visual, MaterialTable& materials) {
-  const pugi::xml_node material = first_child(visual, "material");
+// The colour a visual's <material> gives: a known material name wins over the material's own
+// colour; a named inline colour is remembered for later visuals. Never an error.
+Color visual_color(const pugi::xml_node& material, MaterialTable& materials) {
   if (!material) return default_geometry_color;
   const auto name = attribute(material, "name");
   if (name) {
@@ -90,15 +92,16 @@ std::expected<MaterialTable, ParseError> parse_materials(const pugi::xml_node& r
 std::expected<GeometryObject, ParseError> parse_geometry(
     const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
     MaterialTable& materials, const std::optional<std::string>& package_dir) {
-  const pugi::xml_node geometry = first_child(element, "geometry");
+  const auto [geometry, origin_element, material] =
+      first_children(element, "geometry", "origin", "material");
   if (!geometry) {
     return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
   }
   auto shape = parse_shape(geometry, name, package_dir);
   if (!shape) return std::unexpected(std::move(shape.error()));
-  const auto origin = parse_origin(element);
+  const auto origin = parse_origin(origin_element);
   if (!origin) return std::unexpected(origin.error());
-  const Color color = is_visual ? visual_color(element, materials) : default_geometry_color;
+  const Color color = is_visual ? visual_color(material, materials) : default_geometry_color;
   return GeometryObject{std::move(name),
                         anchor.parent_joint,
                         anchor.parent_frame,

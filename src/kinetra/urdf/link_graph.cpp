@@ -65,7 +65,7 @@ void group_joints(LinkGraph& graph,
 std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
   LinkGraph graph;
   NameIndex entries;
-  const auto entry_name = [&](std::size_t entry) { return name_of(graph.links[entry].first); };
+  const auto entry_name = [&](std::size_t entry) { return graph.links[entry].name; };
 
   // each link element with the entry of its name, in document order
   std::vector<std::pair<pugi::xml_node, std::size_t>> link_elements;
@@ -79,7 +79,7 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
       std::size_t entry = LinkGraph::none;
       if (const auto name = attribute(element, "name")) {
         entry = entries.insert(*name, graph.links.size(), entry_name).value_or(graph.links.size());
-        if (entry == graph.links.size()) graph.links.push_back({element});
+        if (entry == graph.links.size()) graph.links.push_back({*name, element});
       }
       link_elements.emplace_back(element, entry);
     }

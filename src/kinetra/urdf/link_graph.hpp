@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <expected>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -11,7 +12,7 @@
 
 namespace kinetra {
 
-// The link tree of a robot element, indexed for the walk.
+// The link tree of a robot element, indexed for the walk. Names point into the document.
 struct LinkGraph {
   // entry of a nameless link, or of a joint without a <child>
   static constexpr std::size_t none = static_cast<std::size_t>(-1);
@@ -25,6 +26,7 @@ struct LinkGraph {
   };
   // What hangs on one link name.
   struct Links {
+    std::string_view name;
     pugi::xml_node first;          // the first link of this name, in document order
     std::size_t joints_begin = 0;  // its joints, by joint name: joints[begin, end)
     std::size_t joints_end = 0;

@@ -21,6 +21,8 @@ namespace {
 struct WalkStep {
   pugi::xml_node element;
   pugi::xml_node parent;
+  std::optional<std::string_view> parent_name;
+  FrameType parent_named_type;  // the frame type the parent's type attribute names
   // the graph entry of a link's name, or of the link a joint's <child> names
   std::size_t links;
   std::size_t parent_joint;  // the joint that carries the element
@@ -36,6 +38,14 @@ FrameType frame_type_named_by(const pugi::xml_node& parent) {
   if (type == "revolute" || type == "prismatic" || type == "continuous") return FrameType::Joint;
   return FrameType::Body;
 }
+
+// What the walk needs of an added link or joint to place the elements hanging from it.
+struct Added {
+  std::string_view name;
+  std::size_t joint;  // the joint that carries what hangs from it
+  std::size_t frame;  // its Body, Fixed or Joint frame
+  FrameType frame_type;
+};
 
 std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subject) {
   return std::unexpected(ParseError::of(kind, std::string(subject)));
@@ -64,19 +74,21 @@ class Assembly {
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
   // by the subtree of its child link.
   std::expected<void, ParseError> walk(const LinkGraph& graph, const LinkGraph::Root& root) {
-    std::vector<WalkStep> pending{
-        {root.link, robot_, root.links, 0, 0, FrameType::Fixed, true, true}};
+    std::vector<WalkStep> pending{{root.link, robot_, robot_name_, frame_type_named_by(robot_),
+                                   root.links, 0, 0, FrameType::Fixed, true, true}};
     while (!pending.empty()) {
       const WalkStep step = pending.back();
       pending.pop_back();
       if (step.is_link) {
-        const auto body = add_link(step);
-        if (!body) return std::unexpected(body.error());
+        const auto added = add_link(step);
+        if (!added) return std::unexpected(added.error());
         if (step.links == LinkGraph::none) continue;
         const auto joints = graph.joints_of(step.links);
+        if (joints.empty()) continue;
+        const FrameType named_type = frame_type_named_by(step.element);
         for (auto joint = joints.rbegin(); joint != joints.rend(); ++joint) {
-          pending.push_back({joint->element, step.element, joint->child, step.parent_joint, *body,
-                             FrameType::Body, false, false});
+          pending.push_back({joint->element, step.element, added->name, named_type, joint->child,
+                             added->joint, added->frame, added->frame_type, false, false});
         }
       } else {
         const auto added = add_joint(step);
@@ -86,8 +98,10 @@ class Assembly {
           return error(ParseError::Kind::UnknownLinkName,
                        first_child(step.element, "child").attribute("link").value());
         }
-        pending.push_back({graph.links[step.links].first, step.element, step.links, added->joint,
-                           added->frame, added->frame_type, true, false});
+        // a joint's frame has the type its type attribute names
+        pending.push_back({graph.links[step.links].first, step.element, added->name,
+                           added->frame_type, step.links, added->joint, added->frame,
+                           added->frame_type, true, false});
       }
     }
     return {};
@@ -102,11 +116,11 @@ class Assembly {
   // bears the robot's name, else the first frame named after the parent whose type the
   // parent's type attribute gives (Fixed, Joint, or Body when it has none).
   std::expected<std::size_t, ParseError> parent_frame(const WalkStep& step) const {
-    const auto parent_name = attribute(step.parent, "name");
+    const auto& parent_name = step.parent_name;
     if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(step.parent));
     if (!robot_name_) return error(ParseError::Kind::MissingName, describe_element(robot_));
     if (*parent_name == *robot_name_) return 0;
-    const FrameType type = frame_type_named_by(step.parent);
+    const FrameType type = step.parent_named_type;
     // adding the parent's frame returned that first frame already
     if (!step.is_root && type == step.parent_frame_type) return step.parent_frame;
     const auto found = models_.model.get_frame_id(*parent_name, type);
@@ -120,14 +134,32 @@ class Assembly {
     return *id;
   }
 
-  // Adds the link's Body frame, folds its inertia into its joint and adds its geometry;
-  // returns the Body frame.
-  std::expected<std::size_t, ParseError> add_link(const WalkStep& step) {
+  // Adds the link's Body frame, folds its inertia into its joint and adds its geometry.
+  std::expected<Added, ParseError> add_link(const WalkStep& step) {
     const pugi::xml_node& link = step.element;
     const std::string_view name = link.attribute("name").value();
     const auto parent = parent_frame(step);
     if (!parent) return std::unexpected(parent.error());
-    const auto inertia = parse_inertial(link, name);
+
+    // the first inertial and origin, and every collision and visual, in one pass
+    pugi::xml_node inertial_element, origin_element;
+    collisions_.clear();
+    visuals_.clear();
+    for (pugi::xml_node child = link.first_child(); child; child = child.next_sibling()) {
+      if (child.type() != pugi::node_element) continue;
+      const std::string_view tag = local_name(child);
+      if (tag == "collision") {
+        collisions_.push_back(child);
+      } else if (tag == "visual") {
+        visuals_.push_back(child);
+      } else if (tag == "inertial") {
+        if (!inertial_element) inertial_element = child;
+      } else if (tag == "origin") {
+        if (!origin_element) origin_element = child;
+      }
+    }
+
+    const auto inertia = parse_inertial(inertial_element, name);
     if (!inertia) return std::unexpected(inertia.error());
 
     // a child link's body is folded into its joint here; a root link's through its frame
@@ -142,7 +174,7 @@ class Assembly {
       frame_inertia = Inertia::zeros();
     }
 
-    const auto origin = parse_origin(link);
+    const auto origin = parse_origin(origin_element);
     if (!origin) return std::unexpected(origin.error());
     const SE3 placement = model().frames()[*parent].placement * *origin;
     const auto body = add_frame(Frame{std::string(name), step.parent_joint, *parent, placement,
@@ -151,48 +183,40 @@ class Assembly {
     if (!body) return std::unexpected(body.error());
 
     const GeometryAnchor anchor{step.parent_joint, *body, model().frames()[*body].placement};
-    if (auto added = add_geometry(link, name, anchor, false); !added) {
+    if (auto added = add_geometry(collisions_, name, anchor, false); !added) {
       return std::unexpected(std::move(added.error()));
     }
-    if (auto added = add_geometry(link, name, anchor, true); !added) {
+    if (auto added = add_geometry(visuals_, name, anchor, true); !added) {
       return std::unexpected(std::move(added.error()));
     }
-    return *body;
+    return Added{name, step.parent_joint, *body, FrameType::Body};
   }
 
-  // One object per <collision> (or <visual>) child, named after the link and its position.
-  std::expected<void, ParseError> add_geometry(const pugi::xml_node& link, std::string_view name,
-                                               const GeometryAnchor& anchor, bool is_visual) {
-    const std::string_view tag = is_visual ? "visual" : "collision";
+  // One object per <collision> (or <visual>) element, named after the link and its position.
+  std::expected<void, ParseError> add_geometry(const std::vector<pugi::xml_node>& elements,
+                                               std::string_view name, const GeometryAnchor& anchor,
+                                               bool is_visual) {
     GeometryModel& target = is_visual ? models_.visual : models_.collision;
-    std::size_t count = 0;
-    for (const pugi::xml_node element : link.children()) {
-      if (element.type() != pugi::node_element || local_name(element) != tag) continue;
-      std::string object_name = std::string(name) + "_" + std::to_string(count++);
-      auto object = parse_geometry(element, std::move(object_name), anchor, is_visual, materials_,
-                                   package_dir_);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+      std::string object_name = std::string(name) + "_" + std::to_string(i);
+      auto object = parse_geometry(elements[i], std::move(object_name), anchor, is_visual,
+                                   materials_, package_dir_);
       if (!object) return std::unexpected(std::move(object.error()));
       target.add_geometry_object(std::move(*object));
     }
     return {};
   }
 
-  struct AddedJoint {
-    std::size_t joint;  // the joint that carries the child link
-    std::size_t frame;  // the joint's Fixed or Joint frame
-    FrameType frame_type;
-  };
-
   // Adds the joint and its frame (only the frame for a fixed joint).
-  std::expected<AddedJoint, ParseError> add_joint(const WalkStep& step) {
+  std::expected<Added, ParseError> add_joint(const WalkStep& step) {
     const pugi::xml_node& joint = step.element;
-    const auto name = attribute(joint, "name");
+    const auto [name, type] = attributes(joint, "name", "type");
     if (!name) return error(ParseError::Kind::MissingName, describe_element(joint));
-    const auto type = attribute(joint, "type");
     if (!type) return error(ParseError::Kind::MissingParameter, "type");
     const auto parent = parent_frame(step);
     if (!parent) return std::unexpected(parent.error());
-    const auto origin = parse_origin(joint);
+    const auto [origin_element, axis, limit] = first_children(joint, "origin", "axis", "limit");
+    const auto origin = parse_origin(origin_element);
     if (!origin) return std::unexpected(origin.error());
     const SE3 placement = model().frames()[*parent].placement * *origin;
 
@@ -201,7 +225,7 @@ class Assembly {
                                          FrameType::Fixed, Inertia::zeros()},
                                    false);
       if (!frame) return std::unexpected(frame.error());
-      return AddedJoint{step.parent_joint, *frame, FrameType::Fixed};
+      return Added{*name, step.parent_joint, *frame, FrameType::Fixed};
     }
 
     JointModel (*make)(const Vector3D&) = nullptr;
@@ -210,10 +234,10 @@ class Assembly {
     if (*type == "continuous") make = &JointModel::continuous;
     if (make == nullptr) return error(ParseError::Kind::UnknownJointType, *type);
 
-    const auto axis = parse_axis(joint);
-    if (!axis) return std::unexpected(axis.error());
-    JointModel joint_model = make(*axis);
-    if (auto limits = parse_limits(joint, joint_model); !limits) {
+    const auto direction = parse_axis(axis);
+    if (!direction) return std::unexpected(direction.error());
+    JointModel joint_model = make(*direction);
+    if (auto limits = parse_limits(limit, joint_model); !limits) {
       return std::unexpected(std::move(limits.error()));
     }
     const auto id =
@@ -223,7 +247,7 @@ class Assembly {
                                        FrameType::Joint, Inertia::zeros()},
                                  true);
     if (!frame) return std::unexpected(frame.error());
-    return AddedJoint{*id, *frame, FrameType::Joint};
+    return Added{*name, *id, *frame, FrameType::Joint};
   }
 
   pugi::xml_node robot_;
@@ -231,6 +255,8 @@ class Assembly {
   MaterialTable materials_;
   const std::optional<std::string>& package_dir_;
   UrdfModels models_;
+  // the current link's geometry elements
+  std::vector<pugi::xml_node> collisions_, visuals_;
 };
 
 bool is_robot_element(const pugi::xml_node& node) {
