@@ -15,36 +15,54 @@ namespace kinetra {
 // never renames a stored id. Copies stay valid for a copied owner.
 class NameIndex {
  public:
+  // A name with its hash, for lookups in bulk: prefetch a key a few lookups ahead of its own.
+  struct Key {
+    std::string_view name;
+    std::uint32_t tag;
+  };
+  static Key key(std::string_view name) { return {name, tag_of(name)}; }
+
   std::size_t size() const { return size_; }
   // Room for `count` names in all without growing.
   void reserve(std::size_t count);
 
-  template <class NameOf>
-  std::optional<std::size_t> find(std::string_view name, const NameOf& name_of) const {
-    if (slots_.empty()) return std::nullopt;
-    const std::uint32_t tag = tag_of(name);
-    for (std::size_t i = tag & mask();; i = (i + 1) & mask()) {
-      const Slot& slot = slots_[i];
-      if (slot.id == no_id) return std::nullopt;
-      if (slot.tag == tag && name_of(slot.id) == name) return slot.id;
-    }
+  // Starts loading the slot where a lookup of `key` begins.
+  void prefetch(const Key& key) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[key.tag & mask()]);
   }
 
-  // Stores `id` under `name` unless the name is present already: then returns the id stored
-  // under it and stores nothing.
   template <class NameOf>
-  std::optional<std::size_t> insert(std::string_view name, std::size_t id, const NameOf& name_of) {
+  std::optional<std::size_t> find(const Key& key, const NameOf& name_of) const {
+    if (slots_.empty()) return std::nullopt;
+    for (std::size_t i = key.tag & mask();; i = (i + 1) & mask()) {
+      const Slot& slot = slots_[i];
+      if (slot.id == no_id) return std::nullopt;
+      if (slot.tag == key.tag && name_of(slot.id) == key.name) return slot.id;
+    }
+  }
+  template <class NameOf>
+  std::optional<std::size_t> find(std::string_view name, const NameOf& name_of) const {
+    return find(key(name), name_of);
+  }
+
+  // Stores `id` under the name unless it is present already: then returns the id stored under
+  // it and stores nothing.
+  template <class NameOf>
+  std::optional<std::size_t> insert(const Key& key, std::size_t id, const NameOf& name_of) {
     if (2 * (size_ + 1) > slots_.size()) reserve(size_ + 1);
-    const std::uint32_t tag = tag_of(name);
-    for (std::size_t i = tag & mask();; i = (i + 1) & mask()) {
+    for (std::size_t i = key.tag & mask();; i = (i + 1) & mask()) {
       Slot& slot = slots_[i];
       if (slot.id == no_id) {
-        slot = {tag, static_cast<std::uint32_t>(id)};
+        slot = {key.tag, static_cast<std::uint32_t>(id)};
         ++size_;
         return std::nullopt;
       }
-      if (slot.tag == tag && name_of(slot.id) == name) return slot.id;
+      if (slot.tag == key.tag && name_of(slot.id) == key.name) return slot.id;
     }
+  }
+  template <class NameOf>
+  std::optional<std::size_t> insert(std::string_view name, std::size_t id, const NameOf& name_of) {
+    return insert(key(name), id, name_of);
   }
 
  private:

@@ -1,6 +1,7 @@
 #include "kinetra/urdf/link_graph.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -63,50 +64,84 @@ void group_joints(LinkGraph& graph,
 }  // namespace
 
 std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
-  LinkGraph graph;
-  NameIndex entries;
-  const auto entry_name = [&](std::size_t entry) { return graph.links[entry].name; };
-
-  // each link element with the entry of its name, in document order
-  std::vector<std::pair<pugi::xml_node, std::size_t>> link_elements;
-  std::vector<pugi::xml_node> joint_elements;
+  // the link and joint elements in document order, with the names they give
+  struct LinkElement {
+    pugi::xml_node element;
+    std::optional<NameIndex::Key> name;
+    std::size_t entry = LinkGraph::none;
+  };
+  struct JointElement {
+    pugi::xml_node element;
+    std::optional<NameIndex::Key> parent, child;
+    bool child_without_link = false;
+  };
+  std::vector<LinkElement> link_elements;
+  std::vector<JointElement> joint_elements;
   for (const pugi::xml_node element : robot.children()) {
     if (element.type() != pugi::node_element) continue;
     const std::string_view tag = local_name(element);
     if (tag == "joint") {
-      joint_elements.push_back(element);
-    } else if (tag == "link") {
-      std::size_t entry = LinkGraph::none;
-      if (const auto name = attribute(element, "name")) {
-        entry = entries.insert(*name, graph.links.size(), entry_name).value_or(graph.links.size());
-        if (entry == graph.links.size()) graph.links.push_back({*name, element});
+      JointElement& joint = joint_elements.emplace_back();
+      joint.element = element;
+      const auto [parent, child] = first_children(element, "parent", "child");
+      if (const auto link = attribute(parent, "link")) joint.parent = NameIndex::key(*link);
+      if (child) {
+        const auto link = attribute(child, "link");
+        joint.child_without_link = !link;
+        if (link) joint.child = NameIndex::key(*link);
       }
-      link_elements.emplace_back(element, entry);
+    } else if (tag == "link") {
+      LinkElement& link = link_elements.emplace_back();
+      link.element = element;
+      if (const auto name = attribute(element, "name")) link.name = NameIndex::key(*name);
     }
   }
+
+  // Lookups in a large index miss the cache: each key's slot is fetched a few keys ahead.
+  constexpr std::size_t ahead = 8;
+  LinkGraph graph;
   graph.link_count = link_elements.size();
+  NameIndex entries;
+  entries.reserve(link_elements.size());
+  graph.links.reserve(link_elements.size());
+  const auto entry_name = [&](std::size_t entry) { return graph.links[entry].name; };
+  for (std::size_t i = 0; i < link_elements.size(); ++i) {
+    if (i + ahead < link_elements.size() && link_elements[i + ahead].name) {
+      entries.prefetch(*link_elements[i + ahead].name);
+    }
+    LinkElement& link = link_elements[i];
+    if (!link.name) continue;
+    const std::size_t added = graph.links.size();
+    link.entry = entries.insert(*link.name, added, entry_name).value_or(added);
+    if (link.entry == added) graph.links.push_back({link.name->name, link.element});
+  }
 
   // joints with the entry of their parent link
   std::vector<std::pair<std::size_t, LinkGraph::Joint>> attached;
   attached.reserve(joint_elements.size());
-  for (const pugi::xml_node& joint : joint_elements) {
+  for (std::size_t i = 0; i < joint_elements.size(); ++i) {
+    if (i + ahead < joint_elements.size()) {
+      const JointElement& later = joint_elements[i + ahead];
+      if (later.child) entries.prefetch(*later.child);
+      if (later.parent) entries.prefetch(*later.parent);
+    }
+    const JointElement& joint = joint_elements[i];
+    if (joint.child_without_link) return error(ParseError::Kind::MissingParameter, "link");
     std::size_t child = LinkGraph::none;
-    if (const pugi::xml_node child_element = first_child(joint, "child")) {
-      const auto link = attribute(child_element, "link");
-      if (!link) return error(ParseError::Kind::MissingParameter, "link");
+    if (joint.child) {
       // a child naming no link is reported when the walk reaches its joint
-      child = entries.find(*link, entry_name).value_or(LinkGraph::unknown);
+      child = entries.find(*joint.child, entry_name).value_or(LinkGraph::unknown);
       if (child != LinkGraph::unknown) ++graph.links[child].parent_joints;
     }
-    if (const auto parent = attribute(first_child(joint, "parent"), "link")) {
-      const auto found = entries.find(*parent, entry_name);
-      if (!found) return error(ParseError::Kind::UnknownLinkName, *parent);
-      attached.push_back({*found, {joint, child}});
+    if (joint.parent) {
+      const auto found = entries.find(*joint.parent, entry_name);
+      if (!found) return error(ParseError::Kind::UnknownLinkName, joint.parent->name);
+      attached.push_back({*found, {joint.element, child}});
     }
   }
   group_joints(graph, attached);
 
-  for (const auto& [link, entry] : link_elements) {
+  for (const auto& [link, name, entry] : link_elements) {
     if (entry == LinkGraph::none || graph.links[entry].parent_joints == 0) {
       graph.roots.push_back({link, entry});
     }
@@ -115,7 +150,7 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
                            [](const LinkGraph::Root& root) { return name_of(root.link); });
 
   mark_reachable(graph);
-  for (const auto& [link, entry] : link_elements) {
+  for (const auto& [link, name, entry] : link_elements) {
     if (entry == LinkGraph::none) continue;  // a link without a name is a root
     const LinkGraph::Links& links = graph.links[entry];
     if (links.parent_joints > 1)
