@@ -1,5 +1,7 @@
 #include "kinetra/inertia/inertia.hpp"
 
+#include "kinetra/inertia/origin_inertia.hpp"
+
 #include <algorithm>
 #include <limits>
 
@@ -39,15 +41,7 @@ Inertia Inertia::act(const SE3& placement) const {
   return {mass, placement.act_point(com), inertia.rotate(placement.rotation)};
 }
 
-SpatialTransform Inertia::matrix() const {
-  const Eigen::Matrix3d c = skew(com);
-  SpatialTransform m;
-  m.topLeftCorner<3, 3>() = inertia.to_matrix() - mass * c * c;
-  m.topRightCorner<3, 3>() = mass * c;
-  m.bottomLeftCorner<3, 3>() = -mass * c;
-  m.bottomRightCorner<3, 3>() = mass * Eigen::Matrix3d::Identity();
-  return m;
-}
+SpatialTransform Inertia::matrix() const { return OriginInertia(*this).matrix(); }
 
 DebugValue debug_value(const Inertia& inertia) {
   std::vector<DebugValue> com, data;

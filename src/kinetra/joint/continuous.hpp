@@ -24,9 +24,14 @@ struct ContinuousJoint {
 
   static Configuration neutral() { return Configuration::Unit(2, 0); }
   // the pair need not be normalised; (0, 0) reads as angle 0
-  SE3 transform(const double* q) const {
+  SpatialRotation rotation(const double* q) const {
     const auto [c, s] = unit_direction(q[0], q[1]);
-    return {rotation_about_unit_axis(motion.head<3>(), c, s), Vector3D::Zero()};
+    return rotation_about_unit_axis(motion.head<3>(), c, s);
+  }
+  SE3 transform(const double* q) const { return {rotation(q), Vector3D::Zero()}; }
+  // rest * transform(q): a turn of the rest frame about its own origin
+  SE3 transform_after(const SE3& rest, const double* q) const {
+    return {rest.rotation * rotation(q), rest.translation};
   }
   // (cos, sin) of atan2(y, x): the pair scaled to unit length where its squared norm is a
   // normal number, through the angle otherwise

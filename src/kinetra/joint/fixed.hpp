@@ -13,6 +13,7 @@ struct FixedJoint {
 
   static Configuration neutral() { return Configuration(0); }
   static SE3 transform(const double*) { return SE3::identity(); }
+  static SE3 transform_after(const SE3& rest, const double*) { return rest; }
   static std::expected<Configuration, EmptyRangeError> random_configuration(const JointLimits&,
                                                                             Rng&) {
     return Configuration(0);

@@ -33,6 +33,12 @@ std::expected<void, JointError> JointData::update(const JointModel& model,
     return std::unexpected(JointError::invalid_size(expected_size_text(type_)));
   const auto axes = model.axes();
   if (axes.size() != 1) return std::unexpected(JointError::missing_attribute("axis"));
+  // a model of this kind places the joint itself; another kind's axis goes through this kind's
+  // formula
+  if (model.type() == type_) {
+    placement_ = model.transform(q);
+    return {};
+  }
   const SpatialMotion& axis = axes.front();
   switch (type_) {
     case JointType::Revolute:

@@ -66,6 +66,13 @@ class JointModel {
     assert(static_cast<std::size_t>(q.size()) == nq());
     return std::visit([&](const auto& joint) { return joint.transform(q.data()); }, kind_);
   }
+  // rest * transform(q) for the joint's rest placement `rest` in its parent, sparing the work a
+  // general product spends on the parts the joint's motion leaves alone.
+  SE3 transform_after(const SE3& rest, const JointConfiguration& q) const {
+    assert(static_cast<std::size_t>(q.size()) == nq());
+    return std::visit([&](const auto& joint) { return joint.transform_after(rest, q.data()); },
+                      kind_);
+  }
 
   const JointLimits& limits() const { return limits_; }
   JointLimits& limits() { return limits_; }

@@ -18,6 +18,10 @@ struct PrismaticJoint {
 
   static Configuration neutral() { return Configuration::Zero(1); }
   SE3 transform(const double* q) const { return {SpatialRotation::Identity(), axis * q[0]}; }
+  // rest * transform(q): a shift along the axis as seen from the rest frame
+  SE3 transform_after(const SE3& rest, const double* q) const {
+    return {rest.rotation, rest.act_point(axis * q[0])};
+  }
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {
     return sample_uniform(limits.min_configuration, limits.max_configuration, rng);

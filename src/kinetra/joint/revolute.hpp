@@ -21,9 +21,13 @@ struct RevoluteJoint {
       : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
 
   static Configuration neutral() { return Configuration::Zero(1); }
-  SE3 transform(const double* q) const {
-    return {rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0])),
-            Vector3D::Zero()};
+  SpatialRotation rotation(const double* q) const {
+    return rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0]));
+  }
+  SE3 transform(const double* q) const { return {rotation(q), Vector3D::Zero()}; }
+  // rest * transform(q): a turn of the rest frame about its own origin
+  SE3 transform_after(const SE3& rest, const double* q) const {
+    return {rest.rotation * rotation(q), rest.translation};
   }
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {

@@ -3,6 +3,8 @@
 namespace kinetra {
 
 void Workspace::resize(std::size_t n) {
+  // the tables are only ever sized together
+  if (force.size() == n) return;
   parent_from_joint.resize(n);
   world_from_joint.resize(n);
   velocity.resize(n);

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "kinetra/inertia/inertia.hpp"
+#include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/joint/joint_data.hpp"
 #include "kinetra/spatial/se3.hpp"
 
@@ -22,9 +22,9 @@ struct Workspace {
   std::vector<SpatialForce> inertia_times_axis;
   std::vector<double> inverse_axis_inertia;
   std::vector<double> residual_effort;
-  std::vector<Inertia> composite_inertia;
+  std::vector<OriginInertia> composite_inertia;
 
-  // Sizes every table for n joints (no allocation once sized).
+  // Sizes every table for n joints; tables already of that size are left as they are.
   void resize(std::size_t n);
 };
 

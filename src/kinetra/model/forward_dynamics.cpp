@@ -1,5 +1,6 @@
 #include "kinetra/model/forward_dynamics.hpp"
 
+#include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/joint_motion.hpp"
 
 namespace kinetra {
@@ -36,7 +37,7 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
       // c = v x S qd: S moves with the body
       c = motion_cross_motion(vi, vj);
     }
-    const Inertia body = model.inertias()[i].act(world_from_this);
+    const OriginInertia body(model.inertias()[i].act(world_from_this));
     ws.velocity[i] = vi;
     ws.bias_acceleration[i] = c;
     ws.articulated_inertia[i] = body.matrix();
@@ -44,28 +45,28 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
     ws.force[i] = motion_cross_force(vi, body * vi);
   }
 
-  // inward: articulated inertias IA and bias forces pA, handed to each parent
+  // inward: articulated inertias IA and bias forces pA; a joint without an axis hands on
+  // U = 0 and D^-1 = 0
   for (std::size_t i = n - 1; i > 0; --i) {
-    SpatialTransform& inertia = ws.articulated_inertia[i];
-    SpatialForce& force = ws.force[i];
+    const SpatialTransform& inertia = ws.articulated_inertia[i];
+    const SpatialMotion& c = ws.bias_acceleration[i];
+    SpatialForce u_vec = SpatialForce::Zero();
+    double d_inv = 0.0, u = 0.0;
     if (!model.joint_models()[i].axes().empty()) {
       const SpatialMotion& s = ws.motion_axis[i];
-      const SpatialForce u_vec = inertia * s;   // U = IA S
-      const double d_inv = 1.0 / s.dot(u_vec);  // D^-1 = (S^T U)^-1
-      const double u = tau[static_cast<Eigen::Index>(model.idx_v(i))] - s.dot(force);
-      ws.inertia_times_axis[i] = u_vec;
-      ws.inverse_axis_inertia[i] = d_inv;
-      ws.residual_effort[i] = u;
-      // Ia = IA - U D^-1 U^T, pa = pA + U D^-1 u
-      inertia.noalias() -= (d_inv * u_vec) * u_vec.transpose();
-      force += (d_inv * u) * u_vec;
+      u_vec = inertia * s;                                                      // U = IA S
+      d_inv = 1.0 / s.dot(u_vec);                                               // D^-1 = (S^T U)^-1
+      u = tau[static_cast<Eigen::Index>(model.idx_v(i))] - s.dot(ws.force[i]);  // u = tau - S^T pA
     }
-    // pa += Ia c
-    force.noalias() += inertia * ws.bias_acceleration[i];
+    ws.inertia_times_axis[i] = u_vec;
+    ws.inverse_axis_inertia[i] = d_inv;
+    ws.residual_effort[i] = u;
     const std::size_t parent = model.joint_parents()[i];
     if (parent == 0) continue;
-    ws.articulated_inertia[parent] += inertia;
-    ws.force[parent] += force;
+    // Ia = IA - U D^-1 U^T and pa = pA + Ia c + U D^-1 u = pA + IA c + U D^-1 (u - U^T c)
+    const SpatialForce u_scaled = d_inv * u_vec;
+    ws.articulated_inertia[parent] += inertia - u_scaled * u_vec.transpose();
+    ws.force[parent] += ws.force[i] + inertia * c + (u - u_vec.dot(c)) * u_scaled;
   }
 
   // outward: accelerations from the base's -g

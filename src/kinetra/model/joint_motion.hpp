@@ -9,9 +9,9 @@ namespace kinetra {
 // Placement of joint i's frame in its parent joint's frame for q: rest placement * motion(q_i).
 inline SE3 parent_from_joint(const Model& model, std::size_t i, const ConfigurationRef& q) {
   const JointModel& joint = model.joint_models()[i];
-  return model.joint_placements()[i] *
-         joint.transform(q.segment(static_cast<Eigen::Index>(model.idx_q(i)),
-                                   static_cast<Eigen::Index>(joint.nq())));
+  return joint.transform_after(
+      model.joint_placements()[i],
+      q.segment(static_cast<Eigen::Index>(model.idx_q(i)), static_cast<Eigen::Index>(joint.nq())));
 }
 
 // sum_k x[offset + k] S_k over the joint's axes S_k: its velocity or acceleration in its frame.

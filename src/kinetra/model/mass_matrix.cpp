@@ -1,47 +1,46 @@
 #include "kinetra/model/mass_matrix.hpp"
 
+#include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/joint_motion.hpp"
 
 namespace kinetra {
 
+static_assert(max_joint_nv == 1, "the composite-body sweep handles single-axis joints");
+
+// In world coordinates a subtree's composite inertia is the plain sum of its bodies' inertias,
+// and M(i, j) = S_j^T (Ic_i S_i) for every ancestor j of i needs no transform along the path.
 std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
                                                     const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
   Workspace& ws = data.workspace;
   const std::size_t n = model.njoints();
+  ws.world_from_joint[0] = SE3::identity();
   for (std::size_t i = 1; i < n; ++i) {
-    ws.parent_from_joint[i] = parent_from_joint(model, i, q);
-    ws.composite_inertia[i] = model.inertias()[i];
+    const SE3 world_from_this =
+        ws.world_from_joint[model.joint_parents()[i]] * parent_from_joint(model, i, q);
+    ws.world_from_joint[i] = world_from_this;
+    const auto axes = model.joint_models()[i].axes();
+    if (!axes.empty()) ws.motion_axis[i] = world_from_this.act_motion(axes.front());
+    ws.composite_inertia[i] = OriginInertia(model.inertias()[i].act(world_from_this));
   }
-  // composite inertia of each subtree, in its root joint's frame
+  // composite inertia Ic of each subtree
   for (std::size_t i = n - 1; i > 0; --i) {
     const std::size_t parent = model.joint_parents()[i];
-    if (parent != 0) {
-      ws.composite_inertia[parent] += ws.composite_inertia[i].act(ws.parent_from_joint[i]);
-    }
+    if (parent != 0) ws.composite_inertia[parent] += ws.composite_inertia[i];
   }
 
   const auto nv = static_cast<Eigen::Index>(model.nv());
   Eigen::MatrixXd mass = Eigen::MatrixXd::Zero(nv, nv);
   for (std::size_t i = 1; i < n; ++i) {
-    const auto axes = model.joint_models()[i].axes();
-    for (std::size_t k = 0; k < axes.size(); ++k) {
-      const auto row = static_cast<Eigen::Index>(model.idx_v(i) + k);
-      // the force that accelerating axis k alone asks of the subtree, carried to each ancestor
-      SpatialForce f = ws.composite_inertia[i] * axes[k];
-      for (std::size_t l = k; l < axes.size(); ++l) {
-        const auto col = static_cast<Eigen::Index>(model.idx_v(i) + l);
-        mass(row, col) = mass(col, row) = axes[l].dot(f);
-      }
-      for (std::size_t j = i; model.joint_parents()[j] != 0;) {
-        f = ws.parent_from_joint[j].act_force(f);
-        j = model.joint_parents()[j];
-        const auto ancestor_axes = model.joint_models()[j].axes();
-        for (std::size_t l = 0; l < ancestor_axes.size(); ++l) {
-          const auto col = static_cast<Eigen::Index>(model.idx_v(j) + l);
-          mass(row, col) = mass(col, row) = ancestor_axes[l].dot(f);
-        }
-      }
+    if (model.joint_models()[i].axes().empty()) continue;
+    const auto row = static_cast<Eigen::Index>(model.idx_v(i));
+    // the force that accelerating joint i alone asks of its subtree
+    const SpatialForce f = ws.composite_inertia[i] * ws.motion_axis[i];
+    mass(row, row) = ws.motion_axis[i].dot(f);
+    for (std::size_t j = model.joint_parents()[i]; j != 0; j = model.joint_parents()[j]) {
+      if (model.joint_models()[j].axes().empty()) continue;
+      const auto col = static_cast<Eigen::Index>(model.idx_v(j));
+      mass(row, col) = mass(col, row) = ws.motion_axis[j].dot(f);
     }
   }
   return mass;

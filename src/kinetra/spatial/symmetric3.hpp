@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "kinetra/spatial/vector.hpp"
 
@@ -13,7 +14,10 @@ struct Symmetric3 {
   static Symmetric3 zero() { return {}; }
   static Symmetric3 identity() { return {{1, 1, 1, 0, 0, 0}}; }
   // [v]x [v]x = v v^T - (v.v) I
-  static Symmetric3 skew_square(const Vector3D& v);
+  static Symmetric3 skew_square(const Vector3D& v) {
+    const double x = v.x(), y = v.y(), z = v.z();
+    return {{-(y * y + z * z), -(x * x + z * z), -(x * x + y * y), x * y, x * z, y * z}};
+  }
   static Symmetric3 from_matrix(const Eigen::Matrix3d& m);
 
   // Full-matrix element (row, col), both below 3.
@@ -27,9 +31,21 @@ struct Symmetric3 {
     return {m[0] * v.x() + m[3] * v.y() + m[4] * v.z(), m[3] * v.x() + m[1] * v.y() + m[5] * v.z(),
             m[4] * v.x() + m[5] * v.y() + m[2] * v.z()};
   }
-  Symmetric3 operator*(double k) const;
-  Symmetric3 operator+(const Symmetric3& other) const;
-  Symmetric3 operator-(const Symmetric3& other) const;
+  Symmetric3 operator*(double k) const {
+    Symmetric3 out;
+    for (std::size_t i = 0; i < 6; ++i) out.data[i] = data[i] * k;
+    return out;
+  }
+  Symmetric3 operator+(const Symmetric3& other) const {
+    Symmetric3 out;
+    for (std::size_t i = 0; i < 6; ++i) out.data[i] = data[i] + other.data[i];
+    return out;
+  }
+  Symmetric3 operator-(const Symmetric3& other) const {
+    Symmetric3 out;
+    for (std::size_t i = 0; i < 6; ++i) out.data[i] = data[i] - other.data[i];
+    return out;
+  }
 };
 
 }  // namespace kinetra
