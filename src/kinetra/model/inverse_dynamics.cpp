@@ -38,7 +38,7 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
     ws.acceleration[i] = ai;
   }
 
-  Configuration tau = Configuration::Zero(static_cast<Eigen::Index>(model.nv()));
+  Configuration tau(static_cast<Eigen::Index>(model.nv()));
   for (std::size_t i = n - 1; i > 0; --i) {
     // tau = S^T f
     const auto axes = model.joint_models()[i].axes();

@@ -129,6 +129,12 @@ TEST_P(InertiaMotionTest, MatrixAgreesWithProduct) {
   EXPECT_LT(max_diff(body.matrix(), body.matrix().transpose()), 1e-15);
 }
 
+TEST_P(InertiaMotionTest, MomentumRateIsInertiaTimesAccelerationPlusBias) {
+  const SpatialMotion a = SpatialMotion::Random();
+  const SpatialTransform m = body.matrix();
+  EXPECT_LT(max_diff(body.momentum_rate(v, a), m * a + motion_cross_force(v, m * v)), 1e-13);
+}
+
 TEST_P(InertiaMotionTest, KineticEnergyIsPositive) { EXPECT_GT(v.dot(body * v), 0.0); }
 
 TEST_P(InertiaMotionTest, ActTransportsMomentum) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "kinetra/joint/joint_model.hpp"
 
@@ -80,6 +82,32 @@ TEST(JointModel, Transforms) {
   EXPECT_EQ(slide.translation, Vector3D(0, 0, 1));
 }
 
+TEST(JointModel, TransformAfterRestIsTheProduct) {
+  Rng rng(5);
+  for (const auto& c : kind_cases()) {
+    SCOPED_TRACE(c.name);
+    const SE3 rest = SE3::random(rng);
+    const Configuration q = *c.joint.random_configuration(rng);
+    const SE3 expected = rest * c.joint.transform(q);
+    const SE3 placed = c.joint.transform_after(rest, q);
+    EXPECT_TRUE(placed.rotation.isApprox(expected.rotation, 1e-15));
+    EXPECT_TRUE(placed.translation.isApprox(expected.translation, 1e-15));
+  }
+}
+
+TEST(JointModel, ContinuousPairsOfAnyScaleTurnByTheirAngle) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const Vector3D axis(1, 2, 2);
+  const JointModel joint = JointModel::continuous(axis);
+  for (const auto& [c, s] :
+       {std::pair{1e200, -1e200}, std::pair{3e-170, 4e-170}, std::pair{1e-320, -0.0},
+        std::pair{-2.0, 0.0}, std::pair{0.0, -5.0}, std::pair{inf, 1.0}, std::pair{-inf, inf}}) {
+    const SpatialRotation expected = rotation_from_axis_angle(axis, std::atan2(s, c));
+    EXPECT_TRUE(joint.transform(Configuration{{c, s}}).rotation.isApprox(expected, 1e-15))
+        << c << " " << s;
+  }
+}
+
 TEST(JointData, UpdateStoresTheTransform) {
   Rng rng(4);
   for (const auto& c : kind_cases()) {
@@ -118,6 +146,12 @@ TEST(JointData, UpdateRefusesWrongLengthAndMissingAxis) {
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().debug(), "MissingAttributeError(\"axis\")");
   EXPECT_TRUE(revolute.placement().rotation.isIdentity(0.0));
+
+  // a model of another kind lends its axis to this data's own formula
+  JointData turned = JointModel::revolute({1, 0, 0}).create_data();
+  ASSERT_TRUE(turned.update(JointModel::continuous({0, 0, 2}), Configuration{{0.5}}));
+  EXPECT_TRUE(turned.placement().rotation.isApprox(rotation_from_axis_angle(Vector3D::UnitZ(), 0.5),
+                                                   1e-15));
 
   JointData fixed = JointModel::fixed().create_data();
   EXPECT_TRUE(fixed.update(JointModel::fixed(), Configuration::Ones(3)));

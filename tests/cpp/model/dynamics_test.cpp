@@ -225,6 +225,28 @@ TEST(Algorithms, RefuseWrongSizesInOrderAndForeignData) {
             "Data does not match the model: joint 2 is Prismatic but its data is Revolute");
 }
 
+// The same tree hung 100 m from the world origin: results must not lose their accuracy.
+TEST(ForwardDynamics, TreeFarFromTheWorldOrigin) {
+  for (int seed = 1; seed <= 6; ++seed) {
+    Rng rng(static_cast<std::uint64_t>(seed));
+    const Model near = random_tree(rng, 8);
+    Model far("far");
+    for (std::size_t i = 1; i < near.njoints(); ++i) {
+      SE3 placement = near.joint_placements()[i];
+      if (near.joint_parents()[i] == 0) placement.translation += Vector3D(80, -60, 0);
+      (void)*far.add_joint(near.joint_parents()[i], near.joint_models()[i], placement,
+                           near.joint_names()[i]);
+      far.inertia(i) = near.inertias()[i];
+    }
+    Data near_data = near.create_data(), far_data = far.create_data();
+    const Configuration q = random_q(near, rng), v = random_v(near, rng), a = random_v(near, rng);
+    const Configuration tau = *rnea(near, near_data, q, v, a);
+    EXPECT_TRUE(rnea(far, far_data, q, v, a)->isApprox(tau, 1e-12)) << seed;
+    EXPECT_TRUE(aba(far, far_data, q, v, tau)->isApprox(a, 1e-9)) << seed;
+    EXPECT_TRUE(crba(far, far_data, q)->isApprox(*crba(near, near_data, q), 1e-10)) << seed;
+  }
+}
+
 TEST(Algorithms, WorldOnlyModelGivesEmptyResults) {
   const Model model;
   Data data = model.create_data();

@@ -46,6 +46,13 @@ TEST(AxisAngleTest, ZeroAngleIsExactIdentityWithoutLookingAtTheAxis) {
   EXPECT_EQ(rotation_from_axis_angle(Vector3D(1, 2, 3), -0.0), SpatialRotation::Identity());
 }
 
+TEST(AxisAngleTest, UnitAxisFormIsExactIdentityAtCosineOne) {
+  for (const Vector3D& u :
+       {Vector3D(1.0 / 3, -2.0 / 3, 2.0 / 3), Vector3D(0.6, 0, -0.8), Vector3D(0, 1, 0)}) {
+    EXPECT_EQ(rotation_about_unit_axis(u, 1.0, 0.0), SpatialRotation::Identity());
+  }
+}
+
 TEST(AxisAngleTest, QuarterTurnAboutScaledZMapsXToY) {
   const SpatialRotation r = rotation_from_axis_angle(Vector3D(0, 0, 2), kPi / 2);
   EXPECT_LT(max_diff(r, rotation_from_axis_angle(Vector3D::UnitZ(), kPi / 2)), 1e-16);
