@@ -37,6 +37,16 @@ void mark_reachable(LinkGraph& graph) {
   }
 }
 
+// Counts the link's <collision> and <visual> children.
+void count_geometry(const pugi::xml_node& link, LinkGraph& graph) {
+  for (pugi::xml_node child = link.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    const std::string_view tag = local_name(child);
+    if (tag == "collision") ++graph.collision_count;
+    if (tag == "visual") ++graph.visual_count;
+  }
+}
+
 // Groups the joints by the entry of their parent link, in document order within a group, then
 // orders each group by joint name.
 void group_joints(LinkGraph& graph,
@@ -75,6 +85,7 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
     std::optional<NameIndex::Key> parent, child;
     bool child_without_link = false;
   };
+  LinkGraph graph;
   std::vector<LinkElement> link_elements;
   std::vector<JointElement> joint_elements;
   for (const pugi::xml_node element : robot.children()) {
@@ -94,12 +105,12 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
       LinkElement& link = link_elements.emplace_back();
       link.element = element;
       if (const auto name = attribute(element, "name")) link.name = NameIndex::key(*name);
+      count_geometry(element, graph);
     }
   }
 
   // Lookups in a large index miss the cache: each key's slot is fetched a few keys ahead.
   constexpr std::size_t ahead = 8;
-  LinkGraph graph;
   graph.link_count = link_elements.size();
   NameIndex entries;
   entries.reserve(link_elements.size());

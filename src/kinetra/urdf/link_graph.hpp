@@ -44,8 +44,10 @@ struct LinkGraph {
   std::vector<Links> links;
   // grouped by the entry of their parent link
   std::vector<Joint> joints;
-  // link elements, every one of which the walk visits
+  // link elements, every one of which the walk visits, and their geometry elements
   std::size_t link_count = 0;
+  std::size_t collision_count = 0;
+  std::size_t visual_count = 0;
 
   std::span<const Joint> joints_of(std::size_t entry) const {
     const Links& on = links[entry];

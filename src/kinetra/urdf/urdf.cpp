@@ -62,13 +62,15 @@ class Assembly {
         package_dir_(package_dir),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
-  // Room in the model for all the walk adds: one frame per link and per joint.
+  // Room in the models for all the walk adds: one frame per link and per joint.
   void reserve(const LinkGraph& graph) {
     std::size_t moving = 0;
     for (const LinkGraph::Joint& joint : graph.joints) {
       if (frame_type_named_by(joint.element) == FrameType::Joint) ++moving;
     }
     model().reserve(1 + moving, 1 + graph.joints.size() + graph.link_count);
+    models_.collision.objects.reserve(graph.collision_count);
+    models_.visual.objects.reserve(graph.visual_count);
   }
 
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once

@@ -25,9 +25,13 @@ void append_escaped(std::string& out, std::string_view text) {
 }  // namespace
 
 std::string_view local_name(const pugi::xml_node& element) {
-  const std::string_view name = element.name();
-  const std::size_t colon = name.rfind(':');
-  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+  // names are short: one pass finds both the end and the last colon
+  const char* name = element.name();
+  std::size_t start = 0, end = 0;
+  for (; name[end] != '\0'; ++end) {
+    if (name[end] == ':') start = end + 1;
+  }
+  return std::string_view(name + start, end - start);
 }
 
 pugi::xml_node first_child(const pugi::xml_node& element, std::string_view name) {
