@@ -6,6 +6,7 @@
 
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
+#include "kinetra/joint/motion_axis.hpp"
 #include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/se3.hpp"
 
@@ -22,6 +23,7 @@ struct ContinuousJoint {
   explicit ContinuousJoint(const Vector3D& a)
       : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
 
+  RotationAxis motion_axis() const { return {motion.head<3>()}; }
   static Configuration neutral() { return Configuration::Unit(2, 0); }
   // the pair need not be normalised; (0, 0) reads as angle 0
   SpatialRotation rotation(const double* q) const {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <expected>
 #include <span>
+#include <utility>
 #include <variant>
 
 #include "kinetra/joint/continuous.hpp"
@@ -72,6 +73,13 @@ class JointModel {
     assert(static_cast<std::size_t>(q.size()) == nq());
     return std::visit([&](const auto& joint) { return joint.transform_after(rest, q.data()); },
                       kind_);
+  }
+
+  // Calls f with the joint's own kind: a RevoluteJoint, ContinuousJoint, PrismaticJoint or
+  // FixedJoint.
+  template <class F>
+  decltype(auto) visit(F&& f) const {
+    return std::visit(std::forward<F>(f), kind_);
   }
 
   const JointLimits& limits() const { return limits_; }

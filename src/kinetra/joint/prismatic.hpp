@@ -2,6 +2,7 @@
 
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
+#include "kinetra/joint/motion_axis.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
@@ -16,6 +17,7 @@ struct PrismaticJoint {
 
   explicit PrismaticJoint(const Vector3D& a) : axis(a), motion(motion_from_translational_axis(a)) {}
 
+  TranslationAxis motion_axis() const { return {axis}; }
   static Configuration neutral() { return Configuration::Zero(1); }
   SE3 transform(const double* q) const { return {SpatialRotation::Identity(), axis * q[0]}; }
   // rest * transform(q): a shift along the axis as seen from the rest frame

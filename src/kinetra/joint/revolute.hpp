@@ -4,6 +4,7 @@
 
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
+#include "kinetra/joint/motion_axis.hpp"
 #include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/se3.hpp"
 
@@ -20,6 +21,7 @@ struct RevoluteJoint {
   explicit RevoluteJoint(const Vector3D& a)
       : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
 
+  RotationAxis motion_axis() const { return {motion.head<3>()}; }
   static Configuration neutral() { return Configuration::Zero(1); }
   SpatialRotation rotation(const double* q) const {
     return rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0]));

@@ -14,9 +14,11 @@ std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& d
   ws.velocity[0].setZero();
   double energy = 0.0;
   for (std::size_t i = 1; i < model.njoints(); ++i) {
-    const SpatialMotion vi =
-        parent_from_joint(model, i, q).act_motion_inverse(ws.velocity[model.joint_parents()[i]]) +
-        joint_motion(model.joint_models()[i], v, model.idx_v(i));
+    SpatialMotion vi =
+        parent_from_joint(model, i, q).act_motion_inverse(ws.velocity[model.joint_parents()[i]]);
+    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
+      s.add_to(vi, v[static_cast<Eigen::Index>(model.idx_v(i))]);
+    });
     ws.velocity[i] = vi;
     energy += 0.5 * vi.dot(model.inertias()[i] * vi);
   }

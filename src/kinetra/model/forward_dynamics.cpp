@@ -28,15 +28,14 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
     ws.world_from_joint[i] = world_from_this;
     SpatialMotion vi = ws.velocity[parent];
     SpatialMotion c = SpatialMotion::Zero();
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty()) {
-      const SpatialMotion s = world_from_this.act_motion(axes.front());
+    with_motion_axis(model.joint_models()[i], [&](const auto& axis) {
+      const SpatialMotion s = axis.act(world_from_this);
       const SpatialMotion vj = v[static_cast<Eigen::Index>(model.idx_v(i))] * s;
       ws.motion_axis[i] = s;
       vi += vj;
       // c = v x S qd: S moves with the body
       c = motion_cross_motion(vi, vj);
-    }
+    });
     const OriginInertia body(model.inertias()[i].act(world_from_this));
     ws.velocity[i] = vi;
     ws.bias_acceleration[i] = c;

@@ -20,18 +20,15 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
     const SE3& parent_from_this = ws.parent_from_joint[i] = parent_from_joint(model, i, q);
     SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
     SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty()) {
-      const SpatialMotion& s = axes.front();
+    // v = X^-1 v_parent + S qd, a = X^-1 a_parent + S qdd + v x S qd
+    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
       const auto k = static_cast<Eigen::Index>(model.idx_v(i));
-      // v = X^-1 v_parent + S qd, a = X^-1 a_parent + S qdd + v x S qd
       if (v) {
-        const SpatialMotion vj = (*v)[k] * s;
-        vi += vj;
-        ai += motion_cross_motion(vi, vj);
+        s.add_to(vi, (*v)[k]);
+        s.add_cross(ai, vi, (*v)[k]);
       }
-      if (a) ai += (*a)[k] * s;
-    }
+      if (a) s.add_to(ai, (*a)[k]);
+    });
     // f = I a + v x* (I v)
     ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
     ws.velocity[i] = vi;
@@ -41,9 +38,9 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
   Configuration tau(static_cast<Eigen::Index>(model.nv()));
   for (std::size_t i = n - 1; i > 0; --i) {
     // tau = S^T f
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty())
-      tau[static_cast<Eigen::Index>(model.idx_v(i))] = axes.front().dot(ws.force[i]);
+    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
+      tau[static_cast<Eigen::Index>(model.idx_v(i))] = s.dot(ws.force[i]);
+    });
     const std::size_t parent = model.joint_parents()[i];
     if (parent != 0) ws.force[parent] += ws.parent_from_joint[i].act_force(ws.force[i]);
   }

@@ -14,15 +14,12 @@ inline SE3 parent_from_joint(const Model& model, std::size_t i, const Configurat
       q.segment(static_cast<Eigen::Index>(model.idx_q(i)), static_cast<Eigen::Index>(joint.nq())));
 }
 
-// sum_k x[offset + k] S_k over the joint's axes S_k: its velocity or acceleration in its frame.
-inline SpatialMotion joint_motion(const JointModel& joint, const ConfigurationRef& x,
-                                  std::size_t offset) {
-  SpatialMotion m = SpatialMotion::Zero();
-  const auto axes = joint.axes();
-  for (std::size_t k = 0; k < axes.size(); ++k) {
-    m += x[static_cast<Eigen::Index>(offset + k)] * axes[k];
-  }
-  return m;
+// Calls f with the motion axis of `joint` (a RotationAxis or TranslationAxis) if it has one.
+template <class F>
+void with_motion_axis(const JointModel& joint, F&& f) {
+  joint.visit([&](const auto& kind) {
+    if constexpr (requires { kind.motion_axis(); }) f(kind.motion_axis());
+  });
 }
 
 }  // namespace kinetra

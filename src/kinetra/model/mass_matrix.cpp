@@ -19,8 +19,8 @@ std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& da
     const SE3 world_from_this =
         ws.world_from_joint[model.joint_parents()[i]] * parent_from_joint(model, i, q);
     ws.world_from_joint[i] = world_from_this;
-    const auto axes = model.joint_models()[i].axes();
-    if (!axes.empty()) ws.motion_axis[i] = world_from_this.act_motion(axes.front());
+    with_motion_axis(model.joint_models()[i],
+                     [&](const auto& axis) { ws.motion_axis[i] = axis.act(world_from_this); });
     ws.composite_inertia[i] = OriginInertia(model.inertias()[i].act(world_from_this));
   }
   // composite inertia Ic of each subtree

@@ -1,0 +1,40 @@
+#include "kinetra/joint/motion_axis.hpp"
+
+#include <gtest/gtest.h>
+
+#include "kinetra/joint/joint_model.hpp"
+
+namespace kinetra {
+namespace {
+
+// The half-vector products agree with the full six-vector ones on the joint's axis S.
+TEST(MotionAxis, ProductsMatchTheFullAxis) {
+  Rng rng(9);
+  for (const JointModel& joint :
+       {JointModel::revolute({1, -2, 2}), JointModel::continuous({0, 3, 4}),
+        JointModel::prismatic({0.5, 0, -2})}) {
+    SCOPED_TRACE(to_string(joint.type()));
+    const SpatialMotion& s = joint.axes().front();
+    const SpatialMotion m = SpatialMotion::Random(), v = SpatialMotion::Random();
+    const SpatialForce f = SpatialForce::Random();
+    const double x = -1.7;
+    const SE3 placement = SE3::random(rng);
+    joint.visit([&](const auto& kind) {
+      if constexpr (requires { kind.motion_axis(); }) {
+        const auto axis = kind.motion_axis();
+        SpatialMotion sum = m, crossed = m;
+        axis.add_to(sum, x);
+        axis.add_cross(crossed, v, x);
+        EXPECT_TRUE(sum.isApprox(m + x * s, 1e-15));
+        EXPECT_NEAR(axis.dot(f), s.dot(f), 1e-14);
+        EXPECT_TRUE(crossed.isApprox(m + motion_cross_motion(v, x * s), 1e-15));
+        EXPECT_TRUE(axis.act(placement).isApprox(placement.act_motion(s), 1e-15));
+      } else {
+        ADD_FAILURE() << "no motion axis";
+      }
+    });
+  }
+}
+
+}  // namespace
+}  // namespace kinetra
