@@ -68,10 +68,10 @@ Color visual_color(const pugi::xml_node& material, MaterialTable& materials) {
 
 }  // namespace
 
-std::expected<MaterialTable, ParseError> parse_materials(const pugi::xml_node& robot) {
+std::expected<MaterialTable, ParseError> parse_materials(
+    const std::vector<pugi::xml_node>& elements) {
   MaterialTable materials;
-  for (const pugi::xml_node material : robot.children()) {
-    if (material.type() != pugi::node_element || local_name(material) != "material") continue;
+  for (const pugi::xml_node& material : elements) {
     const auto name = attribute(material, "name");
     if (!name) {
       return std::unexpected(

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -19,9 +20,9 @@ using MaterialTable = std::unordered_map<std::string, Color>;
 // Colour of every geometry object no material colours.
 inline constexpr Color default_geometry_color{0.9, 0.9, 0.9, 1.0};
 
-// The colours of the robot element's direct <material> children, a later one replacing an
-// earlier one of the same name.
-std::expected<MaterialTable, ParseError> parse_materials(const pugi::xml_node& robot);
+// The colours of <material> elements, a later one replacing an earlier one of the same name.
+std::expected<MaterialTable, ParseError> parse_materials(
+    const std::vector<pugi::xml_node>& elements);
 
 // Where a link's geometry hangs: the joint carrying it and the link's Body frame.
 struct GeometryAnchor {

@@ -5,7 +5,6 @@
 #include <string_view>
 #include <utility>
 
-#include "kinetra/model/name_index.hpp"
 #include "kinetra/urdf/xml_element.hpp"
 
 namespace kinetra {
@@ -38,12 +37,12 @@ void mark_reachable(LinkGraph& graph) {
 }
 
 // Counts the link's <collision> and <visual> children.
-void count_geometry(const pugi::xml_node& link, LinkGraph& graph) {
+void count_geometry(const pugi::xml_node& link, RobotChildren& robot) {
   for (pugi::xml_node child = link.first_child(); child; child = child.next_sibling()) {
     if (child.type() != pugi::node_element) continue;
     const std::string_view tag = local_name(child);
-    if (tag == "collision") ++graph.collision_count;
-    if (tag == "visual") ++graph.visual_count;
+    if (tag == "collision") ++robot.collision_count;
+    if (tag == "visual") ++robot.visual_count;
   }
 }
 
@@ -59,8 +58,9 @@ void group_joints(LinkGraph& graph,
     offset += size;
   }
   graph.joints.resize(attached.size());
-  for (const auto& [parent, joint] : attached)
+  for (const auto& [parent, joint] : attached) {
     graph.joints[graph.links[parent].joints_end++] = joint;
+  }
   for (const LinkGraph::Links& links : graph.links) {
     if (links.joints_end - links.joints_begin < 2) continue;
     const auto begin = graph.joints.begin() + static_cast<std::ptrdiff_t>(links.joints_begin);
@@ -73,26 +73,13 @@ void group_joints(LinkGraph& graph,
 
 }  // namespace
 
-std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
-  // the link and joint elements in document order, with the names they give
-  struct LinkElement {
-    pugi::xml_node element;
-    std::optional<NameIndex::Key> name;
-    std::size_t entry = LinkGraph::none;
-  };
-  struct JointElement {
-    pugi::xml_node element;
-    std::optional<NameIndex::Key> parent, child;
-    bool child_without_link = false;
-  };
-  LinkGraph graph;
-  std::vector<LinkElement> link_elements;
-  std::vector<JointElement> joint_elements;
-  for (const pugi::xml_node element : robot.children()) {
+RobotChildren scan_robot(const pugi::xml_node& robot) {
+  RobotChildren found;
+  for (pugi::xml_node element = robot.first_child(); element; element = element.next_sibling()) {
     if (element.type() != pugi::node_element) continue;
     const std::string_view tag = local_name(element);
     if (tag == "joint") {
-      JointElement& joint = joint_elements.emplace_back();
+      RobotChildren::Joint& joint = found.joints.emplace_back();
       joint.element = element;
       const auto [parent, child] = first_children(element, "parent", "child");
       if (const auto link = attribute(parent, "link")) joint.parent = NameIndex::key(*link);
@@ -102,29 +89,39 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
         if (link) joint.child = NameIndex::key(*link);
       }
     } else if (tag == "link") {
-      LinkElement& link = link_elements.emplace_back();
+      RobotChildren::Link& link = found.links.emplace_back();
       link.element = element;
       if (const auto name = attribute(element, "name")) link.name = NameIndex::key(*name);
-      count_geometry(element, graph);
+      count_geometry(element, found);
+    } else if (tag == "material") {
+      found.materials.push_back(element);
     }
   }
+  return found;
+}
+
+std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot) {
+  const auto& link_elements = robot.links;
+  const auto& joint_elements = robot.joints;
+  LinkGraph graph;
 
   // Lookups in a large index miss the cache: each key's slot is fetched a few keys ahead.
   constexpr std::size_t ahead = 8;
-  graph.link_count = link_elements.size();
   NameIndex entries;
   entries.reserve(link_elements.size());
   graph.links.reserve(link_elements.size());
   const auto entry_name = [&](std::size_t entry) { return graph.links[entry].name; };
+  // the entry of each link element's name
+  std::vector<std::size_t> link_entries(link_elements.size(), LinkGraph::none);
   for (std::size_t i = 0; i < link_elements.size(); ++i) {
     if (i + ahead < link_elements.size() && link_elements[i + ahead].name) {
       entries.prefetch(*link_elements[i + ahead].name);
     }
-    LinkElement& link = link_elements[i];
+    const RobotChildren::Link& link = link_elements[i];
     if (!link.name) continue;
     const std::size_t added = graph.links.size();
-    link.entry = entries.insert(*link.name, added, entry_name).value_or(added);
-    if (link.entry == added) graph.links.push_back({link.name->name, link.element});
+    link_entries[i] = entries.insert(*link.name, added, entry_name).value_or(added);
+    if (link_entries[i] == added) graph.links.push_back({link.name->name, link.element});
   }
 
   // joints with the entry of their parent link
@@ -132,11 +129,11 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
   attached.reserve(joint_elements.size());
   for (std::size_t i = 0; i < joint_elements.size(); ++i) {
     if (i + ahead < joint_elements.size()) {
-      const JointElement& later = joint_elements[i + ahead];
+      const RobotChildren::Joint& later = joint_elements[i + ahead];
       if (later.child) entries.prefetch(*later.child);
       if (later.parent) entries.prefetch(*later.parent);
     }
-    const JointElement& joint = joint_elements[i];
+    const RobotChildren::Joint& joint = joint_elements[i];
     if (joint.child_without_link) return error(ParseError::Kind::MissingParameter, "link");
     std::size_t child = LinkGraph::none;
     if (joint.child) {
@@ -152,17 +149,20 @@ std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot) {
   }
   group_joints(graph, attached);
 
-  for (const auto& [link, name, entry] : link_elements) {
+  for (std::size_t i = 0; i < link_elements.size(); ++i) {
+    const std::size_t entry = link_entries[i];
     if (entry == LinkGraph::none || graph.links[entry].parent_joints == 0) {
-      graph.roots.push_back({link, entry});
+      graph.roots.push_back({link_elements[i].element, entry});
     }
   }
   std::ranges::stable_sort(graph.roots, {},
                            [](const LinkGraph::Root& root) { return name_of(root.link); });
 
   mark_reachable(graph);
-  for (const auto& [link, name, entry] : link_elements) {
+  for (std::size_t i = 0; i < link_elements.size(); ++i) {
+    const std::size_t entry = link_entries[i];
     if (entry == LinkGraph::none) continue;  // a link without a name is a root
+    const pugi::xml_node& link = link_elements[i].element;
     const LinkGraph::Links& links = graph.links[entry];
     if (links.parent_joints > 1)
       return error(ParseError::Kind::MultipleParentJoints, name_of(link));

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <expected>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include <pugixml.hpp>
 
+#include "kinetra/model/name_index.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
@@ -44,10 +46,6 @@ struct LinkGraph {
   std::vector<Links> links;
   // grouped by the entry of their parent link
   std::vector<Joint> joints;
-  // link elements, every one of which the walk visits, and their geometry elements
-  std::size_t link_count = 0;
-  std::size_t collision_count = 0;
-  std::size_t visual_count = 0;
 
   std::span<const Joint> joints_of(std::size_t entry) const {
     const Links& on = links[entry];
@@ -55,10 +53,32 @@ struct LinkGraph {
   }
 };
 
-// Indexes the robot element's direct <link> and <joint> children and checks that they form a
-// tree: every named parent link exists, no link has two parent joints and every link is
-// reachable from a root link (so the walk ends). The first offending joint or link in
-// document order is reported. Names are compared byte by byte, an absent name sorting as "".
-std::expected<LinkGraph, ParseError> index_links(const pugi::xml_node& robot);
+// The robot element's direct children the reader uses, in document order, with the names they
+// give, from one pass over the document.
+struct RobotChildren {
+  struct Link {
+    pugi::xml_node element;
+    std::optional<NameIndex::Key> name;
+  };
+  struct Joint {
+    pugi::xml_node element;
+    std::optional<NameIndex::Key> parent, child;  // the links its <parent> and <child> name
+    bool child_without_link = false;
+  };
+  std::vector<pugi::xml_node> materials;
+  std::vector<Link> links;
+  std::vector<Joint> joints;
+  // <collision> and <visual> elements of the links
+  std::size_t collision_count = 0;
+  std::size_t visual_count = 0;
+};
+
+RobotChildren scan_robot(const pugi::xml_node& robot);
+
+// Indexes the robot's links and joints and checks that they form a tree: every named parent
+// link exists, no link has two parent joints and every link is reachable from a root link (so
+// the walk ends). The first offending joint or link in document order is reported. Names are
+// compared byte by byte, an absent name sorting as "".
+std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot);
 
 }  // namespace kinetra

@@ -62,15 +62,12 @@ class Assembly {
         package_dir_(package_dir),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
-  // Room in the models for all the walk adds: one frame per link and per joint.
-  void reserve(const LinkGraph& graph) {
-    std::size_t moving = 0;
-    for (const LinkGraph::Joint& joint : graph.joints) {
-      if (frame_type_named_by(joint.element) == FrameType::Joint) ++moving;
-    }
-    model().reserve(1 + moving, 1 + graph.joints.size() + graph.link_count);
-    models_.collision.objects.reserve(graph.collision_count);
-    models_.visual.objects.reserve(graph.visual_count);
+  // Room in the models for all the walk adds: a joint per joint at most, one frame per link
+  // and per joint. Room never used is never touched.
+  void reserve(const RobotChildren& robot) {
+    model().reserve(1 + robot.joints.size(), 1 + robot.joints.size() + robot.links.size());
+    models_.collision.objects.reserve(robot.collision_count);
+    models_.visual.objects.reserve(robot.visual_count);
   }
 
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
@@ -275,13 +272,14 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
   const pugi::xml_node robot = document.find_node(is_robot_element);
   if (!robot) return std::unexpected(ParseError::of(ParseError::Kind::NoRobotTag));
 
-  auto materials = parse_materials(robot);
+  const RobotChildren children = scan_robot(robot);
+  auto materials = parse_materials(children.materials);
   if (!materials) return std::unexpected(std::move(materials.error()));
-  const auto graph = index_links(robot);
+  const auto graph = index_links(children);
   if (!graph) return std::unexpected(graph.error());
 
   Assembly assembly(robot, std::move(*materials), package_dir);
-  assembly.reserve(*graph);
+  assembly.reserve(children);
   for (const LinkGraph::Root& root : graph->roots) {
     if (auto walked = assembly.walk(*graph, root); !walked) {
       return std::unexpected(std::move(walked.error()));
