@@ -53,8 +53,8 @@ struct LinkGraph {
   }
 };
 
-// The robot element's direct children the reader uses, in document order, with the names they
-// give, from one pass over the document.
+// The robot element's direct children the reader uses, in document order, with the link names
+// they give, gathered in one pass over them. Names point into the document.
 struct RobotChildren {
   struct Link {
     pugi::xml_node element;
