@@ -7,46 +7,39 @@ namespace kinetra {
 
 static_assert(max_joint_nv == 1, "the articulated-body sweep handles single-axis joints");
 
-// Every quantity lives in world coordinates, so articulated inertias pass to the parent as they
-// are, without a transform per body.
-std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
-                                                 const ConfigurationRef& q,
-                                                 const ConfigurationRef& v,
-                                                 const ConfigurationRef& tau) {
-  if (auto ok = check_arguments(model, data, q, {{"v", v}, {"tau", tau}}); !ok) {
-    return std::unexpected(ok.error());
-  }
-  Workspace& ws = data.workspace;
-  const std::size_t n = model.njoints();
+namespace {
 
-  // outward: axes S, velocities, velocity-product accelerations c, rigid inertias, bias forces p
+// Outward: world placements, axes S, velocities, velocity-product accelerations c, rigid inertias
+// and bias forces p.
+void outward_velocities(const Model& model, Workspace& ws, const ConfigurationRef& q,
+                        const ConfigurationRef& v) {
+  const std::size_t n = model.njoints();
   ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t parent = model.joint_parents()[i];
     const SE3 world_from_this = ws.world_from_joint[parent] * parent_from_joint(model, i, q);
     ws.world_from_joint[i] = world_from_this;
-    SpatialMotion vi = ws.velocity[parent];
-    SpatialMotion c = SpatialMotion::Zero();
+    SpatialMotion vj = SpatialMotion::Zero();  // S qd
     with_motion_axis(model.joint_models()[i], [&](const auto& axis) {
-      const SpatialMotion s = axis.act(world_from_this);
-      const SpatialMotion vj = v[static_cast<Eigen::Index>(model.idx_v(i))] * s;
-      ws.motion_axis[i] = s;
-      vi += vj;
-      // c = v x S qd: S moves with the body
-      c = motion_cross_motion(vi, vj);
+      ws.motion_axis[i] = axis.act(world_from_this);
+      vj = v[static_cast<Eigen::Index>(model.idx_v(i))] * ws.motion_axis[i];
     });
-    const OriginInertia body(model.inertias()[i].act(world_from_this));
+    const SpatialMotion vi = ws.velocity[parent] + vj;
     ws.velocity[i] = vi;
-    ws.bias_acceleration[i] = c;
+    // c = v x S qd: S moves with the body
+    ws.bias_acceleration[i] = motion_cross_motion(vi, vj);
+    const OriginInertia body(model.inertias()[i].act(world_from_this));
     ws.articulated_inertia[i] = body.matrix();
     // p = v x* (I v)
     ws.force[i] = motion_cross_force(vi, body * vi);
   }
+}
 
-  // inward: articulated inertias IA and bias forces pA; a joint without an axis hands on
-  // U = 0 and D^-1 = 0
-  for (std::size_t i = n - 1; i > 0; --i) {
+// Inward: articulated inertias IA and bias forces pA, handed to each parent; a joint without an
+// axis hands on U = 0 and D^-1 = 0.
+void inward_articulated_inertias(const Model& model, Workspace& ws, const ConfigurationRef& tau) {
+  for (std::size_t i = model.njoints() - 1; i > 0; --i) {
     const SpatialTransform& inertia = ws.articulated_inertia[i];
     const SpatialMotion& c = ws.bias_acceleration[i];
     SpatialForce u_vec = SpatialForce::Zero();
@@ -67,11 +60,13 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
     ws.articulated_inertia[parent] += inertia - u_scaled * u_vec.transpose();
     ws.force[parent] += ws.force[i] + inertia * c + (u - u_vec.dot(c)) * u_scaled;
   }
+}
 
-  // outward: accelerations from the base's -g
+// Outward: accelerations from the base's -g, and the joint accelerations.
+Configuration outward_accelerations(const Model& model, Workspace& ws) {
   Configuration ddq(static_cast<Eigen::Index>(model.nv()));
   ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
-  for (std::size_t i = 1; i < n; ++i) {
+  for (std::size_t i = 1; i < model.njoints(); ++i) {
     SpatialMotion ai = ws.acceleration[model.joint_parents()[i]] + ws.bias_acceleration[i];
     if (!model.joint_models()[i].axes().empty()) {
       // qdd = D^-1 (u - U^T a')
@@ -83,6 +78,22 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
     ws.acceleration[i] = ai;
   }
   return ddq;
+}
+
+}  // namespace
+
+// Every quantity lives in world coordinates, so articulated inertias pass to the parent as they
+// are, without a transform per body.
+std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
+                                                 const ConfigurationRef& q,
+                                                 const ConfigurationRef& v,
+                                                 const ConfigurationRef& tau) {
+  if (auto ok = check_arguments(model, data, q, {{"v", v}, {"tau", tau}}); !ok) {
+    return std::unexpected(ok.error());
+  }
+  outward_velocities(model, data.workspace, q, v);
+  inward_articulated_inertias(model, data.workspace, tau);
+  return outward_accelerations(model, data.workspace);
 }
 
 }  // namespace kinetra
