@@ -23,6 +23,7 @@ struct ContinuousJoint {
   explicit ContinuousJoint(const Vector3D& a)
       : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
 
+  // S = (u; 0) for the products that skip its zero half
   RotationAxis motion_axis() const { return {motion.head<3>()}; }
   static Configuration neutral() { return Configuration::Unit(2, 0); }
   // the pair need not be normalised; (0, 0) reads as angle 0

@@ -17,6 +17,7 @@ struct PrismaticJoint {
 
   explicit PrismaticJoint(const Vector3D& a) : axis(a), motion(motion_from_translational_axis(a)) {}
 
+  // S = (0; axis) for the products that skip its zero half
   TranslationAxis motion_axis() const { return {axis}; }
   static Configuration neutral() { return Configuration::Zero(1); }
   SE3 transform(const double* q) const { return {SpatialRotation::Identity(), axis * q[0]}; }

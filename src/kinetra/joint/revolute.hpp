@@ -21,6 +21,7 @@ struct RevoluteJoint {
   explicit RevoluteJoint(const Vector3D& a)
       : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
 
+  // S = (u; 0) for the products that skip its zero half
   RotationAxis motion_axis() const { return {motion.head<3>()}; }
   static Configuration neutral() { return Configuration::Zero(1); }
   SpatialRotation rotation(const double* q) const {
