@@ -4,7 +4,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src"))
 
-from kinetra_tools.inspect_urdf import main  # noqa: E402
+from kinetra_tools.urdf_summary import main  # noqa: E402
 
 if __name__ == "__main__":
     sys.exit(main())

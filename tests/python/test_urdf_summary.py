@@ -4,7 +4,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "src"))
 
-from kinetra_tools.inspect_urdf import main  # noqa: E402
+from kinetra_tools.urdf_summary import main  # noqa: E402
 
 ARM = os.path.join(ROOT, "examples", "robots", "kinetra_arm")
 
