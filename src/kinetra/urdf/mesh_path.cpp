@@ -79,10 +79,12 @@ std::expected<std::string, ParseError> resolve_mesh_path(
   } else {
     return invalid_path("'package_dir' must be provided to resolve mesh file paths");
   }
-  // follows symbolic links; any failure of the query counts as absent
+  // follows symbolic links; any failure of the query counts as absent, and so does a name with
+  // a NUL, which the system would read only up to the NUL
   std::error_code error;
   const auto status = std::filesystem::status(candidate, error);
-  if (error || !std::filesystem::exists(status)) {
+  if (error || !std::filesystem::exists(status) ||
+      candidate.native().find('\0') != std::string::npos) {
     return invalid_path("Mesh file does not exist: " + candidate.string());
   }
   return candidate.string();

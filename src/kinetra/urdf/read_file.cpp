@@ -29,6 +29,10 @@ struct FileDescriptor {
 }  // namespace
 
 std::expected<std::string, ParseError> read_text_file(const std::string& path) {
+  // the system would read the name only up to the NUL: another file
+  if (path.find('\0') != std::string::npos) {
+    return std::unexpected(ParseError::io_error(path, "file name contains a NUL byte"));
+  }
   const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
   std::string text;

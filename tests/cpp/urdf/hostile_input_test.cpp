@@ -38,6 +38,13 @@ TEST_F(UrdfFile, OperatingSystemErrorsNameThePath) {
             "IO error: Is a directory (os error 21) (file: " + directory + ")");
 }
 
+TEST_F(UrdfFile, NameWithNulIsRefusedNotCutShort) {
+  std::ofstream(path, std::ios::binary) << "<robot name=\"r\"/>";
+  const std::string name = path.string() + std::string(1, '\0') + "x";
+  EXPECT_EQ(build_models_from_urdf(name, std::nullopt).error().display(),
+            "IO error: file name contains a NUL byte (file: " + name + ")");
+}
+
 TEST_F(UrdfFile, InvalidUtf8IsAnIoErrorFromFilesAndAnXmlErrorFromText) {
   const std::string text = "<robot name=\"r\">\n<link name=\"\xC3\x28\"/></robot>";
   EXPECT_EQ(load_file_error(text),

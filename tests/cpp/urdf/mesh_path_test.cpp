@@ -83,6 +83,10 @@ TEST_F(MeshPathTest, RelativeAndAbsolutePaths) {
   EXPECT_EQ(resolve("meshes", package_dir), package_dir + "/meshes");
   EXPECT_EQ(resolve("/no/such/mesh.stl", package_dir),
             "Invalid file path: Mesh file does not exist: /no/such/mesh.stl");
+  // a NUL does not cut the name short to a place that exists
+  const std::string cut = package_dir + std::string(1, '\0') + "x";
+  EXPECT_EQ(resolve("meshes", cut),
+            "Invalid file path: Mesh file does not exist: " + cut + "/meshes");
   EXPECT_EQ(resolve("file://" + package_dir + "/meshes/base.stl", package_dir),
             "Invalid file path: Mesh file does not exist: " + package_dir + "/file://" +
                 package_dir + "/meshes/base.stl");
