@@ -20,9 +20,6 @@ using Result = std::expected<T, PyError>;
 inline std::unexpected<PyError> value_error(std::string message) {
   return std::unexpected(PyError{PyExc_ValueError, std::move(message)});
 }
-inline std::unexpected<PyError> type_error(std::string message) {
-  return std::unexpected(PyError{PyExc_TypeError, std::move(message)});
-}
 
 // Sets the exception and returns nullptr.
 PyObject* raise(const PyError& error);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -94,9 +95,9 @@ PyMethodDef static_def(const char* doc = "") {
 // tp_new calling F with the constructor's arguments; F returns the new value (or a Result).
 template <FixedString Name, FixedString TextSignature, auto F>
 PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  // tp_new always receives a tuple of the positional arguments
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-  std::vector<PyObject*> all(args ? &PyTuple_GET_ITEM(args, 0) : nullptr,
-                             args ? &PyTuple_GET_ITEM(args, 0) + nargs : nullptr);
+  std::vector<PyObject*> all(&PyTuple_GET_ITEM(args, 0), &PyTuple_GET_ITEM(args, 0) + nargs);
   Ref kwnames;
   if (kwargs && PyDict_GET_SIZE(kwargs) > 0) {
     kwnames = Ref(PyTuple_New(PyDict_GET_SIZE(kwargs)));

@@ -26,11 +26,10 @@ bool ModuleBuilder::add(const char* name, PyObject* owned_value) {
 
 bool ModuleBuilder::add_class(PyTypeObject* type) {
   if (!type) return false;
-  Py_INCREF(type);
   Ref name(PyType_GetName(type));
   if (!name) return false;
   const char* text = PyUnicode_AsUTF8(name.get());
-  return text && add(text, reinterpret_cast<PyObject*>(type));
+  return text && add(text, Py_NewRef(reinterpret_cast<PyObject*>(type)));
 }
 
 bool ModuleBuilder::add_function(PyMethodDef* def) {
