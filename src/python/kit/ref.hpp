@@ -12,10 +12,6 @@ class Ref {
  public:
   Ref() = default;
   explicit Ref(PyObject* owned) : ptr_(owned) {}
-  static Ref borrow(PyObject* borrowed) {
-    Py_XINCREF(borrowed);
-    return Ref(borrowed);
-  }
   Ref(const Ref& other) : ptr_(other.ptr_) { Py_XINCREF(ptr_); }
   Ref(Ref&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
   Ref& operator=(Ref other) noexcept {
