@@ -1,0 +1,30 @@
+#pragma once
+
+#include "kinetra/joint/motion_axis.hpp"
+#include "kinetra/spatial/rotation.hpp"
+#include "kinetra/spatial/se3.hpp"
+
+namespace kinetra {
+
+// What joints turning about a fixed axis share; Derived supplies rotation(q).
+template <class Derived>
+struct RotationJoint {
+  Vector3D axis;         // as given
+  SpatialMotion motion;  // unit rotation axis
+
+  explicit RotationJoint(const Vector3D& a)
+      : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
+
+  // S = (u; 0) for the products that skip its zero half
+  RotationAxis motion_axis() const { return {motion.head<3>()}; }
+  SE3 transform(const double* q) const { return {self().rotation(q), Vector3D::Zero()}; }
+  // rest * transform(q): a turn of the rest frame about its own origin
+  SE3 transform_after(const SE3& rest, const double* q) const {
+    return {rest.rotation * self().rotation(q), rest.translation};
+  }
+
+ private:
+  const Derived& self() const { return static_cast<const Derived&>(*this); }
+};
+
+}  // namespace kinetra
