@@ -40,6 +40,14 @@ std::optional<std::size_t> model_get_joint_id(const Model& m, const std::string&
   return m.get_joint_id(name);
 }
 
+// None, or the FrameType to match.
+PyObject* model_get_frame_id(const Model& m, const std::string& name, PyObject* frame_type) {
+  if (!frame_type || frame_type == Py_None) return to_python(m.get_frame_id(name));
+  ArgFor<const FrameType&> type;
+  if (!type.load(frame_type, "frame_type")) return nullptr;
+  return to_python(m.get_frame_id(name, type.get()));
+}
+
 Data model_create_data(const Model& m) { return m.create_data(); }
 
 std::string model_repr(const Model& m) { return debug_value(m).pretty(); }
@@ -61,6 +69,8 @@ ClassSpec model_spec() {
                "joint."),
            def<"Model.add_frame", "($self, frame, append_inertia)", &model_add_frame>(),
            def<"Model.get_joint_id", "($self, name)", &model_get_joint_id>(),
+           def<"Model.get_frame_id", "($self, name, frame_type=None)", &model_get_frame_id>(
+               "Index of the first frame named `name` (of `frame_type`, when given), or None."),
            def<"Model.create_data", "($self)", &model_create_data>()},
       .properties = {property("name", &getter<&model_name>, &setter<"name", &model_set_name>),
                      property("nq", &getter<&model_nq>), property("nv", &getter<&model_nv>),

@@ -58,6 +58,15 @@ constexpr Step kSteps[] = {
     {Entry::Function, "generalized_gravity"},
     {Entry::Function, "kinetic_energy"},
     {Entry::Function, "potential_energy"},
+    {Entry::Function, "frame_placement"},
+    {Entry::Function, "frame_placements"},
+    {Entry::Function, "frame_jacobian"},
+    {Entry::Function, "frame_velocity"},
+    {Entry::Function, "frame_acceleration"},
+    {Entry::Function, "frame_jacobian_time_variation"},
+    {Entry::Function, "center_of_mass"},
+    {Entry::Function, "center_of_mass_jacobian"},
+    {Entry::Function, "total_mass"},
 };
 
 bool add_to_sys_modules(const char* key, PyObject* module) {
