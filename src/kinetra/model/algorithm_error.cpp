@@ -42,15 +42,21 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data) {
   return {};
 }
 
-std::expected<void, AlgorithmError> check_arguments(
-    const Model& model, Data& data, const ConfigurationRef& q,
-    std::initializer_list<NamedVector> velocity_sized) {
+std::expected<void, AlgorithmError> check_sizes(const Model& model, const ConfigurationRef& q,
+                                                std::initializer_list<NamedVector> velocity_sized) {
   if (auto ok = check_size("q", model.nq(), q.size()); !ok) return std::unexpected(ok.error());
   for (const auto& [name, values] : velocity_sized) {
     if (auto ok = check_size(name, model.nv(), values.size()); !ok) {
       return std::unexpected(ok.error());
     }
   }
+  return {};
+}
+
+std::expected<void, AlgorithmError> check_arguments(
+    const Model& model, Data& data, const ConfigurationRef& q,
+    std::initializer_list<NamedVector> velocity_sized) {
+  if (auto ok = check_sizes(model, q, velocity_sized); !ok) return ok;
   return check_data(model, data);
 }
 

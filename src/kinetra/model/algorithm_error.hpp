@@ -68,8 +68,12 @@ struct NamedVector {
   const ConfigurationRef& values;
 };
 
-// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order,
-// then checks the data.
+// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order.
+std::expected<void, AlgorithmError> check_sizes(
+    const Model& model, const ConfigurationRef& q,
+    std::initializer_list<NamedVector> velocity_sized = {});
+
+// check_sizes, then checks the data.
 std::expected<void, AlgorithmError> check_arguments(
     const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});

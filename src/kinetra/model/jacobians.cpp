@@ -9,11 +9,12 @@
 namespace kinetra {
 namespace {
 
-// Checks the arguments and frame id, then runs forward kinematics; on error nothing changed.
+// Checks the sizes and frame id, then runs forward kinematics, which checks the data; on error
+// nothing changed.
 std::expected<void, AlgorithmError> prepare(const Model& model, Data& data,
                                             const ConfigurationRef& q, std::size_t frame_id,
                                             std::initializer_list<NamedVector> velocity_sized) {
-  if (auto ok = check_arguments(model, data, q, velocity_sized); !ok) return ok;
+  if (auto ok = check_sizes(model, q, velocity_sized); !ok) return ok;
   if (auto ok = check_frame_id(model, frame_id); !ok) return ok;
   return forward_kinematics(model, data, q);
 }
