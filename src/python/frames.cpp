@@ -44,6 +44,17 @@ bool load_kind(const std::optional<std::string>& text, JacobianKind& out) {
   return true;
 }
 
+// The frame id and kind of a call.
+struct FrameQuery {
+  std::size_t id = 0;
+  JacobianKind kind = JacobianKind::Geometric;
+
+  // raises and returns false on a bad id or kind
+  bool load(const Model& model, PyObject* frame_id, const std::optional<std::string>& kind_text) {
+    return load_frame_id(model, frame_id, id) && load_kind(kind_text, kind);
+  }
+};
+
 // The error as a Python exception: frame ids are IndexError, the rest ValueError after
 // `prefix` (except the unprefixed "the model has no mass").
 PyError python_error(const AlgorithmError& error, const char* prefix) {
@@ -104,14 +115,13 @@ PyObject* frame_placements_binding(const Model& model, Data& data) {
 
 PyObject* frame_jacobian_binding(const Model& model, Data& data, const Array<-1>& q,
                                  PyObject* frame_id, const std::optional<std::string>& kind) {
-  std::size_t id = 0;
-  JacobianKind jacobian_kind{};
-  if (!load_frame_id(model, frame_id, id) || !load_kind(kind, jacobian_kind)) return nullptr;
+  FrameQuery frame;
+  if (!frame.load(model, frame_id, kind)) return nullptr;
   const FlatValues q_values(q);
   return new_jacobian_array<6>(
       model,
       [&](Matrix6XRef out) {
-        return frame_jacobian(model, data, q_values.map(), id, jacobian_kind, out);
+        return frame_jacobian(model, data, q_values.map(), frame.id, frame.kind, out);
       },
       "Error in frame Jacobian: ");
 }
@@ -119,37 +129,34 @@ PyObject* frame_jacobian_binding(const Model& model, Data& data, const Array<-1>
 PyObject* frame_velocity_binding(const Model& model, Data& data, const Array<-1>& q,
                                  const Array<-1>& v, PyObject* frame_id,
                                  const std::optional<std::string>& kind) {
-  std::size_t id = 0;
-  JacobianKind jacobian_kind{};
-  if (!load_frame_id(model, frame_id, id) || !load_kind(kind, jacobian_kind)) return nullptr;
+  FrameQuery frame;
+  if (!frame.load(model, frame_id, kind)) return nullptr;
   return result_to_python(
-      frame_velocity(model, data, FlatValues(q).map(), FlatValues(v).map(), id, jacobian_kind),
+      frame_velocity(model, data, FlatValues(q).map(), FlatValues(v).map(), frame.id, frame.kind),
       "Error in frame velocity: ");
 }
 
 PyObject* frame_acceleration_binding(const Model& model, Data& data, const Array<-1>& q,
                                      const Array<-1>& v, const Array<-1>& a, PyObject* frame_id,
                                      const std::optional<std::string>& kind) {
-  std::size_t id = 0;
-  JacobianKind jacobian_kind{};
-  if (!load_frame_id(model, frame_id, id) || !load_kind(kind, jacobian_kind)) return nullptr;
+  FrameQuery frame;
+  if (!frame.load(model, frame_id, kind)) return nullptr;
   return result_to_python(frame_acceleration(model, data, FlatValues(q).map(), FlatValues(v).map(),
-                                             FlatValues(a).map(), id, jacobian_kind),
+                                             FlatValues(a).map(), frame.id, frame.kind),
                           "Error in frame acceleration: ");
 }
 
 PyObject* frame_jacobian_time_variation_binding(const Model& model, Data& data, const Array<-1>& q,
                                                 const Array<-1>& v, PyObject* frame_id,
                                                 const std::optional<std::string>& kind) {
-  std::size_t id = 0;
-  JacobianKind jacobian_kind{};
-  if (!load_frame_id(model, frame_id, id) || !load_kind(kind, jacobian_kind)) return nullptr;
+  FrameQuery frame;
+  if (!frame.load(model, frame_id, kind)) return nullptr;
   const FlatValues q_values(q), v_values(v);
   return new_jacobian_array<6>(
       model,
       [&](Matrix6XRef out) {
-        return frame_jacobian_time_variation(model, data, q_values.map(), v_values.map(), id,
-                                             jacobian_kind, out);
+        return frame_jacobian_time_variation(model, data, q_values.map(), v_values.map(), frame.id,
+                                             frame.kind, out);
       },
       "Error in frame Jacobian time variation: ");
 }
