@@ -75,14 +75,15 @@ PyObject* result_to_python(std::expected<T, AlgorithmError>&& result, const char
   }
 }
 
-// A (rows, nv) array filled by `compute(out)` writing a column-major view of row-major storage.
+// A (rows, nv) array filled by `compute(out)` writing a column-major view of row-major storage
+// (kept per thread, so that repeated calls allocate only the array).
 template <int Rows, class Compute>
 PyObject* new_jacobian_array(const Model& model, Compute&& compute, const char* prefix) {
-  using RowMajor = Eigen::Matrix<double, Rows, Eigen::Dynamic, Eigen::RowMajor>;
   using View = Eigen::Map<Eigen::Matrix<double, Rows, Eigen::Dynamic>, 0,
                           Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>>;
+  thread_local std::vector<double> values;
   const auto nv = static_cast<Eigen::Index>(model.nv());
-  RowMajor values(Rows, nv);
+  values.resize(static_cast<std::size_t>(Rows * nv));
   View view(values.data(), Rows, nv, Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>(1, nv));
   if (auto done = compute(view); !done) return raise(python_error(done.error(), prefix));
   const Py_ssize_t shape[2] = {Rows, nv};
