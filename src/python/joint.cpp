@@ -8,6 +8,15 @@ namespace {
 JointType joint_model_type(const JointModel& joint) { return joint.type(); }
 std::size_t joint_model_nq(const JointModel& joint) { return joint.nq(); }
 std::size_t joint_model_nv(const JointModel& joint) { return joint.nv(); }
+std::optional<Vector3D> joint_model_axis(const JointModel& joint) {
+  return joint.visit([](const auto& kind) -> std::optional<Vector3D> {
+    if constexpr (requires { kind.axis; }) {
+      return kind.axis;
+    } else {
+      return std::nullopt;
+    }
+  });
+}
 
 JointModel revolute_x() { return JointModel::revolute(Vector3D::UnitX()); }
 JointModel revolute_y() { return JointModel::revolute(Vector3D::UnitY()); }
@@ -19,7 +28,11 @@ ClassSpec joint_model_spec() {
       .doc = "A Python wrapper for the `JointWrapper` type.",
       .properties = {property("joint_type", &getter<&joint_model_type>),
                      property("nq", &getter<&joint_model_nq>),
-                     property("nv", &getter<&joint_model_nv>)},
+                     property("nv", &getter<&joint_model_nv>),
+                     property("axis", &getter<&joint_model_axis>, nullptr,
+                              "The axis a revolute, continuous or prismatic joint turns about or "
+                              "slides along, as given, a (3,) array in the joint frame; None for "
+                              "other joints.")},
   };
 }
 

@@ -16,6 +16,40 @@ std::size_t model_nv(const Model& m) { return m.nv(); }
 std::size_t model_njoints(const Model& m) { return m.njoints(); }
 std::size_t model_nframes(const Model& m) { return m.nframes(); }
 Ref model_gravity(const Model& m) { return Ref(to_numpy(m.gravity())); }
+Result<void> model_set_gravity(Model& m, const Array<1>& gravity) {
+  const Eigen::VectorXd values = gravity.flatten();
+  if (values.size() != 3) {
+    return value_error("gravity: expected 3 finite numbers, got shape " + gravity.shape_text());
+  }
+  if (!values.allFinite())
+    return value_error("gravity: expected 3 finite numbers, got a non-finite one");
+  m.set_gravity(values);
+  return {};
+}
+
+// A limits setter's refusal as a ValueError naming the attribute.
+Result<void> limits_result(std::expected<void, LimitsError> set, const char* attribute) {
+  if (!set) return value_error(std::string(attribute) + ": " + set.error().display());
+  return {};
+}
+Configuration model_lower_limits(const Model& m) { return m.lower_position_limits(); }
+Configuration model_upper_limits(const Model& m) { return m.upper_position_limits(); }
+Configuration model_velocity_limits(const Model& m) { return m.velocity_limits(); }
+Configuration model_effort_limits(const Model& m) { return m.effort_limits(); }
+Result<void> model_set_lower_limits(Model& m, const Array<1>& lower) {
+  return limits_result(m.set_position_limits(FlatValues(lower).map(), m.upper_position_limits()),
+                       "lower_position_limits");
+}
+Result<void> model_set_upper_limits(Model& m, const Array<1>& upper) {
+  return limits_result(m.set_position_limits(m.lower_position_limits(), FlatValues(upper).map()),
+                       "upper_position_limits");
+}
+Result<void> model_set_velocity_limits(Model& m, const Array<1>& values) {
+  return limits_result(m.set_velocity_limits(FlatValues(values).map()), "velocity_limits");
+}
+Result<void> model_set_effort_limits(Model& m, const Array<1>& values) {
+  return limits_result(m.set_effort_limits(FlatValues(values).map()), "effort_limits");
+}
 const std::vector<std::string>& model_joint_names(const Model& m) { return m.joint_names(); }
 const std::vector<std::size_t>& model_joint_parents(const Model& m) { return m.joint_parents(); }
 const std::vector<SE3>& model_joint_placements(const Model& m) { return m.joint_placements(); }
@@ -66,7 +100,24 @@ ClassSpec model_spec() {
                      property("nq", &getter<&model_nq>), property("nv", &getter<&model_nv>),
                      property("njoints", &getter<&model_njoints>),
                      property("nframes", &getter<&model_nframes>),
-                     property("gravity", &getter<&model_gravity>),
+                     property("gravity", &getter<&model_gravity>,
+                              &setter<"gravity", &model_set_gravity>),
+                     property("lower_position_limits", &getter<&model_lower_limits>,
+                              &setter<"lower_position_limits", &model_set_lower_limits>,
+                              "Every joint's lower position bound in q order, an (nq,) array "
+                              "(a copy: assign a whole array to change them)."),
+                     property("upper_position_limits", &getter<&model_upper_limits>,
+                              &setter<"upper_position_limits", &model_set_upper_limits>,
+                              "Every joint's upper position bound in q order, an (nq,) array "
+                              "(a copy: assign a whole array to change them)."),
+                     property("velocity_limits", &getter<&model_velocity_limits>,
+                              &setter<"velocity_limits", &model_set_velocity_limits>,
+                              "Every joint's speed bound in v order, an (nv,) array (a copy: "
+                              "assign a whole array to change them)."),
+                     property("effort_limits", &getter<&model_effort_limits>,
+                              &setter<"effort_limits", &model_set_effort_limits>,
+                              "Every joint's effort bound in v order, an (nv,) array (a copy: "
+                              "assign a whole array to change them)."),
                      property("joint_names", &getter<&model_joint_names>),
                      property("joint_parents", &getter<&model_joint_parents>),
                      property("joint_placements", &getter<&model_joint_placements>),

@@ -21,7 +21,7 @@ DYNAMICS = [
 
 
 def test_registration_order():
-    assert kinetra.__all__ == TABLE + DYNAMICS
+    assert kinetra.__all__ == TABLE + DYNAMICS + ["build_models_from_urdf_string"]
     assert kinetra.__doc__ == ""
 
 
