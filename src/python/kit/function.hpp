@@ -10,16 +10,9 @@
 
 #include "python/kit/arguments.hpp"
 #include "python/kit/convert.hpp"
+#include "python/kit/signature.hpp"
 
 namespace kinetra::python {
-
-// A string usable as a template argument: fastcall<"rnea", "(model, data, q, v, a)", &fn>.
-template <std::size_t N>
-struct FixedString {
-  char text[N];
-  constexpr FixedString(const char (&s)[N]) { std::copy_n(s, N, text); }
-  constexpr const char* c_str() const { return text; }
-};
 
 template <class F>
 struct Callable;
@@ -32,12 +25,11 @@ struct Callable<R (*)(P...)> {
 
 // Loads every argument in order (stopping at the first failure), calls f and converts its result.
 template <auto F, std::size_t... I>
-PyObject* invoke(PyObject** objects, const std::vector<std::string>& names,
-                 std::index_sequence<I...>) {
+PyObject* invoke(PyObject* const* objects, const char* const* names, std::index_sequence<I...>) {
   using C = Callable<decltype(F)>;
   try {
     std::tuple<ArgFor<std::tuple_element_t<I, typename C::Params>>...> holders;
-    if (!(std::get<I>(holders).load(objects[I], names[I].c_str()) && ...)) return nullptr;
+    if (!(std::get<I>(holders).load(objects[I], names[I]) && ...)) return nullptr;
     if constexpr (std::is_void_v<typename C::Return>) {
       F(std::get<I>(holders).get()...);
       Py_RETURN_NONE;
@@ -49,24 +41,27 @@ PyObject* invoke(PyObject** objects, const std::vector<std::string>& names,
   }
 }
 
+// Fails to compile, naming the callable, when its text signature and C++ function disagree.
+template <FixedString Name, std::size_t SignatureParameters, std::size_t FunctionParameters>
+constexpr bool signature_matches_function() {
+  static_assert(SignatureParameters == FunctionParameters,
+                "the text signature (with $self) and the C++ function differ in parameter count");
+  return true;
+}
+
 // METH_FASTCALL | METH_KEYWORDS entry. For methods (signature "($self, ...)") the first C++
 // parameter receives self; static methods and functions get only the Python arguments.
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static const Signature signature(Name.c_str(), TextSignature.c_str());
-  constexpr bool method = TextSignature.text[1] == '$';
+  using S = TextSignature<Text>;
   constexpr std::size_t arity = Callable<decltype(F)>::arity;
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> all = signature.parameters;
-    if (method) all.insert(all.begin(), "self");
-    return all;
-  }();
-  PyObject* objects[arity + 1] = {};
-  if (!bind_arguments(signature, args, nargs, kwnames, objects + (method ? 1 : 0))) {
-    return nullptr;
-  }
-  if constexpr (method) objects[0] = self;
-  return invoke<F>(objects, names, std::make_index_sequence<arity>());
+  static_assert(signature_matches_function<Name, S::size + S::method, arity>());
+  static constexpr Parameters parameters{Name.c_str(), S::parameter_names.data(), S::size,
+                                         S::required};
+  PyObject* objects[S::size + S::method + 1] = {};  // one spare: no arrays of size zero
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects + S::method)) return nullptr;
+  if constexpr (S::method) objects[0] = self;
+  return invoke<F>(objects, S::argument_names.data(), std::make_index_sequence<arity>());
 }
 
 // Docstring in the "name(signature)\n--\n\ndoc" form behind __text_signature__.
@@ -78,22 +73,21 @@ inline const char* short_name(const char* qualified) {
 }
 
 // A PyMethodDef for a module function, method or static method.
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyMethodDef def(const char* doc = "", int extra_flags = 0) {
   const char* name = short_name(Name.c_str());
   return {name,
-          reinterpret_cast<PyCFunction>(
-              reinterpret_cast<void (*)()>(&fastcall<Name, TextSignature, F>)),
-          METH_FASTCALL | METH_KEYWORDS | extra_flags, make_doc(name, TextSignature.c_str(), doc)};
+          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall<Name, Text, F>)),
+          METH_FASTCALL | METH_KEYWORDS | extra_flags, make_doc(name, Text.c_str(), doc)};
 }
 
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyMethodDef static_def(const char* doc = "") {
-  return def<Name, TextSignature, F>(doc, METH_STATIC);
+  return def<Name, Text, F>(doc, METH_STATIC);
 }
 
 // tp_new calling F with the constructor's arguments; F returns the new value (or a Result).
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
   // tp_new always receives a tuple of the positional arguments
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
@@ -110,7 +104,7 @@ PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
       all.push_back(value);
     }
   }
-  return fastcall<Name, TextSignature, F>(nullptr, all.data(), nargs, kwnames.get());
+  return fastcall<Name, Text, F>(nullptr, all.data(), nargs, kwnames.get());
 }
 
 // tp_new of classes that Python cannot instantiate.
@@ -119,9 +113,8 @@ PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*);
 // Property getter: F(const T&) -> value.
 template <auto F>
 PyObject* getter(PyObject* self, void*) {
-  PyObject* objects[1] = {self};
-  static const std::vector<std::string> names = {"self"};
-  return invoke<F>(objects, names, std::make_index_sequence<1>());
+  static constexpr const char* names[] = {"self"};
+  return invoke<F>(&self, names, std::make_index_sequence<1>());
 }
 
 // Property setter: F(T&, value) with the value converted as parameter `Param`.
@@ -129,7 +122,7 @@ template <FixedString Param, auto F>
 int setter(PyObject* self, PyObject* value, void*) {
   if (!value) return raise(PyExc_AttributeError, "can't delete attribute"), -1;
   PyObject* objects[2] = {self, value};
-  static const std::vector<std::string> names = {"self", Param.c_str()};
+  static constexpr const char* names[] = {"self", Param.c_str()};
   Ref result(invoke<F>(objects, names, std::make_index_sequence<2>()));
   return result ? 0 : -1;
 }
