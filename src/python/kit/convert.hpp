@@ -3,6 +3,7 @@
 #include <Eigen/Core>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -73,6 +74,11 @@ struct Arg<std::string> {
     return true;
   }
   const std::string& get() const { return value; }
+};
+
+template <>
+struct Arg<std::string_view> : Arg<std::string> {
+  std::string_view get() const { return value; }
 };
 
 template <>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -14,6 +15,8 @@
 
 namespace kinetra::python {
 
+// What a bound callable takes and returns: a function, a member function (the object first) or
+// a data member (read from a const object).
 template <class F>
 struct Callable;
 template <class R, class... P>
@@ -21,6 +24,24 @@ struct Callable<R (*)(P...)> {
   using Return = R;
   using Params = std::tuple<P...>;
   static constexpr std::size_t arity = sizeof...(P);
+};
+template <class R, class T, class... P>
+struct Callable<R (T::*)(P...) const> {
+  using Return = R;
+  using Params = std::tuple<const T&, P...>;
+  static constexpr std::size_t arity = 1 + sizeof...(P);
+};
+template <class R, class T, class... P>
+struct Callable<R (T::*)(P...)> {
+  using Return = R;
+  using Params = std::tuple<T&, P...>;
+  static constexpr std::size_t arity = 1 + sizeof...(P);
+};
+template <class M, class T>
+requires(!std::is_function_v<M>) struct Callable<M T::*> {
+  using Return = const M&;
+  using Params = std::tuple<const T&>;
+  static constexpr std::size_t arity = 1;
 };
 
 // Loads every argument in order (stopping at the first failure), calls f and converts its result.
@@ -31,10 +52,10 @@ PyObject* invoke(PyObject* const* objects, const char* const* names, std::index_
     std::tuple<ArgFor<std::tuple_element_t<I, typename C::Params>>...> holders;
     if (!(std::get<I>(holders).load(objects[I], names[I]) && ...)) return nullptr;
     if constexpr (std::is_void_v<typename C::Return>) {
-      F(std::get<I>(holders).get()...);
+      std::invoke(F, std::get<I>(holders).get()...);
       Py_RETURN_NONE;
     } else {
-      return to_python(F(std::get<I>(holders).get()...));
+      return to_python(std::invoke(F, std::get<I>(holders).get()...));
     }
   } catch (...) {
     return raise_current_exception();
@@ -110,14 +131,15 @@ PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
 // tp_new of classes that Python cannot instantiate.
 PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*);
 
-// Property getter: F(const T&) -> value.
+// Property getter: F(const T&) -> value, or the data member F of T.
 template <auto F>
 PyObject* getter(PyObject* self, void*) {
   static constexpr const char* names[] = {"self"};
   return invoke<F>(&self, names, std::make_index_sequence<1>());
 }
 
-// Property setter: F(T&, value) with the value converted as parameter `Param`.
+// Property setter: F(T&, value) (or T's member function F(value)) with the value converted as
+// parameter `Param`.
 template <FixedString Param, auto F>
 int setter(PyObject* self, PyObject* value, void*) {
   if (!value) return raise(PyExc_AttributeError, "can't delete attribute"), -1;
@@ -142,7 +164,7 @@ PyObject* binary(PyObject* left, PyObject* right) {
   SharedBorrow<Self> self;
   if (!self.acquire(left)) return nullptr;
   try {
-    return to_python(F(self.get(), other.get()));
+    return to_python(std::invoke(F, self.get(), other.get()));
   } catch (...) {
     return raise_current_exception();
   }
