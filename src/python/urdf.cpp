@@ -19,7 +19,7 @@ Result<std::tuple<Model, GeometryModel, GeometryModel>> read_urdf(
 
 bool kinetra::python::init_urdf(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
-      def<"build_models_from_urdf", "(filepath, package_dir=None)", &read_urdf>(
+      def<"build_models_from_urdf", "(filepath, package_dir=None)", &read_urdf, release_gil>(
           "A Python wrapper for the `build_models_from_urdf` function.")};
   return m.add_functions(functions);
 }

@@ -250,7 +250,9 @@ PyObject* to_python(R&& value) {
     Ref list(PyList_New(static_cast<Py_ssize_t>(value.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < value.size(); ++i) {
-      PyObject* item = to_python(std::move(value[i]));
+      // elements move out of a temporary only; an lvalue is copied and stays as it was
+      PyObject* item =
+          std::is_lvalue_reference_v<R> ? to_python(value[i]) : to_python(std::move(value[i]));
       if (!item) return nullptr;
       PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
     }

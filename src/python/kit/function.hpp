@@ -44,18 +44,60 @@ requires(!std::is_function_v<M>) struct Callable<M T::*> {
   static constexpr std::size_t arity = 1;
 };
 
+// How a bound callable runs.
+struct CallOptions {
+  // Runs the C++ function without the GIL, so that other Python threads run meanwhile. The
+  // arguments are converted and borrowed before, the result converted after, with the GIL held;
+  // the function must neither take nor return Python objects.
+  bool release_gil = false;
+};
+inline constexpr CallOptions release_gil{.release_gil = true};
+
+// true for the types that need the GIL to be made or dropped
+template <class T>
+inline constexpr bool holds_python_object = std::is_same_v<T, PyObject*> || std::is_same_v<T, Ref>;
+template <class T>
+inline constexpr bool holds_python_object<Result<T>> = holds_python_object<T>;
+
+// Releases the GIL for its lifetime.
+class WithoutGil {
+ public:
+  WithoutGil() : state_(PyEval_SaveThread()) {}
+  WithoutGil(const WithoutGil&) = delete;
+  WithoutGil& operator=(const WithoutGil&) = delete;
+  ~WithoutGil() { PyEval_RestoreThread(state_); }
+
+ private:
+  PyThreadState* state_;
+};
+
+template <auto F, CallOptions Options, class... A>
+decltype(auto) call(A&&... arguments) {
+  if constexpr (Options.release_gil) {
+    using C = Callable<decltype(F)>;
+    static_assert(!holds_python_object<std::remove_cvref_t<typename C::Return>>,
+                  "a function returning a Python object cannot run without the GIL");
+    static_assert(!(holds_python_object<std::remove_cvref_t<A>> || ...),
+                  "a function taking a Python object cannot run without the GIL");
+    WithoutGil unlocked;
+    return std::invoke(F, std::forward<A>(arguments)...);
+  } else {
+    return std::invoke(F, std::forward<A>(arguments)...);
+  }
+}
+
 // Loads every argument in order (stopping at the first failure), calls f and converts its result.
-template <auto F, std::size_t... I>
+template <auto F, CallOptions Options, std::size_t... I>
 PyObject* invoke(PyObject* const* objects, const char* const* names, std::index_sequence<I...>) {
   using C = Callable<decltype(F)>;
   try {
     std::tuple<ArgFor<std::tuple_element_t<I, typename C::Params>>...> holders;
     if (!(std::get<I>(holders).load(objects[I], names[I]) && ...)) return nullptr;
     if constexpr (std::is_void_v<typename C::Return>) {
-      std::invoke(F, std::get<I>(holders).get()...);
+      call<F, Options>(std::get<I>(holders).get()...);
       Py_RETURN_NONE;
     } else {
-      return to_python(std::invoke(F, std::get<I>(holders).get()...));
+      return to_python(call<F, Options>(std::get<I>(holders).get()...));
     }
   } catch (...) {
     return raise_current_exception();
@@ -72,7 +114,7 @@ constexpr bool signature_matches_function() {
 
 // METH_FASTCALL | METH_KEYWORDS entry. For methods (signature "($self, ...)") the first C++
 // parameter receives self; static methods and functions get only the Python arguments.
-template <FixedString Name, FixedString Text, auto F>
+template <FixedString Name, FixedString Text, auto F, CallOptions Options = CallOptions{}>
 PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   using S = TextSignature<Text>;
   constexpr std::size_t arity = Callable<decltype(F)>::arity;
@@ -82,7 +124,7 @@ PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
   PyObject* objects[S::size + S::method + 1] = {};  // one spare: no arrays of size zero
   if (!bind_arguments(parameters, args, nargs, kwnames, objects + S::method)) return nullptr;
   if constexpr (S::method) objects[0] = self;
-  return invoke<F>(objects, S::argument_names.data(), std::make_index_sequence<arity>());
+  return invoke<F, Options>(objects, S::argument_names.data(), std::make_index_sequence<arity>());
 }
 
 // Docstring in the "name(signature)\n--\n\ndoc" form behind __text_signature__.
@@ -94,11 +136,12 @@ inline const char* short_name(const char* qualified) {
 }
 
 // A PyMethodDef for a module function, method or static method.
-template <FixedString Name, FixedString Text, auto F>
+template <FixedString Name, FixedString Text, auto F, CallOptions Options = CallOptions{}>
 PyMethodDef def(const char* doc = "", int extra_flags = 0) {
   const char* name = short_name(Name.c_str());
   return {name,
-          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall<Name, Text, F>)),
+          reinterpret_cast<PyCFunction>(
+              reinterpret_cast<void (*)()>(&fastcall<Name, Text, F, Options>)),
           METH_FASTCALL | METH_KEYWORDS | extra_flags, make_doc(name, Text.c_str(), doc)};
 }
 
@@ -135,7 +178,7 @@ PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*);
 template <auto F>
 PyObject* getter(PyObject* self, void*) {
   static constexpr const char* names[] = {"self"};
-  return invoke<F>(&self, names, std::make_index_sequence<1>());
+  return invoke<F, CallOptions{}>(&self, names, std::make_index_sequence<1>());
 }
 
 // Property setter: F(T&, value) (or T's member function F(value)) with the value converted as
@@ -145,7 +188,7 @@ int setter(PyObject* self, PyObject* value, void*) {
   if (!value) return raise(PyExc_AttributeError, "can't delete attribute"), -1;
   PyObject* objects[2] = {self, value};
   static constexpr const char* names[] = {"self", Param.c_str()};
-  Ref result(invoke<F>(objects, names, std::make_index_sequence<2>()));
+  Ref result(invoke<F, CallOptions{}>(objects, names, std::make_index_sequence<2>()));
   return result ? 0 : -1;
 }
 
