@@ -3,6 +3,7 @@
 
 #include "kinetra/urdf/urdf.hpp"
 #include "python/classes.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -75,7 +76,14 @@ std::optional<MeshLookup> mesh_lookup(PyObject* package_dir, PyObject* packages,
   return lookup;
 }
 
-PyObject* models_tuple(std::expected<UrdfModels, ParseError>&& models) {
+// The reader's models as a tuple, or its error as a ValueError. The reading runs without the GIL.
+template <class Read>
+PyObject* read_models(Read read) {
+  std::expected<UrdfModels, ParseError> models;
+  {
+    WithoutGil unlocked;
+    models = read();
+  }
   if (!models) return raise(PyExc_ValueError, models.error().display());
   return to_python(std::tuple{std::move(models->model), std::move(models->collision),
                               std::move(models->visual)});
@@ -87,27 +95,32 @@ PyObject* read_urdf(PyObject* filepath, PyObject* package_dir, PyObject* package
   if (!path) return nullptr;
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
-  return models_tuple(build_models_from_urdf(*path, *lookup));
+  return read_models([&] { return build_models_from_urdf(*path, *lookup); });
 }
 
 PyObject* read_urdf_string(const std::string& xml, PyObject* package_dir, PyObject* packages,
                            PyObject* check_meshes) {
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
-  return models_tuple(build_models_from_urdf_string(xml, *lookup));
+  return read_models([&] { return build_models_from_urdf_string(xml, *lookup); });
 }
 
 }  // namespace
 }  // namespace kinetra::python
 
-KINETRA_REGISTER_FUNCTION(
-    kinetra::python::def<"build_models_from_urdf",
-                         "(filepath, package_dir=None, packages=None, check_meshes=True)",
-                         &kinetra::python::read_urdf>(
-        "A Python wrapper for the `build_models_from_urdf` function."));
-KINETRA_REGISTER_FUNCTION(
-    kinetra::python::def<"build_models_from_urdf_string",
-                         "(xml, package_dir=None, packages=None, check_meshes=True)",
-                         &kinetra::python::read_urdf_string>(
-        "Reads a robot from URDF text in memory: the same rules and errors as "
-        "`build_models_from_urdf`. Returns (model, collision_model, visual_model)."));
+bool kinetra::python::init_urdf(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"build_models_from_urdf",
+          "(filepath, package_dir=None, packages=None, check_meshes=True)", &read_urdf>(
+          "A Python wrapper for the `build_models_from_urdf` function.")};
+  return m.add_functions(functions);
+}
+
+bool kinetra::python::init_urdf_text(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"build_models_from_urdf_string",
+          "(xml, package_dir=None, packages=None, check_meshes=True)", &read_urdf_string>(
+          "Reads a robot from URDF text in memory: the same rules and errors as "
+          "`build_models_from_urdf`. Returns (model, collision_model, visual_model).")};
+  return m.add_functions(functions);
+}
