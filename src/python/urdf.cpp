@@ -34,6 +34,11 @@ bool read_packages(PyObject* packages, MeshLookup& lookup) {
   if (!items) return false;
   for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) {
     PyObject* item = PyList_GET_ITEM(items.get(), i);
+    // items() of a mapping of another kind may give anything
+    if (!PyTuple_Check(item) || PyTuple_GET_SIZE(item) != 2) {
+      raise(PyExc_TypeError, "packages: items() must give (name, folder) pairs");
+      return false;
+    }
     PyObject* key = PyTuple_GET_ITEM(item, 0);
     if (!PyUnicode_Check(key)) {
       raise(PyExc_TypeError, "packages: a package name must be a str, got " + type_name(key));

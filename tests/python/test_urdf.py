@@ -274,6 +274,8 @@ def test_packages_come_before_the_package_path(packages, monkeypatch):
 @pytest.mark.parametrize("packages_arg, error, message", [
     ([("robot_pkg", ".")], TypeError, "packages must be a mapping of package names to folders, got list"),
     ({1: "."}, TypeError, "packages: a package name must be a str, got int"),
+    (type("Odd", (), {"items": lambda self: [1]})(), TypeError,
+     "packages: items() must give (name, folder) pairs"),
     ({"a/b": "."}, ValueError, "packages['a/b']: a package name is not empty and has no '/'"),
     ({"robot_pkg": 1}, TypeError, "argument 'packages['robot_pkg']': 'int' object cannot be converted to 'PyString'"),
     ({"robot_pkg": "/no/such/folder"}, ValueError, "packages['robot_pkg']: no such folder: /no/such/folder"),
