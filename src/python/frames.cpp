@@ -3,6 +3,7 @@
 
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -180,44 +181,37 @@ double total_mass_binding(const Model& model) { return total_mass(model); }
 }  // namespace
 }  // namespace kinetra::python
 
-namespace {
-
-using kinetra::python::def;
-namespace k = kinetra::python;
-
-KINETRA_REGISTER_FUNCTION(
-    def<"frame_placement", "(model, data, frame_id)", &k::frame_placement_binding>(
-        "World placement (SE3) of frame `frame_id` from the joint placements of the last "
-        "forward_kinematics."));
-KINETRA_REGISTER_FUNCTION(def<"frame_placements", "(model, data)", &k::frame_placements_binding>(
-    "World placements of every frame from the last forward_kinematics, an (nframes, 4, 4) array "
-    "of homogeneous matrices."));
-KINETRA_REGISTER_FUNCTION(def<"frame_jacobian", "(model, data, q, frame_id, kind='geometric')",
-                              &k::frame_jacobian_binding>(
-    "Jacobian of frame `frame_id` at q, a (6, nv) array with rows (angular; linear): "
-    "'geometric' (world axes, at the frame origin), 'body' (frame axes) or 'spatial' (world "
-    "axes, at the world origin). Runs forward_kinematics on q."));
-KINETRA_REGISTER_FUNCTION(def<"frame_velocity", "(model, data, q, v, frame_id, kind='geometric')",
-                              &k::frame_velocity_binding>(
-    "Twist (angular; linear) of frame `frame_id` of the given kind for (q, v), a (6,) array "
-    "equal to frame_jacobian(...) @ v."));
-KINETRA_REGISTER_FUNCTION(
-    def<"frame_acceleration", "(model, data, q, v, a, frame_id, kind='geometric')",
-        &k::frame_acceleration_binding>(
-        "Time derivative (angular; linear) of frame_velocity of the given kind along (q, v, a), "
-        "a (6,) array; for 'geometric' the classical acceleration of the frame origin."));
-KINETRA_REGISTER_FUNCTION(
-    def<"frame_jacobian_time_variation", "(model, data, q, v, frame_id, kind='geometric')",
-        &k::frame_jacobian_time_variation_binding>(
-        "dJ/dt of frame_jacobian of the given kind along (q, v), a (6, nv) array with rows "
-        "(angular; linear): frame_acceleration = J a + dJ/dt v."));
-KINETRA_REGISTER_FUNCTION(def<"center_of_mass", "(model, data, q)", &k::center_of_mass_binding>(
-    "World centre of mass of every body at q, a (3,) array. Runs forward_kinematics on q."));
-KINETRA_REGISTER_FUNCTION(
-    def<"center_of_mass_jacobian", "(model, data, q)", &k::center_of_mass_jacobian_binding>(
-        "Jacobian of the world centre of mass at q, a (3, nv) array. Runs forward_kinematics on "
-        "q."));
-KINETRA_REGISTER_FUNCTION(def<"total_mass", "(model)", &k::total_mass_binding>(
-    "Mass of every body, those welded to the world included, as a float."));
-
-}  // namespace
+bool kinetra::python::init_frames(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"frame_placement", "(model, data, frame_id)", &frame_placement_binding>(
+          "World placement (SE3) of frame `frame_id` from the joint placements of the last "
+          "forward_kinematics."),
+      def<"frame_placements", "(model, data)", &frame_placements_binding>(
+          "World placements of every frame from the last forward_kinematics, an (nframes, 4, 4) "
+          "array of homogeneous matrices."),
+      def<"frame_jacobian", "(model, data, q, frame_id, kind='geometric')",
+          &frame_jacobian_binding>(
+          "Jacobian of frame `frame_id` at q, a (6, nv) array with rows (angular; linear): "
+          "'geometric' (world axes, at the frame origin), 'body' (frame axes) or 'spatial' (world "
+          "axes, at the world origin). Runs forward_kinematics on q."),
+      def<"frame_velocity", "(model, data, q, v, frame_id, kind='geometric')",
+          &frame_velocity_binding>(
+          "Twist (angular; linear) of frame `frame_id` of the given kind for (q, v), a (6,) array "
+          "equal to frame_jacobian(...) @ v."),
+      def<"frame_acceleration", "(model, data, q, v, a, frame_id, kind='geometric')",
+          &frame_acceleration_binding>(
+          "Time derivative (angular; linear) of frame_velocity of the given kind along (q, v, a), "
+          "a (6,) array; for 'geometric' the classical acceleration of the frame origin."),
+      def<"frame_jacobian_time_variation", "(model, data, q, v, frame_id, kind='geometric')",
+          &frame_jacobian_time_variation_binding>(
+          "dJ/dt of frame_jacobian of the given kind along (q, v), a (6, nv) array with rows "
+          "(angular; linear): frame_acceleration = J a + dJ/dt v."),
+      def<"center_of_mass", "(model, data, q)", &center_of_mass_binding>(
+          "World centre of mass of every body at q, a (3,) array. Runs forward_kinematics on q."),
+      def<"center_of_mass_jacobian", "(model, data, q)", &center_of_mass_jacobian_binding>(
+          "Jacobian of the world centre of mass at q, a (3, nv) array. Runs forward_kinematics on "
+          "q."),
+      def<"total_mass", "(model)", &total_mass_binding>(
+          "Mass of every body, those welded to the world included, as a float.")};
+  return m.add_functions(functions);
+}

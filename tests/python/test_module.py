@@ -26,7 +26,7 @@ FRAMES = [
 
 
 def test_registration_order():
-    assert kinetra.__all__ == TABLE + DYNAMICS + FRAMES
+    assert kinetra.__all__ == TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
     assert kinetra.__doc__ == ""
 
 
