@@ -42,6 +42,8 @@ PyObject* create_module(PyObject*, PyModuleDef*) {
   for (auto init : kFamilies) {
     if (!init(builder)) return nullptr;
   }
+  // not listed in __all__
+  if (PyModule_AddStringConstant(module.get(), "__version__", KINETRA_VERSION) < 0) return nullptr;
   owning_interpreter = interpreter;
   cached_module = Py_NewRef(module.get());
   return module.release();

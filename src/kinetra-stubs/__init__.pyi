@@ -1,0 +1,693 @@
+"""Kinematics and dynamics of articulated robots.
+
+Conventions shared by every name below:
+
+- arrays are NumPy float64; results are new C-contiguous arrays owned by the caller;
+- q has nq entries in joint order; v, a (accelerations) and tau (efforts) have nv entries;
+- placements (SE3) map coordinates of a child frame into its parent frame; "world" placements
+  map them into the world frame;
+- six-vectors (twists, accelerations, Jacobian rows) are (angular; linear): entries 0-2 are the
+  angular part, 3-5 the linear part.
+"""
+
+import os
+from collections.abc import Mapping
+from typing import ClassVar, Final, Literal, SupportsIndex, TypeAlias, final, overload
+
+import numpy as np
+from numpy.typing import NDArray
+
+from . import vortan as vortan
+
+__all__ = [
+    "Configuration",
+    "Model",
+    "Data",
+    "Frame",
+    "FrameType",
+    "JointModel",
+    "GeometryModel",
+    "GeometryData",
+    "GeometryObject",
+    "neutral",
+    "random_configuration",
+    "build_models_from_urdf",
+    "WORLD_ID",
+    "STANDARD_GRAVITY",
+    "Inertia",
+    "JointType",
+    "JointModelRX",
+    "JointModelRY",
+    "JointModelRZ",
+    "SE3",
+    "SE3",
+    "Vector3D",
+    "Vector6D",
+    "Symmetric3",
+    "forward_kinematics",
+    "forward_dynamics",
+    "aba",
+    "inverse_dynamics",
+    "rnea",
+    "vortan",
+    "crba",
+    "mass_matrix",
+    "nonlinear_effects",
+    "generalized_gravity",
+    "kinetic_energy",
+    "potential_energy",
+    "build_models_from_urdf_string",
+    "frame_placement",
+    "frame_placements",
+    "frame_jacobian",
+    "frame_velocity",
+    "frame_acceleration",
+    "frame_jacobian_time_variation",
+    "center_of_mass",
+    "center_of_mass_jacobian",
+    "total_mass",
+]
+
+# A float64 array returned by kinetra; its shape is given where it is returned.
+_Array: TypeAlias = NDArray[np.float64]
+# An array argument: a float64 NumPy array of the shape the parameter states.
+_ArrayIn: TypeAlias = NDArray[np.float64]
+_Path: TypeAlias = str | os.PathLike[str]
+_JacobianKind: TypeAlias = Literal["geometric", "body", "spatial"]
+
+__version__: Final[str]
+"""The installed distribution's version, e.g. "0.1.0"."""
+
+WORLD_ID: Final[int]
+"""Id of the world joint (0): the root every joint descends from; also the world frame's id."""
+
+STANDARD_GRAVITY: Final[_Array]
+"""(3,) array (0, 0, -9.81) in m/s^2, world frame: the gravity a new Model starts with."""
+
+# ---- configurations
+
+@final
+class Configuration:
+    """A joint-space vector returned by the algorithms: a configuration q (nq,) or a velocity,
+    acceleration or effort vector (nv,). Not constructible from Python."""
+
+    def to_numpy(self) -> _Array:
+        """The entries as a new (n,) float64 array, in q or v order."""
+
+    def __add__(self, value: Configuration, /) -> Configuration:
+        """Entry-wise sum of two vectors of the same length (ValueError otherwise)."""
+
+    def __radd__(self, value: Configuration, /) -> Configuration: ...
+
+    def __mul__(self, value: float, /) -> Configuration:
+        """Every entry scaled by the number `value` (vector * number only)."""
+
+# ---- model
+
+@final
+class Model:
+    """A kinematic tree of joints carrying rigid bodies, with named frames.
+
+    Joint 0 is the world joint "__WORLD__" and frame 0 the world frame "__WORLD_FRAME__"; a
+    joint's parent always precedes it. Per-joint lists (joint_names, joint_parents,
+    joint_placements, joint_models, inertias) have njoints entries, index = joint id.
+    """
+
+    def __new__(cls) -> Model:
+        """An empty model: only the world joint and the world frame, standard gravity."""
+
+    def add_joint(
+        self, parent_id: SupportsIndex, joint_model: JointModel, placement: SE3, name: str
+    ) -> int:
+        """Appends a joint under joint `parent_id`; `placement` is the joint frame's rest
+        placement in the parent joint's frame. Returns the new joint id (ValueError on an
+        unknown parent or a taken name). The joint carries no inertia until frames add some."""
+
+    def add_frame(self, frame: Frame, append_inertia: bool) -> int:
+        """Appends `frame` and returns its id; a frame of the same name and type already present
+        is returned instead. With append_inertia the frame's inertia (in the frame) is merged
+        into the body of its parent joint. ValueError on an unknown parent joint."""
+
+    def get_joint_id(self, name: str) -> int | None:
+        """Id of the joint called `name`, or None."""
+
+    def get_frame_id(self, name: str, frame_type: FrameType | None = None) -> int | None:
+        """Id of the first frame called `name` (of `frame_type`, when given), or None."""
+
+    def create_data(self) -> Data:
+        """A new workspace sized for this model (the same as Data(model))."""
+
+    @property
+    def name(self) -> str:
+        """The robot's name (from the URDF <robot name=...>; "" for a model built by hand)."""
+    @name.setter
+    def name(self, value: str, /) -> None: ...
+    @property
+    def nq(self) -> int:
+        """Length of a configuration q."""
+    @property
+    def nv(self) -> int:
+        """Length of a velocity, acceleration or effort vector."""
+    @property
+    def njoints(self) -> int:
+        """Number of joints, the world joint included."""
+    @property
+    def nframes(self) -> int:
+        """Number of frames, the world frame included."""
+    @property
+    def gravity(self) -> _Array:
+        """Gravity acceleration in the world frame, a (3,) array in m/s^2 (a copy). Assign 3
+        finite numbers to change it (ValueError otherwise, model unchanged)."""
+    @gravity.setter
+    def gravity(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def lower_position_limits(self) -> _Array:
+        """Every joint's lower position bound in q order, an (nq,) array (a copy: assign a whole
+        array to change them; ValueError on a wrong length or a bound above its upper bound)."""
+    @lower_position_limits.setter
+    def lower_position_limits(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def upper_position_limits(self) -> _Array:
+        """Every joint's upper position bound in q order, an (nq,) array (a copy: assign a whole
+        array to change them; ValueError on a wrong length or a bound below its lower bound)."""
+    @upper_position_limits.setter
+    def upper_position_limits(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def velocity_limits(self) -> _Array:
+        """Every joint's speed bound in v order, an (nv,) array (a copy: assign a whole array to
+        change them; ValueError on a wrong length)."""
+    @velocity_limits.setter
+    def velocity_limits(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def effort_limits(self) -> _Array:
+        """Every joint's effort bound in v order, an (nv,) array (a copy: assign a whole array to
+        change them; ValueError on a wrong length)."""
+    @effort_limits.setter
+    def effort_limits(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def joint_names(self) -> list[str]:
+        """Joint names by joint id ("__WORLD__" first)."""
+    @property
+    def joint_parents(self) -> list[int]:
+        """Parent joint id of each joint (the world joint is its own parent, 0)."""
+    @property
+    def joint_placements(self) -> list[SE3]:
+        """Rest placement of each joint frame in its parent joint's frame (copies)."""
+    @property
+    def joint_models(self) -> list[JointModel]:
+        """The kind, sizes and axis of each joint (copies)."""
+    @property
+    def inertias(self) -> list[Inertia]:
+        """Inertia of the body each joint carries, in that joint's frame (copies)."""
+    @property
+    def frames(self) -> list[Frame]:
+        """Every frame by frame id (copies)."""
+
+@final
+class Data:
+    """The workspace of the algorithms for one model: pass it with that model. Holds the world
+    placements of the joints after forward_kinematics (and the algorithms that run it)."""
+
+    def __new__(cls, model: Model) -> Data:
+        """A workspace sized for `model`; joint placements start as identities."""
+
+    @property
+    def joint_placements(self) -> list[SE3]:
+        """World placement of each joint frame by joint id, from the last forward kinematics."""
+    @property
+    def oMi(self) -> list[SE3]:
+        """World placement of each joint frame by joint id; an alias of joint_placements."""
+
+@final
+class Frame:
+    """A named frame rigidly attached to a joint."""
+
+    def __new__(
+        cls,
+        name: str,
+        parent_joint: SupportsIndex,
+        parent_frame: SupportsIndex,
+        placement: SE3,
+        frame_type: FrameType,
+        inertia: Inertia,
+    ) -> Frame:
+        """A frame on joint `parent_joint`, placed by `placement` in that joint's frame;
+        `parent_frame` is informational; `inertia` is the body the frame describes, in the
+        frame (merged into the joint by Model.add_frame(frame, True))."""
+
+    @property
+    def name(self) -> str:
+        """The frame's name."""
+    @property
+    def parent_joint(self) -> int:
+        """Id of the joint carrying the frame."""
+    @property
+    def parent_frame(self) -> int:
+        """Id of the frame it was declared under (informational)."""
+    @property
+    def placement(self) -> SE3:
+        """Placement of the frame in its parent joint's frame."""
+    @property
+    def frame_type(self) -> FrameType:
+        """The kind of frame."""
+    @property
+    def inertia(self) -> Inertia:
+        """Inertia of the body the frame describes, in the frame (zero for non-body frames)."""
+
+@final
+class FrameType:
+    """Kinds of frame. The kinds are class attributes; repr "FrameType.Body", int() a code."""
+
+    Operational: ClassVar[FrameType]
+    """A frame of interest given by the user."""
+    Joint: ClassVar[FrameType]
+    """The frame of a joint."""
+    Fixed: ClassVar[FrameType]
+    """The frame of a fixed joint (welded to its parent's body)."""
+    Body: ClassVar[FrameType]
+    """The frame of a link (body)."""
+    Sensor: ClassVar[FrameType]
+    """The frame of a sensor."""
+
+    def __int__(self) -> int:
+        """The kind's code: Operational 0, Joint 1, Fixed 2, Body 3, Sensor 4."""
+
+# ---- joints
+
+@final
+class JointModel:
+    """The kind of a joint and its motion: create with JointModelRX/RY/RZ or read from
+    Model.joint_models."""
+
+    @property
+    def joint_type(self) -> JointType:
+        """The joint's kind."""
+    @property
+    def nq(self) -> int:
+        """Number of configuration entries of the joint."""
+    @property
+    def nv(self) -> int:
+        """Number of velocity entries of the joint."""
+    @property
+    def axis(self) -> _Array | None:
+        """The axis a revolute, continuous or prismatic joint turns about or slides along, as
+        given, a (3,) array in the joint frame; None for other joints."""
+
+@final
+class JointType:
+    """Kinds of joint. The kinds are class attributes; repr "JointType.Revolute", int() a
+    code."""
+
+    Continuous: ClassVar[JointType]
+    """Unbounded rotation about an axis (nq = nv = 1)."""
+    Fixed: ClassVar[JointType]
+    """No motion (nq = nv = 0)."""
+    Prismatic: ClassVar[JointType]
+    """Translation along an axis (nq = nv = 1)."""
+    Revolute: ClassVar[JointType]
+    """Bounded rotation about an axis (nq = nv = 1)."""
+
+    def __int__(self) -> int:
+        """The kind's code."""
+
+def JointModelRX() -> JointModel:
+    """A revolute joint turning about the x axis of its frame."""
+
+def JointModelRY() -> JointModel:
+    """A revolute joint turning about the y axis of its frame."""
+
+def JointModelRZ() -> JointModel:
+    """A revolute joint turning about the z axis of its frame."""
+
+# ---- geometry
+
+@final
+class GeometryModel:
+    """The geometry objects (collision or visual) hung on a model's joints."""
+
+    def __new__(cls) -> GeometryModel:
+        """An empty geometry model."""
+
+    def add_geometry_object(self, object: GeometryObject) -> int:
+        """Appends a copy of `object`; returns its index."""
+
+    def get_geometry_id(self, name: str) -> int | None:
+        """Index of the object called `name`, or None."""
+
+    def create_data(self, data: Data) -> GeometryData:
+        """World placements of the objects from the joint placements in `data`
+        (the same as GeometryData(data, self))."""
+
+    @property
+    def ngeoms(self) -> int:
+        """Number of objects."""
+    @property
+    def geometry_objects(self) -> list[GeometryObject]:
+        """The objects by index (copies)."""
+
+@final
+class GeometryData:
+    """World placements of a geometry model's objects, computed from a Data's joint
+    placements."""
+
+    def __new__(cls, data: Data, geom_model: GeometryModel) -> GeometryData:
+        """Places every object of `geom_model` with the joint placements of `data`
+        (run forward_kinematics first). ValueError when an object's joint is not in `data`."""
+
+    def get_object_placement(self, object_index: SupportsIndex) -> SE3:
+        """World placement of object `object_index` (KeyError when there is no such object)."""
+
+    def update_geometry_data(self, data: Data, geom_model: GeometryModel) -> None:
+        """Recomputes every placement from the joint placements now in `data`."""
+
+@final
+class GeometryObject:
+    """A shape hung on a joint: collision or visual geometry."""
+
+    def __new__(
+        cls,
+        name: str,
+        parent_joint: SupportsIndex,
+        parent_frame: SupportsIndex,
+        geometry: vortan.Sphere | vortan.Cuboid | vortan.Capsule | vortan.Cone | vortan.Cylinder,
+        placement: SE3,
+        /,
+    ) -> GeometryObject:
+        """An object on joint `parent_joint` (`parent_frame` is informational), placed by
+        `placement` in the joint's frame; exactly these five positional arguments."""
+
+    @property
+    def name(self) -> str:
+        """The object's name."""
+    @property
+    def parent_joint(self) -> int:
+        """Id of the joint whose motion carries the object."""
+    @property
+    def parent_frame(self) -> int:
+        """Id of the frame it was declared under (informational)."""
+    @property
+    def disable_collision(self) -> bool:
+        """Whether collision checks skip the object."""
+    @property
+    def geometry(self) -> vortan.Shape:
+        """The object's shape, in the object's frame."""
+    @property
+    def placement(self) -> SE3:
+        """Placement of the object's frame in its parent joint's frame."""
+    @property
+    def mesh_color(self) -> _Array:
+        """RGBA colour, a (4,) array of numbers in [0, 1] (a copy; assign 4 numbers to change
+        it)."""
+    @mesh_color.setter
+    def mesh_color(self, value: _ArrayIn, /) -> None: ...
+
+# ---- configurations of a model
+
+def neutral(model: Model) -> Configuration:
+    """The neutral configuration q (nq,): zero for every joint."""
+
+def random_configuration(model: Model, seed: SupportsIndex | None = None) -> Configuration:
+    """A configuration q (nq,) drawn uniformly within the position limits; the same q for the
+    same int `seed` in [0, 2**64), a fresh one each call for seed=None. ValueError when a
+    joint's limits are not finite."""
+
+# ---- URDF
+
+def build_models_from_urdf(
+    filepath: _Path,
+    package_dir: _Path | None = None,
+    packages: Mapping[str, _Path] | None = None,
+    check_meshes: bool = True,
+) -> tuple[Model, GeometryModel, GeometryModel]:
+    """Reads a URDF file: (model, collision_model, visual_model).
+
+    Mesh references "package://NAME/..." resolve through `packages` (package name to folder),
+    then `package_dir`, then ROS_PACKAGE_PATH; relative ones against the file's folder. With
+    check_meshes=False mesh files need not exist. ValueError on a malformed description.
+    """
+
+def build_models_from_urdf_string(
+    xml: str,
+    package_dir: _Path | None = None,
+    packages: Mapping[str, _Path] | None = None,
+    check_meshes: bool = True,
+) -> tuple[Model, GeometryModel, GeometryModel]:
+    """Reads URDF text in memory with the same rules and errors as build_models_from_urdf:
+    (model, collision_model, visual_model)."""
+
+# ---- spatial algebra
+
+@final
+class Inertia:
+    """Mass distribution of one rigid body, in the body's frame."""
+
+    def __new__(cls, mass: float, com: _ArrayIn, inertia: _ArrayIn) -> Inertia:
+        """`mass` in kg, `com` the centre of mass as a (3,) array in the body frame, `inertia`
+        the rotational inertia about the centre of mass as a symmetric (3, 3) array, body
+        axes."""
+
+    @staticmethod
+    def FromSphere(mass: float, radius: float) -> Inertia:
+        """A solid sphere of `mass` and `radius` centred at the frame origin (ValueError unless
+        both are positive)."""
+
+    @staticmethod
+    def zeros() -> Inertia:
+        """Zero mass, centre of mass and rotational inertia."""
+
+    def __add__(self, value: Inertia, /) -> Inertia:
+        """The two bodies rigidly joined (both in the same frame)."""
+
+    def __radd__(self, value: Inertia, /) -> Inertia: ...
+
+    @property
+    def mass(self) -> float:
+        """Mass in kg."""
+    @property
+    def com(self) -> _Array:
+        """Centre of mass, a (3,) array in the body frame."""
+    @property
+    def lever(self) -> _Array:
+        """Centre of mass, a (3,) array in the body frame; an alias of com."""
+    @property
+    def inertia(self) -> _Array:
+        """Rotational inertia about the centre of mass, a symmetric (3, 3) array, body axes."""
+
+@final
+class SE3:
+    """A rigid placement: rotation R (3, 3) and translation p (3,), mapping a point x of the
+    child frame to R x + p in the parent frame."""
+
+    def __new__(cls, rotation: _ArrayIn, translation: _ArrayIn) -> SE3:
+        """From an orthogonal (3, 3) rotation and a (3,) translation (ValueError otherwise)."""
+
+    @staticmethod
+    def Identity() -> SE3:
+        """The identity placement."""
+
+    @staticmethod
+    def Random() -> SE3:
+        """A random rotation and a translation with entries in [-1, 1]."""
+
+    def inverse(self) -> SE3:
+        """The inverse placement (parent in child)."""
+
+    def copy(self) -> SE3:
+        """An independent copy."""
+
+    def __mul__(self, value: SE3, /) -> SE3:
+        """Composition: (a * b) maps b's child frame into a's parent frame."""
+
+    def __rmul__(self, value: SE3, /) -> SE3: ...
+
+    @property
+    def rotation(self) -> _Array:
+        """The rotation, a (3, 3) array (a copy)."""
+    @property
+    def translation(self) -> _Array:
+        """The translation, a (3,) array (a copy; assign a (3,) array to change it)."""
+    @translation.setter
+    def translation(self, value: _ArrayIn, /) -> None: ...
+    @property
+    def homogeneous(self) -> _Array:
+        """The (4, 4) homogeneous matrix [[R, p], [0, 0, 0, 1]]."""
+
+@final
+class Vector3D:
+    """A 3-vector (x, y, z)."""
+
+    def __new__(cls, x: float, y: float, z: float) -> Vector3D: ...
+    @staticmethod
+    def zeros() -> Vector3D:
+        """(0, 0, 0)."""
+
+    @staticmethod
+    def ones() -> Vector3D:
+        """(1, 1, 1)."""
+
+    def to_numpy(self) -> _Array:
+        """The entries as a (3,) array."""
+
+    def vector(self) -> _Array:
+        """The entries as a (3,) array; the same as to_numpy()."""
+
+    def norm(self) -> float:
+        """Euclidean length."""
+
+    def __add__(self, value: Vector3D, /) -> Vector3D: ...
+    def __radd__(self, value: Vector3D, /) -> Vector3D: ...
+    def __sub__(self, value: Vector3D, /) -> Vector3D: ...
+    def __rsub__(self, value: Vector3D, /) -> Vector3D: ...
+    def __mul__(self, value: Vector3D, /) -> Vector3D:
+        """Entry-wise product."""
+
+    def __rmul__(self, value: Vector3D, /) -> Vector3D: ...
+
+@final
+class Vector6D:
+    """A spatial six-vector (angular x, y, z; linear w, v, u)."""
+
+    def __new__(cls, x: float, y: float, z: float, w: float, v: float, u: float) -> Vector6D: ...
+
+@final
+class Symmetric3:
+    """A symmetric 3x3 matrix, given by its upper triangle."""
+
+    def __new__(
+        cls, m11: float, m22: float, m33: float, m12: float, m13: float, m23: float
+    ) -> Symmetric3: ...
+    @staticmethod
+    def Zero() -> Symmetric3:
+        """The zero matrix."""
+
+    @staticmethod
+    def Identity() -> Symmetric3:
+        """The identity matrix."""
+
+    def to_numpy(self) -> _Array:
+        """The full (3, 3) array."""
+
+    def matrix(self) -> _Array:
+        """The full (3, 3) array; the same as to_numpy()."""
+
+    def __add__(self, value: Symmetric3, /) -> Symmetric3: ...
+    def __radd__(self, value: Symmetric3, /) -> Symmetric3: ...
+    def __sub__(self, value: Symmetric3, /) -> Symmetric3: ...
+    def __rsub__(self, value: Symmetric3, /) -> Symmetric3: ...
+    @overload
+    def __mul__(self, value: float, /) -> Symmetric3:
+        """The matrix scaled by a number."""
+
+    @overload
+    def __mul__(self, value: Vector3D, /) -> Vector3D:
+        """The matrix times a 3-vector."""
+
+    def __rmul__(self, value: float, /) -> Symmetric3:
+        """The matrix scaled by a number."""
+
+    def __getitem__(self, key: tuple[SupportsIndex, SupportsIndex], /) -> float:
+        """Entry (row, column), each in 0..2 (IndexError otherwise)."""
+
+# ---- algorithms
+
+def forward_kinematics(model: Model, data: Data, q: _ArrayIn) -> None:
+    """Computes the world placement of every joint at q (nq,) into data.joint_placements."""
+
+def forward_dynamics(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn) -> Configuration:
+    """Joint accelerations a (nv,) for q (nq,), v (nv,) and efforts tau (nv,) under the model's
+    gravity, by the articulated-body algorithm."""
+
+def aba(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn) -> Configuration:
+    """Joint accelerations a (nv,) for q (nq,), v (nv,) and efforts tau (nv,) under the model's
+    gravity (articulated-body algorithm); the same as forward_dynamics."""
+
+def inverse_dynamics(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, a: _ArrayIn) -> Configuration:
+    """Joint efforts tau (nv,) that give accelerations a (nv,) at q (nq,) and v (nv,) under the
+    model's gravity, by the recursive Newton-Euler algorithm."""
+
+def rnea(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, a: _ArrayIn) -> Configuration:
+    """Joint efforts tau (nv,) that give accelerations a (nv,) at q (nq,) and v (nv,) under the
+    model's gravity (recursive Newton-Euler); the same as inverse_dynamics."""
+
+def crba(model: Model, data: Data, q: _ArrayIn) -> _Array:
+    """The joint-space inertia matrix M(q), a symmetric (nv, nv) array, by the composite
+    rigid-body algorithm; q is (nq,)."""
+
+def mass_matrix(model: Model, data: Data, q: _ArrayIn) -> _Array:
+    """The joint-space inertia matrix M(q), a symmetric (nv, nv) array; the same as crba."""
+
+def nonlinear_effects(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> Configuration:
+    """Coriolis, centrifugal and gravity efforts (nv,) for q (nq,) and v (nv,): rnea with a = 0."""
+
+def generalized_gravity(model: Model, data: Data, q: _ArrayIn) -> Configuration:
+    """Gravity efforts (nv,) at q (nq,): the gradient of the potential energy."""
+
+def kinetic_energy(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> float:
+    """Kinetic energy of every body for q (nq,) and v (nv,), in J."""
+
+def potential_energy(model: Model, data: Data, q: _ArrayIn) -> float:
+    """Gravitational potential energy of every body at q (nq,), in J (zero at the world
+    origin)."""
+
+# ---- frames and centre of mass
+
+def frame_placement(model: Model, data: Data, frame_id: SupportsIndex) -> SE3:
+    """World placement of frame `frame_id` from the joint placements of the last
+    forward_kinematics (IndexError on an id out of range)."""
+
+def frame_placements(model: Model, data: Data) -> _Array:
+    """World placements of every frame from the last forward_kinematics, an (nframes, 4, 4)
+    array of homogeneous matrices indexed by frame id."""
+
+def frame_jacobian(
+    model: Model, data: Data, q: _ArrayIn, frame_id: SupportsIndex, kind: _JacobianKind = "geometric"
+) -> _Array:
+    """Jacobian of frame `frame_id` at q (nq,), a (6, nv) array with rows (angular; linear):
+    "geometric" (world axes, at the frame origin), "body" (frame axes) or "spatial" (world
+    axes, at the world origin). Runs forward_kinematics on q."""
+
+def frame_velocity(
+    model: Model,
+    data: Data,
+    q: _ArrayIn,
+    v: _ArrayIn,
+    frame_id: SupportsIndex,
+    kind: _JacobianKind = "geometric",
+) -> _Array:
+    """Twist (angular; linear) of frame `frame_id` of the given kind for q (nq,) and v (nv,),
+    a (6,) array equal to frame_jacobian(...) @ v."""
+
+def frame_acceleration(
+    model: Model,
+    data: Data,
+    q: _ArrayIn,
+    v: _ArrayIn,
+    a: _ArrayIn,
+    frame_id: SupportsIndex,
+    kind: _JacobianKind = "geometric",
+) -> _Array:
+    """Time derivative (angular; linear) of frame_velocity of the given kind along q (nq,),
+    v (nv,), a (nv,), a (6,) array; for "geometric" the classical acceleration of the frame
+    origin."""
+
+def frame_jacobian_time_variation(
+    model: Model,
+    data: Data,
+    q: _ArrayIn,
+    v: _ArrayIn,
+    frame_id: SupportsIndex,
+    kind: _JacobianKind = "geometric",
+) -> _Array:
+    """dJ/dt of frame_jacobian of the given kind along q (nq,) and v (nv,), a (6, nv) array with
+    rows (angular; linear): frame_acceleration = J @ a + dJ/dt @ v."""
+
+def center_of_mass(model: Model, data: Data, q: _ArrayIn) -> _Array:
+    """World centre of mass of every body at q (nq,), a (3,) array. Runs forward_kinematics on
+    q; ValueError when the model has no mass."""
+
+def center_of_mass_jacobian(model: Model, data: Data, q: _ArrayIn) -> _Array:
+    """Jacobian of the world centre of mass at q (nq,), a (3, nv) array. Runs
+    forward_kinematics on q."""
+
+def total_mass(model: Model) -> float:
+    """Mass of every body, those welded to the world included, in kg."""

@@ -1,0 +1,104 @@
+"""Shapes of geometry objects, in the object's frame. Lengths are in metres and kept in single
+precision; a shape is centred at the frame origin, its axis (where it has one) along z."""
+
+from collections.abc import Sequence
+from typing import ClassVar, final
+
+import numpy as np
+from numpy.typing import NDArray
+
+__all__ = ["Capsule", "Cone", "Cuboid", "Cylinder", "Sphere", "PyMesh", "Shape", "ShapeType"]
+
+@final
+class Capsule:
+    """A cylinder capped by two half balls, its axis along z."""
+
+    def __new__(cls, radius: float, length: float) -> Capsule:
+        """`length`: the cylinder part's full length along z (the caps add `radius` at each
+        end)."""
+
+@final
+class Cone:
+    """A cone with its axis along z."""
+
+    def __new__(cls, radius: float, length: float) -> Cone:
+        """`radius` of the base; `length`: full height along z."""
+
+    def radius(self) -> float:
+        """Radius of the base."""
+
+    def half_length(self) -> float:
+        """Half the height along z."""
+
+@final
+class Cuboid:
+    """A box with its edges along the frame axes."""
+
+    def __new__(cls, sides: Sequence[float]) -> Cuboid:
+        """`sides`: the full edge lengths along x, y and z (a sequence of at least 3 numbers;
+        only the first three are read)."""
+
+@final
+class Cylinder:
+    """A cylinder with its axis along z."""
+
+    def __new__(cls, radius: float, length: float) -> Cylinder:
+        """`length`: full length along z."""
+
+    def radius(self) -> float:
+        """Radius."""
+
+    def half_length(self) -> float:
+        """Half the length along z."""
+
+@final
+class Sphere:
+    """A ball."""
+
+    def __new__(cls, radius: float) -> Sphere: ...
+
+@final
+class PyMesh:
+    """A triangle mesh read from a file."""
+
+    def __new__(cls, path: str) -> PyMesh:
+        """`path`: the mesh file, as resolved by the caller."""
+
+    @property
+    def mesh_path(self) -> str:
+        """The mesh file's path."""
+
+@final
+class Shape:
+    """The shape of a geometry object (GeometryObject.geometry), read-only. Each property
+    raises ValueError on shapes that do not have it."""
+
+    @property
+    def shape_type(self) -> ShapeType:
+        """The kind of shape."""
+    @property
+    def radius(self) -> float:
+        """Radius of a sphere, capsule, cone or cylinder."""
+    @property
+    def half_extents(self) -> NDArray[np.float32]:
+        """Half the edge lengths of a cuboid along x, y, z: a (3,) float32 array."""
+    @property
+    def half_length(self) -> float:
+        """Half the length along z of a capsule's cylinder part, a cone or a cylinder."""
+    @property
+    def mesh_path(self) -> str:
+        """The file of a mesh."""
+
+@final
+class ShapeType:
+    """Kinds of shape. The kinds are class attributes; repr "ShapeType.Sphere", int() a code."""
+
+    Capsule: ClassVar[ShapeType]
+    Cone: ClassVar[ShapeType]
+    Cuboid: ClassVar[ShapeType]
+    Cylinder: ClassVar[ShapeType]
+    Sphere: ClassVar[ShapeType]
+    Mesh: ClassVar[ShapeType]
+
+    def __int__(self) -> int:
+        """The kind's code."""
