@@ -2,6 +2,9 @@
 enumerations, the array protocol."""
 import gc
 import itertools
+import sys
+import threading
+import time
 from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
@@ -33,6 +36,36 @@ def test_threads_load_robots_concurrently_with_the_same_result(tmp_path):
         assert model.joint_names == expected.joint_names
         for a, b in zip(model.joint_placements, expected.joint_placements):
             np.testing.assert_array_equal(a.homogeneous, b.homogeneous)
+
+
+def test_other_threads_run_while_a_robot_loads(tmp_path):
+    path = tmp_path / "chain.urdf"
+    path.write_text(chain_urdf(10_000))
+    # with the GIL held through the load, the other thread could run only near its start or end
+    stop, ticks, interval = threading.Event(), [], sys.getswitchinterval()
+
+    def tick():
+        while not stop.is_set():
+            ticks.append(time.perf_counter())
+
+    sys.setswitchinterval(0.001)
+    ticker = threading.Thread(target=tick)
+    ticker.start()
+    try:
+        for _ in range(5):  # a loaded machine may not schedule the other thread every time
+            ticks.clear()
+            start = time.perf_counter()
+            kinetra.build_models_from_urdf(str(path))
+            end = time.perf_counter()
+            third = (end - start) / 3
+            if any(start + third < t < end - third for t in ticks):
+                break
+        else:
+            pytest.fail("no other thread ran while the robot loaded")
+    finally:
+        stop.set()
+        ticker.join()
+        sys.setswitchinterval(interval)
 
 
 def test_list_properties_read_twice_are_equal():
