@@ -12,7 +12,7 @@ Conventions shared by every name below:
 
 import os
 from collections.abc import Mapping
-from typing import ClassVar, Final, Literal, SupportsIndex, TypeAlias, final, overload
+from typing import Any, ClassVar, Final, Literal, SupportsIndex, TypeAlias, final, overload
 
 import numpy as np
 from numpy.typing import NDArray
@@ -89,10 +89,16 @@ STANDARD_GRAVITY: Final[_Array]
 @final
 class Configuration:
     """A joint-space vector returned by the algorithms: a configuration q (nq,) or a velocity,
-    acceleration or effort vector (nv,). Not constructible from Python."""
+    acceleration or effort vector (nv,). Not constructible from Python; numpy.asarray(c) views
+    it as a read-only (n,) float64 array."""
 
     def to_numpy(self) -> _Array:
         """The entries as a new (n,) float64 array, in q or v order."""
+
+    @property
+    def __array_interface__(self) -> dict[str, Any]:
+        """NumPy's array interface: numpy.asarray(c) is a read-only (n,) float64 view of the
+        entries that keeps `c` alive."""
 
     def __add__(self, value: Configuration, /) -> Configuration:
         """Entry-wise sum of two vectors of the same length (ValueError otherwise)."""
@@ -256,7 +262,8 @@ class Frame:
 
 @final
 class FrameType:
-    """Kinds of frame. The kinds are class attributes; repr "FrameType.Body", int() a code."""
+    """Kinds of frame: class attributes, equal and hashed by kind; repr "FrameType.Body",
+    int() the code, .name "Body"."""
 
     Operational: ClassVar[FrameType]
     """A frame of interest given by the user."""
@@ -271,6 +278,14 @@ class FrameType:
 
     def __int__(self) -> int:
         """The kind's code: Operational 0, Joint 1, Fixed 2, Body 3, Sensor 4."""
+
+    @property
+    def name(self) -> str:
+        """The kind's name, e.g. "Body"."""
+    def __eq__(self, value: object, /) -> bool:
+        """Equal when the kinds are equal."""
+    def __hash__(self) -> int:
+        """Hashed by kind: equal kinds hash alike."""
 
 # ---- joints
 
@@ -295,8 +310,8 @@ class JointModel:
 
 @final
 class JointType:
-    """Kinds of joint. The kinds are class attributes; repr "JointType.Revolute", int() a
-    code."""
+    """Kinds of joint: class attributes, equal and hashed by kind; repr "JointType.Revolute",
+    int() the code, .name "Revolute"."""
 
     Continuous: ClassVar[JointType]
     """Unbounded rotation about an axis (nq = nv = 1)."""
@@ -308,7 +323,15 @@ class JointType:
     """Bounded rotation about an axis (nq = nv = 1)."""
 
     def __int__(self) -> int:
-        """The kind's code."""
+        """The kind's code: Continuous 0, Fixed 1, Prismatic 2, Revolute 3."""
+
+    @property
+    def name(self) -> str:
+        """The kind's name, e.g. "Revolute"."""
+    def __eq__(self, value: object, /) -> bool:
+        """Equal when the kinds are equal."""
+    def __hash__(self) -> int:
+        """Hashed by kind: equal kinds hash alike."""
 
 def JointModelRX() -> JointModel:
     """A revolute joint turning about the x axis of its frame."""

@@ -91,7 +91,8 @@ class Shape:
 
 @final
 class ShapeType:
-    """Kinds of shape. The kinds are class attributes; repr "ShapeType.Sphere", int() a code."""
+    """Kinds of shape: class attributes, equal and hashed by kind; repr "ShapeType.Sphere",
+    int() the code, .name "Sphere"."""
 
     Capsule: ClassVar[ShapeType]
     Cone: ClassVar[ShapeType]
@@ -101,4 +102,12 @@ class ShapeType:
     Mesh: ClassVar[ShapeType]
 
     def __int__(self) -> int:
-        """The kind's code."""
+        """The kind's code: Capsule 0, Cone 1, Cuboid 2, Cylinder 3, Sphere 4, Mesh 5."""
+
+    @property
+    def name(self) -> str:
+        """The kind's name, e.g. "Sphere"."""
+    def __eq__(self, value: object, /) -> bool:
+        """Equal when the kinds are equal."""
+    def __hash__(self) -> int:
+        """Hashed by kind: equal kinds hash alike."""
