@@ -1,5 +1,7 @@
 import math
 import os
+import threading
+import time
 import xml.etree.ElementTree as ET
 
 import numpy as np
@@ -197,6 +199,31 @@ def test_only_regular_files_are_read(tmp_path, make):
     with pytest.raises(ValueError) as error:
         kinetra.build_models_from_urdf(path)
     assert str(error.value) == f"IO error: not a regular file (file: {path})"
+
+
+def test_other_threads_run_while_a_file_loads(tmp_path):
+    n = 20000
+    parts = ['<robot name="chain">'] + [f'<link name="l{i}"/>' for i in range(n + 1)]
+    parts += [f'<joint name="j{i}" type="fixed"><parent link="l{i}"/><child link="l{i + 1}"/>'
+              "</joint>" for i in range(n)]
+    path = write(tmp_path, "".join(parts) + "</robot>")
+    ticks, done = [0], threading.Event()
+
+    def count():  # each sleep(0) lets the loading thread take the GIL back at once
+        while not done.is_set():
+            ticks[0] += 1
+            time.sleep(0)
+
+    counter = threading.Thread(target=count)
+    counter.start()
+    try:
+        before = ticks[0]
+        kinetra.build_models_from_urdf(path)
+        during = ticks[0] - before
+    finally:
+        done.set()
+        counter.join()
+    assert during > 10
 
 
 def test_non_finite_numbers_give_a_well_defined_model(tmp_path):
