@@ -29,11 +29,11 @@ cmake --build build/fuzz -j "${JOBS:-2}" --target urdf_fuzzer
 corpus="$(mktemp -d)"
 trap 'rm -rf "$corpus"' EXIT
 robots="${KINETRA_ROBOTS:-../shared/robots}"
-seeds=(examples/robots/*/*.urdf tests/fuzz/regressions/*.urdf)
+seeds=(examples/robots/*/*.urdf tests/fuzz/regressions/*)
 [ -d "$robots" ] && seeds+=("$robots"/*/*.urdf)
 i=0
 for seed in "${seeds[@]}"; do
-  [ -f "$seed" ] && cp "$seed" "$corpus/seed_$((i++)).urdf"
+  [ -f "$seed" ] && [ "${seed##*/}" != README.md ] && cp "$seed" "$corpus/seed_$((i++)).urdf"
 done
 echo "fuzzing for ${seconds} s from $i seeds"
 
