@@ -430,9 +430,10 @@ def neutral(model: Model) -> Configuration:
     """The neutral configuration q (nq,): zero for every joint."""
 
 def random_configuration(model: Model, seed: SupportsIndex | None = None) -> Configuration:
-    """A configuration q (nq,) drawn uniformly within the position limits; the same q for the
-    same int `seed` in [0, 2**64), a fresh one each call for seed=None. ValueError when a
-    joint's limits are not finite."""
+    """A configuration q (nq,) drawn uniformly within the position limits (an infinite bound
+    reads as -2 pi or 2 pi); the same q for the same int `seed` in [0, 2**64), a fresh one each
+    call for seed=None. ValueError ("cannot sample empty range") when a lower bound is not below
+    its upper bound."""
 
 # ---- URDF
 
