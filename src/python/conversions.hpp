@@ -8,9 +8,9 @@
 namespace kinetra::python {
 
 // A one-dimensional array of length 3.
-Result<Vector3D> vector3_from_array(const ArrayView& array);
+Result<Vector3D> vector3_from_array(const ArrayArg& array);
 // A symmetric (3, 3) array, compared exactly.
-Result<Symmetric3> symmetric3_from_array(const ArrayView& array);
+Result<Symmetric3> symmetric3_from_array(const ArrayArg& array);
 
 // Internal-invariant failures: the call fails with the fixed text, nothing changes.
 inline std::unexpected<PyError> invariant_failure(const char* message) {

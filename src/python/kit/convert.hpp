@@ -112,7 +112,7 @@ template <int Dims>
 struct Arg<Array<Dims>> {
   Array<Dims> value;
   bool load(PyObject* obj, const char* name) {
-    return ArrayView::from_object(obj, Dims, name, value);
+    return ArrayArg::from_object(obj, Dims, name, value);
   }
   const Array<Dims>& get() const { return value; }
 };

@@ -3,50 +3,77 @@
 #include <algorithm>
 #include <cstring>
 
-#include "python/kit/error.hpp"
-
 #define PY_ARRAY_UNIQUE_SYMBOL kinetra_ARRAY_API
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #include <numpy/arrayobject.h>
 
 namespace kinetra::python {
+namespace {
+
+constexpr const char* array_target = "PyArray<T, D>";
+
+PyArrayObject* as_array(PyObject* obj) { return reinterpret_cast<PyArrayObject*>(obj); }
+
+bool is_number(PyObject* obj) {
+  return PyFloat_Check(obj) || PyLong_Check(obj) || PyArray_IsScalar(obj, Integer) ||
+         PyArray_IsScalar(obj, Floating) || PyArray_IsScalar(obj, Bool);
+}
+
+// The shape of nested lists and tuples, read along their first elements, when the first leaf
+// is a number or an ndarray; false for any other leaf.
+bool list_shape(PyObject* obj, std::vector<Py_ssize_t>& shape) {
+  PyObject* item = obj;
+  while (PyList_Check(item) || PyTuple_Check(item)) {
+    if (shape.size() == NPY_MAXDIMS) return false;
+    const Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
+    shape.push_back(n);
+    if (n == 0) return true;
+    item = PySequence_Fast_GET_ITEM(item, 0);
+  }
+  if (PyArray_Check(item)) {
+    const int ndim = PyArray_NDIM(as_array(item));
+    if (shape.size() + static_cast<std::size_t>(ndim) > NPY_MAXDIMS) return false;
+    shape.insert(shape.end(), PyArray_DIMS(as_array(item)), PyArray_DIMS(as_array(item)) + ndim);
+    return true;
+  }
+  return is_number(item);
+}
+
+bool converts_to_float64(PyArrayObject* array) {
+  PyArray_Descr* descr = PyArray_DESCR(array);
+  if (descr->type_num == NPY_DOUBLE) return true;
+  Ref float64(reinterpret_cast<PyObject*>(PyArray_DescrFromType(NPY_DOUBLE)));
+  return PyArray_CanCastTypeTo(descr, reinterpret_cast<PyArray_Descr*>(float64.get()),
+                               NPY_SAME_KIND_CASTING);
+}
+
+// NumPy's own TypeError or ValueError from a conversion; other errors (MemoryError,
+// KeyboardInterrupt) pass unchanged.
+bool is_conversion_failure() {
+  return PyErr_ExceptionMatches(PyExc_TypeError) || PyErr_ExceptionMatches(PyExc_ValueError);
+}
+
+}  // namespace
 
 bool import_numpy() {
   if (_import_array() < 0) return false;
   return true;
 }
 
-bool ArrayView::from_object(PyObject* obj, int ndim, const char* parameter, ArrayView& out) {
-  constexpr const char* target = "PyArray<T, D>";
-  if (!PyArray_Check(obj)) return raise_conversion_error(parameter, obj, target), false;
-  auto* array = reinterpret_cast<PyArrayObject*>(obj);
-  PyArray_Descr* descr = PyArray_DESCR(array);
-  if (descr->type_num != NPY_DOUBLE || !PyArray_ISNOTSWAPPED(array) ||
-      (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
-    return raise_conversion_error(parameter, obj, target), false;
-  }
+ArrayView::ArrayView(PyObject* obj) {
   static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
-  out.data_ = PyArray_BYTES(array);
-  out.ndim_ = PyArray_NDIM(array);
-  out.shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
-  out.strides_ = reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(array));
-  out.aligned_ = PyArray_ISALIGNED(array);
-  return true;
+  PyArrayObject* array = as_array(obj);
+  data_ = PyArray_BYTES(array);
+  ndim_ = PyArray_NDIM(array);
+  shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
+  strides_ = reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(array));
+  aligned_ = PyArray_ISALIGNED(array);
 }
 
 Py_ssize_t ArrayView::size() const {
   Py_ssize_t n = 1;
   for (int k = 0; k < ndim_; ++k) n *= shape_[k];
   return n;
-}
-
-std::string ArrayView::shape_text() const {
-  std::string out = "[";
-  for (int i = 0; i < ndim_; ++i) {
-    if (i > 0) out += ", ";
-    out += std::to_string(shape_[i]);
-  }
-  return out + "]";
 }
 
 bool ArrayView::is_contiguous() const {
@@ -75,6 +102,88 @@ Eigen::VectorXd ArrayView::flatten() const {
   return out;
 }
 
+bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, ArrayArg& out) {
+  out.source_ = obj;
+  out.parameter_ = parameter;
+  if (PyArray_Check(obj)) return out.take_array(obj, ndim);
+  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, out.list_shape_)) {
+    out.ndim_ = static_cast<int>(out.list_shape_.size());
+    out.shape_ = out.list_shape_.data();
+    if (ndim >= 0 && out.ndim_ != ndim) {
+      return raise_conversion_error(parameter, obj, array_target), false;
+    }
+    return true;
+  }
+  // anything else NumPy reads at once: scalars, buffers, objects with __array__
+  out.converted_ = Ref(PyArray_FromAny(obj, nullptr, 0, 0, 0, nullptr));
+  if (!out.converted_) {
+    if (!is_conversion_failure()) return false;
+    PyErr_Clear();
+    return raise_conversion_error(parameter, obj, array_target), false;
+  }
+  return out.take_array(out.converted_.get(), ndim);
+}
+
+bool ArrayArg::take_array(PyObject* obj, int ndim) {
+  PyArrayObject* array = as_array(obj);
+  if (!converts_to_float64(array) || (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
+    return raise_conversion_error(parameter_, source_, array_target), false;
+  }
+  native_ = PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
+  ndim_ = PyArray_NDIM(array);
+  shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
+  return true;
+}
+
+Py_ssize_t ArrayArg::size() const {
+  Py_ssize_t n = 1;
+  for (int k = 0; k < ndim_; ++k) {
+    if (shape_[k] == 0) return 0;
+    n = n > PY_SSIZE_T_MAX / shape_[k] ? PY_SSIZE_T_MAX : n * shape_[k];
+  }
+  return n;
+}
+
+std::string ArrayArg::shape_text() const {
+  std::string out = "[";
+  for (int i = 0; i < ndim_; ++i) {
+    if (i > 0) out += ", ";
+    out += std::to_string(shape_[i]);
+  }
+  return out + "]";
+}
+
+Result<ArrayView> ArrayArg::values() const {
+  if (native_) return ArrayView(converted_ ? converted_.get() : source_);
+  const auto refused = [this] {
+    return std::unexpected(conversion_error(parameter_, source_, array_target));
+  };
+  const auto failed = [&] {
+    if (!is_conversion_failure()) return pending_error();
+    PyErr_Clear();
+    return refused();
+  };
+  PyObject* array = converted_ ? converted_.get() : source_;
+  if (!PyArray_Check(array)) {
+    // nested lists: NumPy finds their element type, which must convert, and their shape,
+    // which must be the one read from their first elements (it differs for ragged lists)
+    converted_ = Ref(PyArray_FromAny(source_, nullptr, 0, 0, 0, nullptr));
+    if (!converted_) return failed();
+    PyArrayObject* found = as_array(converted_.get());
+    if (!converts_to_float64(found) || PyArray_NDIM(found) != ndim_ ||
+        !std::equal(shape_, shape_ + ndim_, PyArray_DIMS(found))) {
+      return refused();
+    }
+    array = converted_.get();
+  }
+  auto* float64 = PyArray_DescrFromType(NPY_DOUBLE);  // stolen by PyArray_FromArray
+  Ref values(
+      PyArray_FromArray(as_array(array), float64, NPY_ARRAY_CARRAY_RO | NPY_ARRAY_FORCECAST));
+  if (!values) return failed();
+  converted_ = std::move(values);
+  return ArrayView(converted_.get());
+}
+
 FlatValues::FlatValues(const ArrayView& array) : size_(array.size()) {
   if (array.is_contiguous_and_aligned()) {
     data_ = array.data();
@@ -89,9 +198,9 @@ PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_v
   std::copy(shape.begin(), shape.end(), dims);
   PyObject* array = PyArray_SimpleNew(static_cast<int>(shape.size()), dims, NPY_DOUBLE);
   if (!array) return nullptr;
-  const auto n = PyArray_SIZE(reinterpret_cast<PyArrayObject*>(array));
+  const auto n = PyArray_SIZE(as_array(array));
   if (n > 0) {
-    std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array)), row_major_values,
+    std::memcpy(PyArray_DATA(as_array(array)), row_major_values,
                 static_cast<std::size_t>(n) * sizeof(double));
   }
   return array;
@@ -101,8 +210,7 @@ PyObject* new_float32_array(std::span<const float> values) {
   npy_intp dims[1] = {static_cast<npy_intp>(values.size())};
   PyObject* array = PyArray_SimpleNew(1, dims, NPY_FLOAT32);
   if (!array) return nullptr;
-  std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array)), values.data(),
-              values.size() * sizeof(float));
+  std::memcpy(PyArray_DATA(as_array(array)), values.data(), values.size() * sizeof(float));
   return array;
 }
 
