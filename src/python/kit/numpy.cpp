@@ -21,22 +21,32 @@ bool is_number(PyObject* obj) {
 
 // The shape of nested lists and tuples, read along their first elements, when the first leaf
 // is a number or an ndarray; false for any other leaf.
-bool list_shape(PyObject* obj, std::vector<Py_ssize_t>& shape) {
+bool list_shape(PyObject* obj, Py_ssize_t* shape, int& ndim) {
   PyObject* item = obj;
+  ndim = 0;
   while (PyList_Check(item) || PyTuple_Check(item)) {
-    if (shape.size() == NPY_MAXDIMS) return false;
+    if (ndim == NPY_MAXDIMS) return false;
     const Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
-    shape.push_back(n);
+    shape[ndim++] = n;
     if (n == 0) return true;
     item = PySequence_Fast_GET_ITEM(item, 0);
   }
   if (PyArray_Check(item)) {
-    const int ndim = PyArray_NDIM(as_array(item));
-    if (shape.size() + static_cast<std::size_t>(ndim) > NPY_MAXDIMS) return false;
-    shape.insert(shape.end(), PyArray_DIMS(as_array(item)), PyArray_DIMS(as_array(item)) + ndim);
+    const int item_ndim = PyArray_NDIM(as_array(item));
+    if (ndim + item_ndim > NPY_MAXDIMS) return false;
+    std::copy_n(PyArray_DIMS(as_array(item)), item_ndim, shape + ndim);
+    ndim += item_ndim;
     return true;
   }
   return is_number(item);
+}
+
+bool is_native_float64(PyArrayObject* array) {
+  return PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
+}
+
+bool has_shape(PyArrayObject* array, const Py_ssize_t* shape, int ndim) {
+  return PyArray_NDIM(array) == ndim && std::equal(shape, shape + ndim, PyArray_DIMS(array));
 }
 
 bool converts_to_float64(PyArrayObject* array) {
@@ -54,6 +64,8 @@ bool is_conversion_failure() {
 }
 
 }  // namespace
+
+static_assert(NPY_MAXDIMS <= 64, "ArrayArg::max_dims holds every ndarray's shape");
 
 bool import_numpy() {
   if (_import_array() < 0) return false;
@@ -106,9 +118,7 @@ bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, Array
   out.source_ = obj;
   out.parameter_ = parameter;
   if (PyArray_Check(obj)) return out.take_array(obj, ndim);
-  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, out.list_shape_)) {
-    out.ndim_ = static_cast<int>(out.list_shape_.size());
-    out.shape_ = out.list_shape_.data();
+  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, out.shape_.data(), out.ndim_)) {
     if (ndim >= 0 && out.ndim_ != ndim) {
       return raise_conversion_error(parameter, obj, array_target), false;
     }
@@ -129,9 +139,8 @@ bool ArrayArg::take_array(PyObject* obj, int ndim) {
   if (!converts_to_float64(array) || (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
     return raise_conversion_error(parameter_, source_, array_target), false;
   }
-  native_ = PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
   ndim_ = PyArray_NDIM(array);
-  shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
+  std::copy_n(PyArray_DIMS(array), ndim_, shape_.begin());
   return true;
 }
 
@@ -154,7 +163,6 @@ std::string ArrayArg::shape_text() const {
 }
 
 Result<ArrayView> ArrayArg::values() const {
-  if (native_) return ArrayView(converted_ ? converted_.get() : source_);
   const auto refused = [this] {
     return std::unexpected(conversion_error(parameter_, source_, array_target));
   };
@@ -164,18 +172,21 @@ Result<ArrayView> ArrayArg::values() const {
     return refused();
   };
   PyObject* array = converted_ ? converted_.get() : source_;
+  if (PyArray_Check(array) && is_native_float64(as_array(array))) {
+    // read now: code run by the other arguments' conversions may have reshaped it since
+    if (!has_shape(as_array(array), shape_.data(), ndim_)) return refused();
+    return ArrayView(array);
+  }
   if (!PyArray_Check(array)) {
     // nested lists: NumPy finds their element type, which must convert, and their shape,
     // which must be the one read from their first elements (it differs for ragged lists)
     converted_ = Ref(PyArray_FromAny(source_, nullptr, 0, 0, 0, nullptr));
     if (!converted_) return failed();
     PyArrayObject* found = as_array(converted_.get());
-    if (!converts_to_float64(found) || PyArray_NDIM(found) != ndim_ ||
-        !std::equal(shape_, shape_ + ndim_, PyArray_DIMS(found))) {
-      return refused();
-    }
+    if (!converts_to_float64(found)) return refused();
     array = converted_.get();
   }
+  if (!has_shape(as_array(array), shape_.data(), ndim_)) return refused();
   auto* float64 = PyArray_DescrFromType(NPY_DOUBLE);  // stolen by PyArray_FromArray
   Ref values(
       PyArray_FromArray(as_array(array), float64, NPY_ARRAY_CARRAY_RO | NPY_ARRAY_FORCECAST));

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <Eigen/Core>
+#include <array>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "python/kit/error.hpp"
 #include "python/kit/ref.hpp"
@@ -67,7 +67,7 @@ class ArrayArg {
   static bool from_object(PyObject* obj, int ndim, const char* parameter, ArrayArg& out);
 
   int ndim() const { return ndim_; }
-  Py_ssize_t dim(int axis) const { return shape_[axis]; }
+  Py_ssize_t dim(int axis) const { return shape_[static_cast<std::size_t>(axis)]; }
   // the element count, saturated at PY_SSIZE_T_MAX
   Py_ssize_t size() const;
   // "[3, 4]"
@@ -80,13 +80,14 @@ class ArrayArg {
  private:
   bool take_array(PyObject* array, int ndim);
 
+  static constexpr int max_dims = 64;
+
   PyObject* source_ = nullptr;  // the argument, borrowed
   mutable Ref converted_;       // an ndarray made from the argument, when it is not one
   const char* parameter_ = "";
+  // a copy: the values must still have this shape when they are read
   int ndim_ = 0;
-  const Py_ssize_t* shape_ = nullptr;  // the ndarray's own, or list_shape_'s
-  std::vector<Py_ssize_t> list_shape_;
-  bool native_ = false;  // the ndarray holds native float64 values
+  std::array<Py_ssize_t, max_dims> shape_;
 };
 
 // The elements of an array in logical row-major order, read in place when the array is
