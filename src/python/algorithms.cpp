@@ -21,26 +21,25 @@ Result<PyConfiguration> efforts_or_value_error(
   return PyConfiguration{std::move(*values)};
 }
 
-// The vectors' values, read only once each has the size the model expects (the first nq, the
+// Reads the vectors into `flat` once each has the size the model expects (the first nq, the
 // others nv), checked in order: a vector of the wrong size is never converted nor copied.
 template <std::size_t N>
-Result<std::array<FlatValues, N>> read_vectors(const Model& model, const char* prefix,
-                                               const char* const (&names)[N],
-                                               const Array<-1>* const (&vectors)[N]) {
+Result<void> read_vectors(const Model& model, const char* prefix, const char* const (&names)[N],
+                          const Array<-1>* const (&vectors)[N], std::array<FlatValues, N>& flat) {
   for (std::size_t i = 0; i < N; ++i) {
     const std::size_t expected = i == 0 ? model.nq() : model.nv();
-    if (auto ok = check_size(names[i], expected, static_cast<std::size_t>(vectors[i]->size()));
-        !ok) {
-      return value_error(prefix + ok.error().display());
+    const auto actual = static_cast<std::size_t>(vectors[i]->size());
+    if (actual != expected) {
+      return value_error(prefix +
+                         ConfigurationError::invalid_size(names[i], expected, actual).display());
     }
   }
-  std::array<FlatValues, N> flat;
   for (std::size_t i = 0; i < N; ++i) {
     auto values = vectors[i]->values();
     if (!values) return std::unexpected(values.error());
     flat[i] = FlatValues(*values);
   }
-  return flat;
+  return {};
 }
 
 Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {
@@ -59,26 +58,30 @@ Result<void> forward_kinematics_binding(const Model& model, Data& data, const Ar
 Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& a) {
   constexpr const char* prefix = "Error in inverse dynamics: ";
-  auto x = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a});
-  if (!x) return std::unexpected(x.error());
-  return efforts_or_value_error(rnea(model, data, (*x)[0].map(), (*x)[1].map(), (*x)[2].map()),
-                                prefix);
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(rnea(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& tau) {
   constexpr const char* prefix = "Forward dynamics failed: ";
-  auto x = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau});
-  if (!x) return std::unexpected(x.error());
-  return efforts_or_value_error(aba(model, data, (*x)[0].map(), (*x)[1].map(), (*x)[2].map()),
-                                prefix);
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(aba(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>& q) {
   constexpr const char* prefix = "Error in mass matrix: ";
-  auto x = read_vectors(model, prefix, {"q"}, {&q});
-  if (!x) return std::unexpected(x.error());
-  auto mass = or_value_error(crba(model, data, (*x)[0].map()), prefix);
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  auto mass = or_value_error(crba(model, data, x[0].map()), prefix);
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
@@ -88,33 +91,40 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,
                                                   const Array<-1>& q, const Array<-1>& v) {
   constexpr const char* prefix = "Error in nonlinear effects: ";
-  auto x = read_vectors(model, prefix, {"q", "v"}, {&q, &v});
-  if (!x) return std::unexpected(x.error());
-  return efforts_or_value_error(nonlinear_effects(model, data, (*x)[0].map(), (*x)[1].map()),
-                                prefix);
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(nonlinear_effects(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
                                                     const Array<-1>& q) {
   constexpr const char* prefix = "Error in generalized gravity: ";
-  auto x = read_vectors(model, prefix, {"q"}, {&q});
-  if (!x) return std::unexpected(x.error());
-  return efforts_or_value_error(generalized_gravity(model, data, (*x)[0].map()), prefix);
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(generalized_gravity(model, data, x[0].map()), prefix);
 }
 
 Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
                                       const Array<-1>& v) {
   constexpr const char* prefix = "Error in kinetic energy: ";
-  auto x = read_vectors(model, prefix, {"q", "v"}, {&q, &v});
-  if (!x) return std::unexpected(x.error());
-  return or_value_error(kinetic_energy(model, data, (*x)[0].map(), (*x)[1].map()), prefix);
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(kinetic_energy(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<double> potential_energy_binding(const Model& model, Data& data, const Array<-1>& q) {
   constexpr const char* prefix = "Error in potential energy: ";
-  auto x = read_vectors(model, prefix, {"q"}, {&q});
-  if (!x) return std::unexpected(x.error());
-  return or_value_error(potential_energy(model, data, (*x)[0].map()), prefix);
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(potential_energy(model, data, x[0].map()), prefix);
 }
 
 // Both take the model exclusively.

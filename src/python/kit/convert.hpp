@@ -110,6 +110,7 @@ struct Arg<std::pair<std::size_t, std::size_t>> {
 
 template <int Dims>
 struct Arg<Array<Dims>> {
+  Arg() {}  // not value-initialised: that would zero the array's shape storage on every call
   Array<Dims> value;
   bool load(PyObject* obj, const char* name) {
     return ArrayArg::from_object(obj, Dims, name, value);

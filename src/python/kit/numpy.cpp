@@ -72,15 +72,13 @@ bool import_numpy() {
   return true;
 }
 
-ArrayView::ArrayView(PyObject* obj) {
-  static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
-  PyArrayObject* array = as_array(obj);
-  data_ = PyArray_BYTES(array);
-  ndim_ = PyArray_NDIM(array);
-  shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
-  strides_ = reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(array));
-  aligned_ = PyArray_ISALIGNED(array);
-}
+static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
+
+ArrayView::ArrayView(PyObject* obj)
+    : ArrayView(PyArray_BYTES(as_array(obj)), PyArray_NDIM(as_array(obj)),
+                reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(as_array(obj))),
+                reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(as_array(obj))),
+                PyArray_ISALIGNED(as_array(obj))) {}
 
 Py_ssize_t ArrayView::size() const {
   Py_ssize_t n = 1;
@@ -124,7 +122,12 @@ bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, Array
     }
     return true;
   }
-  // anything else NumPy reads at once: scalars, buffers, objects with __array__
+  // text never converts; NumPy would first copy it into a string array
+  if (PyUnicode_Check(obj) || PyBytes_Check(obj)) {
+    return raise_conversion_error(parameter, obj, array_target), false;
+  }
+  // anything else NumPy reads at once: scalars, buffers, objects with __array__, lists of
+  // other objects
   out.converted_ = Ref(PyArray_FromAny(obj, nullptr, 0, 0, 0, nullptr));
   if (!out.converted_) {
     if (!is_conversion_failure()) return false;
@@ -136,11 +139,19 @@ bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, Array
 
 bool ArrayArg::take_array(PyObject* obj, int ndim) {
   PyArrayObject* array = as_array(obj);
-  if (!converts_to_float64(array) || (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
+  const bool native = is_native_float64(array);
+  ndim_ = PyArray_NDIM(array);
+  if ((!native && !converts_to_float64(array)) || (ndim >= 0 && ndim_ != ndim)) {
     return raise_conversion_error(parameter_, source_, array_target), false;
   }
-  ndim_ = PyArray_NDIM(array);
-  std::copy_n(PyArray_DIMS(array), ndim_, shape_.begin());
+  const npy_intp* dims = PyArray_DIMS(array);
+  for (int k = 0; k < ndim_; ++k) shape_[k] = dims[k];
+  if (native) {
+    const npy_intp* strides = PyArray_STRIDES(array);
+    for (int k = 0; k < ndim_; ++k) strides_[k] = strides[k];
+    native_data_ = PyArray_BYTES(array);
+    aligned_ = PyArray_ISALIGNED(array);
+  }
   return true;
 }
 
@@ -148,7 +159,7 @@ Py_ssize_t ArrayArg::size() const {
   Py_ssize_t n = 1;
   for (int k = 0; k < ndim_; ++k) {
     if (shape_[k] == 0) return 0;
-    n = n > PY_SSIZE_T_MAX / shape_[k] ? PY_SSIZE_T_MAX : n * shape_[k];
+    if (__builtin_mul_overflow(n, shape_[k], &n)) n = PY_SSIZE_T_MAX;
   }
   return n;
 }
@@ -162,7 +173,7 @@ std::string ArrayArg::shape_text() const {
   return out + "]";
 }
 
-Result<ArrayView> ArrayArg::values() const {
+Result<ArrayView> ArrayArg::converted_values() const {
   const auto refused = [this] {
     return std::unexpected(conversion_error(parameter_, source_, array_target));
   };
@@ -172,11 +183,6 @@ Result<ArrayView> ArrayArg::values() const {
     return refused();
   };
   PyObject* array = converted_ ? converted_.get() : source_;
-  if (PyArray_Check(array) && is_native_float64(as_array(array))) {
-    // read now: code run by the other arguments' conversions may have reshaped it since
-    if (!has_shape(as_array(array), shape_.data(), ndim_)) return refused();
-    return ArrayView(array);
-  }
   if (!PyArray_Check(array)) {
     // nested lists: NumPy finds their element type, which must convert, and their shape,
     // which must be the one read from their first elements (it differs for ragged lists)

@@ -17,12 +17,12 @@ bool import_numpy();
 // the array's own shape, strides and data: nothing is allocated.
 class ArrayView {
  public:
-  ArrayView() = default;
+  ArrayView(const char* data, int ndim, const Py_ssize_t* shape, const Py_ssize_t* strides,
+            bool aligned)
+      : data_(data), ndim_(ndim), shape_(shape), strides_(strides), aligned_(aligned) {}
   // `array` must be an ndarray of native float64.
   explicit ArrayView(PyObject* array);
 
-  int ndim() const { return ndim_; }
-  Py_ssize_t dim(int axis) const { return shape_[axis]; }
   Py_ssize_t size() const;
   // true when the elements are adjacent in memory in logical order
   bool is_contiguous() const;
@@ -44,11 +44,11 @@ class ArrayView {
     return x;
   }
 
-  const char* data_ = nullptr;
-  int ndim_ = 0;
-  const Py_ssize_t* shape_ = nullptr;
-  const Py_ssize_t* strides_ = nullptr;
-  bool aligned_ = false;
+  const char* data_;
+  int ndim_;
+  const Py_ssize_t* shape_;
+  const Py_ssize_t* strides_;
+  bool aligned_;
 };
 
 // An array parameter: anything NumPy converts to float64 without loss of meaning (float64,
@@ -57,7 +57,8 @@ class ArrayView {
 // copied, so callers check the shape first and read the values after.
 class ArrayArg {
  public:
-  ArrayArg() = default;
+  // leaves shape and strides uninitialised: loading sets them (zeroing would cost every call)
+  ArrayArg() {}
   ArrayArg(const ArrayArg&) = delete;
   ArrayArg& operator=(const ArrayArg&) = delete;
 
@@ -75,19 +76,28 @@ class ArrayArg {
 
   // The values: read in place for an ndarray of native float64, converted once otherwise; the
   // conversion TypeError when the elements turn out not to convert (ragged or mixed lists).
-  Result<ArrayView> values() const;
+  Result<ArrayView> values() const {
+    if (native_data_)
+      return ArrayView(native_data_, ndim_, shape_.data(), strides_.data(), aligned_);
+    return converted_values();
+  }
 
  private:
   bool take_array(PyObject* array, int ndim);
+  Result<ArrayView> converted_values() const;
 
   static constexpr int max_dims = 64;
 
   PyObject* source_ = nullptr;  // the argument, borrowed
   mutable Ref converted_;       // an ndarray made from the argument, when it is not one
   const char* parameter_ = "";
-  // a copy: the values must still have this shape when they are read
+  // Copies, not the ndarray's own: code run by the conversion of other arguments may reshape
+  // the ndarray (which frees its shape and strides), never move its data.
   int ndim_ = 0;
   std::array<Py_ssize_t, max_dims> shape_;
+  std::array<Py_ssize_t, max_dims> strides_;
+  const char* native_data_ = nullptr;  // native float64 values read in place, if any
+  bool aligned_ = false;
 };
 
 // The elements of an array in logical row-major order, read in place when the array is
@@ -109,7 +119,9 @@ class FlatValues {
 
 // A float64 parameter array with a fixed number of dimensions (-1: any).
 template <int Dims>
-struct Array : ArrayArg {};
+struct Array : ArrayArg {
+  Array() {}  // see ArrayArg()
+};
 
 // New float64 arrays, C order.
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values);
