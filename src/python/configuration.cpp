@@ -2,11 +2,10 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
-
-Ref configuration_to_numpy(const PyConfiguration& c) { return Ref(to_numpy(c.value)); }
 
 Result<PyConfiguration> configuration_add(const PyConfiguration& a, const PyConfiguration& b) {
   if (a.value.size() != b.value.size()) {
@@ -23,7 +22,7 @@ ClassSpec configuration_spec() {
   return {
       .name = "Configuration",
       .doc = "Python wrapper for the `Configuration` struct.",
-      .methods = {def<"Configuration.to_numpy", "($self)", &configuration_to_numpy>()},
+      .methods = {def<"Configuration.to_numpy", "($self)", &PyConfiguration::value>()},
       .slots = {{Py_nb_add, slot<&binary<&configuration_add>>()},
                 {Py_nb_multiply, slot<&binary<&configuration_scale>>()},
                 {Py_tp_repr, slot<&unary<&configuration_repr>>()}},
@@ -34,4 +33,7 @@ ClassSpec configuration_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::python::PyConfiguration, kinetra::python::configuration_spec)
-KINETRA_REGISTER_CLASS(kinetra::python::PyConfiguration);
+
+bool kinetra::python::init_configuration(ModuleBuilder& m) {
+  return m.add_classes<PyConfiguration>();
+}
