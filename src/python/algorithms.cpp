@@ -3,6 +3,7 @@
 
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/conversions.hpp"
 #include "python/families.hpp"
 
 namespace kinetra::python {
@@ -20,27 +21,6 @@ Result<PyConfiguration> efforts_or_value_error(
   auto values = or_value_error(std::move(result), prefix);
   if (!values) return std::unexpected(values.error());
   return PyConfiguration{std::move(*values)};
-}
-
-// Reads the vectors into `flat` once each has the size the model expects (the first nq, the
-// others nv), checked in order: a vector of the wrong size is never converted nor copied.
-template <std::size_t N>
-Result<void> read_vectors(const Model& model, const char* prefix, const char* const (&names)[N],
-                          const Array<-1>* const (&vectors)[N], std::array<FlatValues, N>& flat) {
-  for (std::size_t i = 0; i < N; ++i) {
-    const std::size_t expected = i == 0 ? model.nq() : model.nv();
-    const auto actual = static_cast<std::size_t>(vectors[i]->size());
-    if (actual != expected) {
-      return value_error(prefix +
-                         ConfigurationError::invalid_size(names[i], expected, actual).display());
-    }
-  }
-  for (std::size_t i = 0; i < N; ++i) {
-    auto values = vectors[i]->values();
-    if (!values) return std::unexpected(values.error());
-    flat[i] = FlatValues(*values);
-  }
-  return {};
 }
 
 Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {

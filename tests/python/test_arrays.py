@@ -54,6 +54,12 @@ def geometry_colour(colour):
     return obj.mesh_color
 
 
+def set_on_arm(attribute, values):
+    model = arm()
+    setattr(model, attribute, values)
+    return getattr(model, attribute)
+
+
 def placements(q):
     model = arm()
     data = Data(model)
@@ -68,6 +74,16 @@ CALLS = {
     "crba": (lambda q: kinetra.crba(arm(), Data(arm()), q), [Q]),
     "kinetic_energy": (lambda q, v: kinetra.kinetic_energy(arm(), Data(arm()), q, v), [Q, V]),
     "forward_kinematics": (placements, [Q]),
+    "frame_jacobian": (lambda *x: kinetra.frame_jacobian(arm(), Data(arm()), *x, 3), [Q]),
+    "frame_velocity": (lambda *x: kinetra.frame_velocity(arm(), Data(arm()), *x, 3), [Q, V]),
+    "frame_acceleration": (lambda *x: kinetra.frame_acceleration(arm(), Data(arm()), *x, 3), [Q, V, A]),
+    "frame_jacobian_time_variation":
+        (lambda *x: kinetra.frame_jacobian_time_variation(arm(), Data(arm()), *x, 3), [Q, V]),
+    "center_of_mass": (lambda q: kinetra.center_of_mass(arm(), Data(arm()), q), [Q]),
+    "center_of_mass_jacobian": (lambda q: kinetra.center_of_mass_jacobian(arm(), Data(arm()), q), [Q]),
+    "position_limits": (lambda lower: set_on_arm("lower_position_limits", lower), [Q]),
+    "velocity_limits": (lambda v: set_on_arm("velocity_limits", v), [V]),
+    "gravity": (lambda g: set_on_arm("gravity", g), [A]),
     "SE3": (lambda r, t: SE3(r, t).homogeneous, [QUARTER_TURN_Z, np.array([1.0, 2.0, 3.0])]),
     "Inertia": (lambda c, i: Inertia(2.0, c, i).inertia, [np.array([0.0, 0.0, 1.0]),
                                                            np.diag([1.0, 2.0, 3.0])]),
@@ -136,6 +152,12 @@ def set_translation(translation):
         (lambda: set_colour(HUGE), "expected a NumPy array of length 4 for 'color', but got 1099511627776."),
         (lambda: kinetra.rnea(arm(), Data(arm()), [[0.0] * 10**6] * 3, V, A),
          "Error in inverse dynamics: Parameter 'q' expected configuration size 3, but got 3000000"),
+        (lambda: kinetra.frame_velocity(arm(), Data(arm()), Q, HUGE, 3),
+         "Error in frame velocity: Parameter 'v' expected configuration size 3, but got 1099511627776"),
+        (lambda: kinetra.center_of_mass_jacobian(arm(), Data(arm()), [[0.0] * 10**6] * 3),
+         "Error in center of mass Jacobian: Parameter 'q' expected configuration size 3, but got 3000000"),
+        (lambda: set_on_arm("effort_limits", HUGE), "effort_limits: expected 3 values, got 1099511627776"),
+        (lambda: set_on_arm("gravity", HUGE), "gravity: expected 3 finite numbers, got shape [1099511627776]"),
     ],
 )
 def test_shapes_are_checked_before_values_are_converted(call, message):
