@@ -2,7 +2,10 @@
 
 Conventions shared by every name below:
 
-- arrays are NumPy float64; results are new C-contiguous arrays owned by the caller;
+- array arguments take anything NumPy converts to float64 without loss of meaning (float64,
+  integer, float32 or bool arrays of any strides and byte order, lists, tuples, Configuration);
+  complex, str and object values are refused with TypeError;
+- array results are new float64 arrays owned by the caller;
 - q has nq entries in joint order; v, a (accelerations) and tau (efforts) have nv entries;
 - placements (SE3) map coordinates of a child frame into its parent frame; "world" placements
   map them into the world frame;
@@ -15,7 +18,7 @@ from collections.abc import Mapping
 from typing import Any, ClassVar, Final, Literal, SupportsIndex, TypeAlias, final, overload
 
 import numpy as np
-from numpy.typing import NDArray
+from numpy.typing import ArrayLike, NDArray
 
 from . import vortan as vortan
 
@@ -70,8 +73,8 @@ __all__ = [
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
 _Array: TypeAlias = NDArray[np.float64]
-# An array argument: a float64 NumPy array of the shape the parameter states.
-_ArrayIn: TypeAlias = NDArray[np.float64]
+# An array argument, of the shape the parameter states.
+_ArrayIn: TypeAlias = ArrayLike | Configuration
 _Path: TypeAlias = str | os.PathLike[str]
 _JacobianKind: TypeAlias = Literal["geometric", "body", "spatial"]
 
