@@ -12,6 +12,12 @@ const char* to_string(JointType type) {
       return "Prismatic";
     case JointType::Revolute:
       return "Revolute";
+    case JointType::Floating:
+      return "Floating";
+    case JointType::Spherical:
+      return "Spherical";
+    case JointType::Planar:
+      return "Planar";
   }
   return "Unknown";
 }

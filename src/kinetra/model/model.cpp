@@ -108,7 +108,7 @@ Data Model::create_data() const {
   data.joint_data.reserve(njoints());
   for (const auto& joint : joint_models_) data.joint_data.push_back(joint.create_data());
   data.joint_placements.assign(njoints(), SE3::identity());
-  data.workspace.resize(njoints());
+  data.workspace.resize(njoints(), nv());
   return data;
 }
 
