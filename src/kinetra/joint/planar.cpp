@@ -1,17 +1,19 @@
 #include "kinetra/joint/planar.hpp"
 
-#include "kinetra/spatial/quaternion.hpp"
 #include "kinetra/spatial/rotation.hpp"
 
 namespace kinetra {
 
 PlanarJoint::PlanarJoint(const Vector3D& normal) {
+  // n exactly, ex from the coordinate axis least along n (x for n = z), ey = n x ex
   const Vector3D n = unit_vector(normal);
-  plane = n == Vector3D::UnitZ()
-              ? SpatialRotation::Identity()
-              : Quaternion::FromTwoVectors(Vector3D::UnitZ(), n).toRotationMatrix();
+  Eigen::Index least = 0;
+  n.cwiseAbs().minCoeff(&least);
+  const Vector3D axis = Vector3D::Unit(least);
+  const Vector3D ex = unit_vector(axis - axis.dot(n) * n);
+  plane << ex, n.cross(ex), n;
   motion.setZero();
-  motion.col(0).head<3>() = plane.col(2);
+  motion.col(0).head<3>() = n;
   motion.col(1).tail<3>() = plane.col(0);
   motion.col(2).tail<3>() = plane.col(1);
 }

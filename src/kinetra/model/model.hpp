@@ -47,6 +47,7 @@ class Model {
   std::size_t nq() const { return nq_; }
   std::size_t nv() const { return nv_; }
   const Vector3D& gravity() const { return gravity_; }
+  void set_gravity(const Vector3D& gravity) { gravity_ = gravity; }
   std::size_t njoints() const { return joint_names_.size(); }
   std::size_t nframes() const { return frames_.size(); }
 

@@ -102,6 +102,29 @@ TEST_P(RandomTree, DynamicsLeaveTheDataUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, RandomTree, ::testing::Range(1, 13));
 
+// A floating-base robot's momentum about its centre of mass changes only by gravity, m g on the
+// linear part, with no moment; checked along the motion of forward dynamics by central
+// differences, in zero and standard gravity.
+TEST_P(RandomTree, CentroidalMomentumChangesOnlyByGravity) {
+  Model robot = testing::floating_base_tree(rng, 2 + static_cast<std::size_t>(GetParam()) % 6);
+  double mass = 0.0;
+  for (const Inertia& body : robot.inertias()) mass += body.mass;
+  for (const Vector3D& gravity : {Vector3D::Zero().eval(), standard_gravity()}) {
+    robot.set_gravity(gravity);
+    Data robot_data = robot.create_data();
+    const Configuration at = random_q(robot, rng), rate = random_v(robot, rng);
+    const Configuration accel = *aba(robot, robot_data, at, rate, zeros(robot.nv()));
+    const double h = 1e-6;
+    const auto momentum = [&](double t) {
+      return *centroidal_momentum(robot, robot_data, *integrate(robot, at, t * rate),
+                                  rate + t * accel);
+    };
+    const Vector6D change = (momentum(h) - momentum(-h)) / (2 * h);
+    const Vector6D expected = motion_from_parts(Vector3D::Zero(), mass * gravity);
+    EXPECT_LT((change - expected).norm(), 1e-6 * (1 + momentum(0).norm())) << change.transpose();
+  }
+}
+
 // Revolute about y at the root carrying mass 1 at (1, 0, 0): tau = a - 9.81 cos q.
 Model pendulum() {
   Model model;

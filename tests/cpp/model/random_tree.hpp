@@ -48,7 +48,14 @@ inline JointModel random_joint(Rng& rng, bool with_fixed, bool with_multi_axis) 
   }
 }
 
-// Random parents, kinds, axes, rest placements and bodies (folded in through body frames).
+// Joint `id`'s body, folded in through a body frame at a random placement.
+inline void add_random_body(Model& model, std::size_t id, Rng& rng) {
+  Frame body{"body" + std::to_string(id), id, 0, SE3::random(rng), FrameType::Body,
+             random_inertia(rng)};
+  (void)*model.add_frame(std::move(body), true);
+}
+
+// Random parents, kinds, axes, rest placements and bodies.
 inline Model random_tree(Rng& rng, std::size_t joints, bool with_fixed = true,
                          bool with_multi_axis = true) {
   Model model("tree");
@@ -57,9 +64,21 @@ inline Model random_tree(Rng& rng, std::size_t joints, bool with_fixed = true,
     const std::string name = "joint" + std::to_string(i);
     const std::size_t id = *model.add_joint(parent, random_joint(rng, with_fixed, with_multi_axis),
                                             SE3::random(rng), name);
-    Frame body{"body" + std::to_string(i), id, 0, SE3::random(rng), FrameType::Body,
-               random_inertia(rng)};
-    (void)*model.add_frame(std::move(body), true);
+    add_random_body(model, id, rng);
+  }
+  return model;
+}
+
+// A random tree on a floating joint "root" at the world origin.
+inline Model floating_base_tree(Rng& rng, std::size_t joints) {
+  Model model("floating");
+  (void)*model.add_joint(0, JointModel::floating(), SE3::identity(), "root");
+  add_random_body(model, 1, rng);
+  for (std::size_t i = 2; i <= joints; ++i) {
+    const std::size_t parent = 1 + rng() % (i - 1);
+    const std::size_t id = *model.add_joint(parent, random_joint(rng, true, true), SE3::random(rng),
+                                            "joint" + std::to_string(i));
+    add_random_body(model, id, rng);
   }
   return model;
 }
