@@ -68,6 +68,10 @@ class JointModel {
   // A configuration within the position limits; bounds that admit no sample are an error.
   std::expected<Configuration, EmptyRangeError> random_configuration(Rng& rng) const;
 
+  // Whether the joint's configuration holds a unit quaternion (floating and spherical joints).
+  bool has_quaternion() const {
+    return std::visit([](const auto& joint) { return requires { joint.quaternion_at; }; }, kind_);
+  }
   // The norm of the joint's quaternion in its nq values when that is zero or not finite, which
   // leaves the rotation undefined; nothing for joints without one.
   std::optional<double> invalid_quaternion_norm(const double* q) const;

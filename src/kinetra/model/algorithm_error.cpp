@@ -46,7 +46,7 @@ std::expected<void, AlgorithmError> check_configuration(
       return std::unexpected(ok.error());
     }
   }
-  for (std::size_t i = 1; i < model.njoints(); ++i) {
+  for (std::size_t i : model.quaternion_joints()) {
     const auto norm = model.joint_models()[i].invalid_quaternion_norm(q.data() + model.idx_q(i));
     if (norm) return std::unexpected(JointError::invalid_quaternion(model.joint_names()[i], *norm));
   }

@@ -62,6 +62,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, Join
   idx_v_.push_back(nv_);
   nq_ += joint.nq();
   nv_ += joint.nv();
+  if (joint.has_quaternion()) quaternion_joints_.push_back(id);
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);
