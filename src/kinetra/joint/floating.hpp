@@ -17,10 +17,9 @@ struct FloatingJoint {
 
   static Configuration neutral() { return Configuration::Unit(7, 6); }
   static SpatialTransform subspace() { return SpatialTransform::Identity(); }
-  static SE3 transform(const double* q) {
-    return {read_quaternion(q + 3).toRotationMatrix(), Vector3D(q[0], q[1], q[2])};
-  }
-  static SE3 transform_after(const SE3& rest, const double* q) { return rest * transform(q); }
+  // out of line, like the other several-axis kinds: the sweeps inline only single-axis joints
+  static SE3 transform(const double* q);
+  static SE3 transform_after(const SE3& rest, const double* q);
   // position + R v_linear, rotation q * exp(w): both moves in the child frame's axes at q
   static void integrate(const double* q, const double* v, double* out) {
     const Quaternion r = read_quaternion(q + 3);

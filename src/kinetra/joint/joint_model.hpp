@@ -19,6 +19,29 @@
 
 namespace kinetra {
 
+// Calls f with the alternative `kind` holds. A plain switch, which the compiler inlines into the
+// sweeps where std::visit's table of calls may stay out of line.
+template <class Variant, class F>
+decltype(auto) visit_kind(const Variant& kind, F&& f) {
+  static_assert(std::variant_size_v<Variant> == 7, "one case per alternative");
+  switch (kind.index()) {
+    case 0:
+      return f(*std::get_if<0>(&kind));
+    case 1:
+      return f(*std::get_if<1>(&kind));
+    case 2:
+      return f(*std::get_if<2>(&kind));
+    case 3:
+      return f(*std::get_if<3>(&kind));
+    case 4:
+      return f(*std::get_if<4>(&kind));
+    case 5:
+      return f(*std::get_if<5>(&kind));
+    default:
+      return f(*std::get_if<6>(&kind));
+  }
+}
+
 // Every joint kind moves along at most this many axes.
 inline constexpr std::size_t max_joint_nv = 6;
 
@@ -47,13 +70,13 @@ class JointModel {
   static JointModel planar(const Vector3D& normal = Vector3D::UnitZ());
 
   JointType type() const {
-    return std::visit([](const auto& joint) { return joint.type; }, kind_);
+    return visit_kind(kind_, [](const auto& joint) { return joint.type; });
   }
   std::size_t nq() const {
-    return std::visit([](const auto& joint) { return joint.nq; }, kind_);
+    return visit_kind(kind_, [](const auto& joint) { return joint.nq; });
   }
   std::size_t nv() const {
-    return std::visit([](const auto& joint) { return joint.nv; }, kind_);
+    return visit_kind(kind_, [](const auto& joint) { return joint.nv; });
   }
   Configuration neutral() const;
   // Data of the matching kind at the identity placement.
@@ -62,7 +85,7 @@ class JointModel {
   // S (6 x nv) in the child frame: the unit rotation axis for revolute and continuous joints,
   // the translation axis as given for prismatic joints, I for floating joints.
   MotionSubspace motion_subspace() const {
-    return std::visit([](const auto& joint) -> MotionSubspace { return joint.subspace(); }, kind_);
+    return visit_kind(kind_, [](const auto& joint) -> MotionSubspace { return joint.subspace(); });
   }
 
   // A configuration within the position limits; bounds that admit no sample are an error.
@@ -70,7 +93,9 @@ class JointModel {
 
   // Whether the joint's configuration holds a unit quaternion (floating and spherical joints).
   bool has_quaternion() const {
-    return std::visit([](const auto& joint) { return requires { joint.quaternion_at; }; }, kind_);
+    return visit_kind(kind_, [](const auto& joint) {
+      return requires { joint.quaternion_at; };
+    });
   }
   // The norm of the joint's quaternion in its nq values when that is zero or not finite, which
   // leaves the rotation undefined; nothing for joints without one.
@@ -79,42 +104,37 @@ class JointModel {
   // The joint's own motion (child frame in the joint's rest frame) for its nq values; values of
   // another length give the identity.
   SE3 transform(const JointConfiguration& q) const {
-    return std::visit(
-        [&](const auto& joint) {
-          return static_cast<std::size_t>(q.size()) == joint.nq ? joint.transform(q.data())
-                                                                : SE3::identity();
-        },
-        kind_);
+    return visit_kind(kind_, [&](const auto& joint) {
+      return static_cast<std::size_t>(q.size()) == joint.nq ? joint.transform(q.data())
+                                                            : SE3::identity();
+    });
   }
   // rest * transform(q) for the joint's rest placement `rest` in its parent, sparing the work a
   // general product spends on the parts the joint's motion leaves alone.
   SE3 transform_after(const SE3& rest, const JointConfiguration& q) const {
-    return std::visit(
-        [&](const auto& joint) {
-          return static_cast<std::size_t>(q.size()) == joint.nq
-                     ? joint.transform_after(rest, q.data())
-                     : rest;
-        },
-        kind_);
+    return visit_kind(kind_, [&](const auto& joint) {
+      return static_cast<std::size_t>(q.size()) == joint.nq ? joint.transform_after(rest, q.data())
+                                                            : rest;
+    });
   }
 
   // Configuration-space operations on the joint's values (nq for q, nv for v); `out` may alias
   // the input configuration. integrate: q moved by v for unit time; difference: the v that
   // moves q0 to q1; normalize: unit quaternions and (cos, sin) pairs.
   void integrate(const double* q, const double* v, double* out) const {
-    std::visit([&](const auto& joint) { joint.integrate(q, v, out); }, kind_);
+    visit_kind(kind_, [&](const auto& joint) { joint.integrate(q, v, out); });
   }
   void difference(const double* q0, const double* q1, double* out) const {
-    std::visit([&](const auto& joint) { joint.difference(q0, q1, out); }, kind_);
+    visit_kind(kind_, [&](const auto& joint) { joint.difference(q0, q1, out); });
   }
   void normalize(double* q) const {
-    std::visit([&](const auto& joint) { joint.normalize(q); }, kind_);
+    visit_kind(kind_, [&](const auto& joint) { joint.normalize(q); });
   }
 
   // Calls f with the joint's own kind (one of Kind's alternatives).
   template <class F>
   decltype(auto) visit(F&& f) const {
-    return std::visit(std::forward<F>(f), kind_);
+    return visit_kind(kind_, std::forward<F>(f));
   }
 
   const JointLimits& limits() const { return limits_; }

@@ -18,4 +18,14 @@ PlanarJoint::PlanarJoint(const Vector3D& normal) {
   motion.col(2).tail<3>() = plane.col(1);
 }
 
+SE3 PlanarJoint::transform(const double* q) const {
+  const auto [c, s] = ContinuousJoint::unit_direction(q[2], q[3]);
+  return {rotation_about_unit_axis(plane.col(2), c, s),
+          plane.leftCols<2>() * Eigen::Vector2d(q[0], q[1])};
+}
+
+SE3 PlanarJoint::transform_after(const SE3& rest, const double* q) const {
+  return rest * transform(q);
+}
+
 }  // namespace kinetra

@@ -24,12 +24,8 @@ struct PlanarJoint {
 
   static Configuration neutral() { return Configuration::Unit(4, 2); }
   const Eigen::Matrix<double, 6, 3>& subspace() const { return motion; }
-  SE3 transform(const double* q) const {
-    const auto [c, s] = ContinuousJoint::unit_direction(q[2], q[3]);
-    return {rotation_about_unit_axis(plane.col(2), c, s),
-            plane.leftCols<2>() * Eigen::Vector2d(q[0], q[1])};
-  }
-  SE3 transform_after(const SE3& rest, const double* q) const { return rest * transform(q); }
+  SE3 transform(const double* q) const;
+  SE3 transform_after(const SE3& rest, const double* q) const;
   // the in-plane velocity turned into the plane's axes at q, the angle turned by the rate
   static void integrate(const double* q, const double* v, double* out) {
     const auto [c, s] = ContinuousJoint::unit_direction(q[2], q[3]);

@@ -19,12 +19,8 @@ struct SphericalJoint {
     return (Eigen::Matrix<double, 6, 3>() << Eigen::Matrix3d::Identity(), Eigen::Matrix3d::Zero())
         .finished();
   }
-  static SE3 transform(const double* q) {
-    return {read_quaternion(q).toRotationMatrix(), Vector3D::Zero()};
-  }
-  static SE3 transform_after(const SE3& rest, const double* q) {
-    return {rest.rotation * read_quaternion(q).toRotationMatrix(), rest.translation};
-  }
+  static SE3 transform(const double* q);
+  static SE3 transform_after(const SE3& rest, const double* q);
   // q * exp(w): the turn w in the child frame's axes
   static void integrate(const double* q, const double* v, double* out) {
     write_quaternion((read_quaternion(q) * quaternion_exp(Vector3D(v[0], v[1], v[2]))).normalized(),

@@ -6,12 +6,28 @@ namespace kinetra {
 
 namespace {
 
+// Several-axis joints: v += S qd, a += S qdd + v x S qd, kept out of line so that the
+// single-axis sweep stays small.
+template <class Joint>
+[[gnu::noinline]] void add_multi_axis_motion(const Joint& joint, Eigen::Index first,
+                                             const ConfigurationRef* qd,
+                                             const ConfigurationRef* qdd, SpatialMotion& vi,
+                                             SpatialMotion& ai) {
+  constexpr auto nv = static_cast<int>(Joint::nv);
+  const auto s = joint.subspace();
+  if (qd) {
+    const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
+    vi += joint_velocity;
+    ai += motion_cross_motion(vi, joint_velocity);
+  }
+  if (qdd) ai += s * qdd->segment<nv>(first);
+}
+
 // Adds joint i's own motion to its velocity and acceleration, S in the joint frame: v += S qd,
 // a += S qdd + v x S qd. A null qd or qdd stands for zero.
 template <class Joint>
 void add_joint_motion(const Joint& joint, Eigen::Index first, const ConfigurationRef* qd,
                       const ConfigurationRef* qdd, SpatialMotion& vi, SpatialMotion& ai) {
-  constexpr auto nv = static_cast<int>(Joint::nv);
   if constexpr (requires { joint.motion_axis(); }) {
     const auto s = joint.motion_axis();
     if (qd) {
@@ -19,14 +35,8 @@ void add_joint_motion(const Joint& joint, Eigen::Index first, const Configuratio
       s.add_cross(ai, vi, (*qd)[first]);
     }
     if (qdd) s.add_to(ai, (*qdd)[first]);
-  } else if constexpr (nv > 0) {
-    const auto s = joint.subspace();
-    if (qd) {
-      const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
-      vi += joint_velocity;
-      ai += motion_cross_motion(vi, joint_velocity);
-    }
-    if (qdd) ai += s * qdd->segment<nv>(first);
+  } else if constexpr (Joint::nv > 0) {
+    add_multi_axis_motion(joint, first, qd, qdd, vi, ai);
   }
 }
 
