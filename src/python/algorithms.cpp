@@ -1,6 +1,10 @@
 // Python functions of the rigid-body algorithms and the model-level configurations.
+#include <array>
+
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/conversions.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -25,28 +29,40 @@ Result<void> forward_kinematics_binding(const Model& model, Data& data, const Ar
     return value_error("Invalid input size. Expected a configuration of size " +
                        std::to_string(nq) + ", got " + q.shape_text());
   }
-  if (nq >= 2 && !q.is_contiguous()) return value_error("Failed to convert q to slice");
-  auto done = forward_kinematics(model, data, FlatValues(q).map());
+  auto values = q.values();
+  if (!values) return std::unexpected(values.error());
+  auto done = forward_kinematics(model, data, FlatValues(*values).map());
   if (!done) return value_error("Forward kinematics failed: " + done.error().debug());
   return {};
 }
 
 Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& a) {
-  return efforts_or_value_error(
-      rnea(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(a).map()),
-      "Error in inverse dynamics: ");
+  constexpr const char* prefix = "Error in inverse dynamics: ";
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(rnea(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& tau) {
-  return efforts_or_value_error(
-      aba(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(tau).map()),
-      "Forward dynamics failed: ");
+  constexpr const char* prefix = "Forward dynamics failed: ";
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(aba(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>& q) {
-  auto mass = or_value_error(crba(model, data, FlatValues(q).map()), "Error in mass matrix: ");
+  constexpr const char* prefix = "Error in mass matrix: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  auto mass = or_value_error(crba(model, data, x[0].map()), prefix);
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
@@ -55,26 +71,41 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
 
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,
                                                   const Array<-1>& q, const Array<-1>& v) {
-  return efforts_or_value_error(
-      nonlinear_effects(model, data, FlatValues(q).map(), FlatValues(v).map()),
-      "Error in nonlinear effects: ");
+  constexpr const char* prefix = "Error in nonlinear effects: ";
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(nonlinear_effects(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
                                                     const Array<-1>& q) {
-  return efforts_or_value_error(generalized_gravity(model, data, FlatValues(q).map()),
-                                "Error in generalized gravity: ");
+  constexpr const char* prefix = "Error in generalized gravity: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(generalized_gravity(model, data, x[0].map()), prefix);
 }
 
 Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
                                       const Array<-1>& v) {
-  return or_value_error(kinetic_energy(model, data, FlatValues(q).map(), FlatValues(v).map()),
-                        "Error in kinetic energy: ");
+  constexpr const char* prefix = "Error in kinetic energy: ";
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(kinetic_energy(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<double> potential_energy_binding(const Model& model, Data& data, const Array<-1>& q) {
-  return or_value_error(potential_energy(model, data, FlatValues(q).map()),
-                        "Error in potential energy: ");
+  constexpr const char* prefix = "Error in potential energy: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(potential_energy(model, data, x[0].map()), prefix);
 }
 
 // Both take the model exclusively.
@@ -84,8 +115,28 @@ Result<PyConfiguration> neutral_binding(Model& model) {
   return PyConfiguration{std::move(*q)};
 }
 
-Result<PyConfiguration> random_configuration_binding(Model& model) {
-  auto q = random_configuration(model, thread_rng());
+// `seed`: None draws from the thread's generator, an int in [0, 2**64) from its own.
+Result<PyConfiguration> random_configuration_binding(Model& model, PyObject* seed) {
+  std::optional<Rng> seeded;
+  if (seed && seed != Py_None) {
+    // any integer (NumPy's too), but not a bool
+    if (!PyIndex_Check(seed) || PyBool_Check(seed)) {
+      return std::unexpected(
+          PyError{PyExc_TypeError, "seed must be an int or None, got " + type_name(seed)});
+    }
+    const Ref index(PyNumber_Index(seed));
+    if (!index) return std::unexpected(PyError{PyExc_TypeError, "seed must be an int or None"});
+    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+      PyErr_Clear();
+      const Ref text(PyObject_Str(index.get()));
+      const char* digits = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
+      return value_error(std::string("seed must be in [0, 2**64), got ") +
+                         (digits ? digits : "another int"));
+    }
+    seeded.emplace(value);
+  }
+  auto q = random_configuration(model, seeded ? *seeded : thread_rng());
   if (!q) return value_error(EmptyRangeError::message);
   return PyConfiguration{std::move(*q)};
 }
@@ -93,38 +144,38 @@ Result<PyConfiguration> random_configuration_binding(Model& model) {
 }  // namespace
 }  // namespace kinetra::python
 
-namespace {
+bool kinetra::python::init_configurations(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"neutral", "(model)", &neutral_binding>("Python wrapper for the `neutral` function."),
+      def<"random_configuration", "(model, seed=None)", &random_configuration_binding>()};
+  return m.add_functions(functions);
+}
 
-using kinetra::python::def;
-namespace k = kinetra::python;
+bool kinetra::python::init_dynamics(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"forward_kinematics", "(model, data, q)", &forward_kinematics_binding>(),
+      def<"forward_dynamics", "(model, data, q, v, tau)", &forward_dynamics_binding>(),
+      def<"aba", "(model, data, q, v, tau)", &forward_dynamics_binding>(),
+      def<"inverse_dynamics", "(model, data, q, v, a)", &inverse_dynamics_binding>(),
+      def<"rnea", "(model, data, q, v, a)", &inverse_dynamics_binding>()};
+  return m.add_functions(functions);
+}
 
-KINETRA_REGISTER_FUNCTION(
-    def<"neutral", "(model)", &k::neutral_binding>("Python wrapper for the `neutral` function."));
-KINETRA_REGISTER_FUNCTION(
-    def<"random_configuration", "(model)", &k::random_configuration_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"forward_kinematics", "(model, data, q)", &k::forward_kinematics_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"forward_dynamics", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"aba", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"inverse_dynamics", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"rnea", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"crba", "(model, data, q)", &k::mass_matrix_binding>(
-    "The joint-space inertia matrix M(q), an (nv, nv) array, by the composite rigid-body "
-    "algorithm."));
-KINETRA_REGISTER_FUNCTION(def<"mass_matrix", "(model, data, q)", &k::mass_matrix_binding>(
-    "The joint-space inertia matrix M(q), an (nv, nv) array; the same as `crba`."));
-KINETRA_REGISTER_FUNCTION(
-    def<"nonlinear_effects", "(model, data, q, v)", &k::nonlinear_effects_binding>(
-        "The Coriolis, centrifugal and gravity efforts for (q, v): rnea with a zero "
-        "acceleration."));
-KINETRA_REGISTER_FUNCTION(
-    def<"generalized_gravity", "(model, data, q)", &k::generalized_gravity_binding>(
-        "The gravity efforts for q: the gradient of the potential energy."));
-KINETRA_REGISTER_FUNCTION(def<"kinetic_energy", "(model, data, q, v)", &k::kinetic_energy_binding>(
-    "The kinetic energy of every body for (q, v), as a float."));
-KINETRA_REGISTER_FUNCTION(def<"potential_energy", "(model, data, q)", &k::potential_energy_binding>(
-    "The gravitational potential energy of every body for q, as a float."));
-
-}  // namespace
+bool kinetra::python::init_dynamics_terms(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"crba", "(model, data, q)", &mass_matrix_binding>(
+          "The joint-space inertia matrix M(q), an (nv, nv) array, by the composite rigid-body "
+          "algorithm."),
+      def<"mass_matrix", "(model, data, q)", &mass_matrix_binding>(
+          "The joint-space inertia matrix M(q), an (nv, nv) array; the same as `crba`."),
+      def<"nonlinear_effects", "(model, data, q, v)", &nonlinear_effects_binding>(
+          "The Coriolis, centrifugal and gravity efforts for (q, v): rnea with a zero "
+          "acceleration."),
+      def<"generalized_gravity", "(model, data, q)", &generalized_gravity_binding>(
+          "The gravity efforts for q: the gradient of the potential energy."),
+      def<"kinetic_energy", "(model, data, q, v)", &kinetic_energy_binding>(
+          "The kinetic energy of every body for (q, v), as a float."),
+      def<"potential_energy", "(model, data, q)", &potential_energy_binding>(
+          "The gravitational potential energy of every body for q, as a float.")};
+  return m.add_functions(functions);
+}

@@ -1,10 +1,10 @@
 // The submodule vortan: shape-building classes, the read-only Shape and ShapeType.
-#include <array>
+#include <string>
 #include <vector>
 
 #include "python/classes.hpp"
+#include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
-#include "python/kit/module.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -12,12 +12,9 @@ namespace {
 // ---- shape-building classes; lengths are halved in single precision
 
 vortan::Sphere sphere_new(float radius) { return vortan::Sphere(radius); }
-vortan::Capsule capsule_new(float radius, float length) {
-  return vortan::Capsule(radius, length * 0.5f);
-}
-vortan::Cone cone_new(float radius, float length) { return vortan::Cone(radius, length * 0.5f); }
-vortan::Cylinder cylinder_new(float radius, float length) {
-  return vortan::Cylinder(radius, length * 0.5f);
+template <class Round>
+Round round_shape_new(float radius, float length) {
+  return Round(radius, length * 0.5f);
 }
 vortan::Mesh mesh_new(const std::string& path) { return vortan::Mesh(path); }
 
@@ -45,12 +42,6 @@ PyObject* cuboid_new(PyObject* sides) {
   return new_instance(vortan::Cuboid({numbers[0] * 0.5f, numbers[1] * 0.5f, numbers[2] * 0.5f}));
 }
 
-double cone_radius(const vortan::Cone& c) { return c.radius; }
-double cone_half_length(const vortan::Cone& c) { return c.half_length; }
-double cylinder_radius(const vortan::Cylinder& c) { return c.radius; }
-double cylinder_half_length(const vortan::Cylinder& c) { return c.half_length; }
-std::string mesh_path(const vortan::Mesh& m) { return m.path; }
-
 ClassSpec sphere_spec() {
   return {.name = "Sphere",
           .text_signature = "(radius)",
@@ -63,30 +54,23 @@ ClassSpec cuboid_spec() {
           .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>};
 }
 
-ClassSpec capsule_spec() {
-  return {.name = "Capsule",
-          .text_signature = "(radius, length)",
-          .constructor = constructor<"Capsule.__new__", "(radius, length)", &capsule_new>};
-}
-
-ClassSpec cone_spec() {
-  return {
-      .name = "Cone",
+// Capsule, Cone, Cylinder; the last two also answer their dimensions as methods.
+template <class Round, FixedString Class, bool dimension_methods>
+ClassSpec round_shape_spec() {
+  ClassSpec spec{
+      .name = Class.c_str(),
       .text_signature = "(radius, length)",
-      .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
-      .methods = {def<"Cone.radius", "($self)", &cone_radius>("Returns the radius of the cone."),
-                  def<"Cone.half_length", "($self)", &cone_half_length>(
-                      "Returns the half length of the cone.")}};
-}
-
-ClassSpec cylinder_spec() {
-  return {.name = "Cylinder",
-          .text_signature = "(radius, length)",
-          .constructor = constructor<"Cylinder.__new__", "(radius, length)", &cylinder_new>,
-          .methods = {def<"Cylinder.radius", "($self)", &cylinder_radius>(
-                          "Returns the radius of the cylinder."),
-                      def<"Cylinder.half_length", "($self)", &cylinder_half_length>(
-                          "Returns the half length of the cylinder.")}};
+      .constructor =
+          constructor<join<Class, ".__new__">, "(radius, length)", &round_shape_new<Round>>};
+  if constexpr (dimension_methods) {
+    std::string noun = Class.c_str();
+    noun[0] = static_cast<char>(noun[0] - 'A' + 'a');
+    spec.methods = {def<join<Class, ".radius">, "($self)", &Round::radius>(
+                        ("Returns the radius of the " + noun + ".").c_str()),
+                    def<join<Class, ".half_length">, "($self)", &Round::half_length>(
+                        ("Returns the half length of the " + noun + ".").c_str())};
+  }
+  return spec;
 }
 
 ClassSpec mesh_spec() {
@@ -94,7 +78,7 @@ ClassSpec mesh_spec() {
           .text_signature = "(path)",
           .doc = "A Python wrapper for the Mesh type.",
           .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
-          .properties = {property("mesh_path", &getter<&mesh_path>)}};
+          .properties = {property("mesh_path", &getter<&vortan::Mesh::path>)}};
 }
 
 // ---- Shape: the shape of a geometry object, answered through the shape interface
@@ -131,34 +115,28 @@ ClassSpec shape_spec() {
                          property("mesh_path", &getter<&shape_mesh_path>)}};
 }
 
-// ---- the submodule, with its classes in their fixed order
-
-PyObject* make_vortan_module() {
-  Ref module(PyModule_New("vortan"));
-  if (!module) return nullptr;
-  ModuleBuilder m(module.get());
-  const bool added =
-      m.add_class(PyClass<vortan::Capsule>::type()) && m.add_class(PyClass<vortan::Cone>::type()) &&
-      m.add_class(PyClass<vortan::Cuboid>::type()) &&
-      m.add_class(PyClass<vortan::Cylinder>::type()) &&
-      m.add_class(PyClass<vortan::Sphere>::type()) && m.add_class(PyClass<vortan::Mesh>::type()) &&
-      m.add_class(PyClass<vortan::ShapeWrapper>::type()) &&
-      m.add_class(PyClass<vortan::ShapeType>::type());
-  return added ? module.release() : nullptr;
-}
-
-[[maybe_unused]] const bool vortan_registered = register_submodule("vortan", &make_vortan_module);
-
 }  // namespace
 }  // namespace kinetra::python
 
-KINETRA_DEFINE_CLASS(vortan::Capsule, kinetra::python::capsule_spec)
-KINETRA_DEFINE_CLASS(vortan::Cone, kinetra::python::cone_spec)
+KINETRA_DEFINE_CLASS(vortan::Capsule,
+                     (kinetra::python::round_shape_spec<vortan::Capsule, "Capsule", false>))
+KINETRA_DEFINE_CLASS(vortan::Cone, (kinetra::python::round_shape_spec<vortan::Cone, "Cone", true>))
 KINETRA_DEFINE_CLASS(vortan::Cuboid, kinetra::python::cuboid_spec)
-KINETRA_DEFINE_CLASS(vortan::Cylinder, kinetra::python::cylinder_spec)
+KINETRA_DEFINE_CLASS(vortan::Cylinder,
+                     (kinetra::python::round_shape_spec<vortan::Cylinder, "Cylinder", true>))
 KINETRA_DEFINE_CLASS(vortan::Sphere, kinetra::python::sphere_spec)
 KINETRA_DEFINE_CLASS(vortan::Mesh, kinetra::python::mesh_spec)
 KINETRA_DEFINE_CLASS(vortan::ShapeWrapper, kinetra::python::shape_spec)
-KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::ShapeType::Capsule, vortan::ShapeType::Cone,
-                    vortan::ShapeType::Cuboid, vortan::ShapeType::Cylinder,
-                    vortan::ShapeType::Sphere, vortan::ShapeType::Mesh)
+
+KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::shape_type_names)
+
+// The submodule, with its classes in their fixed order.
+bool kinetra::python::init_vortan(ModuleBuilder& m) {
+  Ref module(PyModule_New("vortan"));
+  if (!module) return false;
+  ModuleBuilder vortan_module(module.get());
+  return vortan_module.add_classes<vortan::Capsule, vortan::Cone, vortan::Cuboid, vortan::Cylinder,
+                                   vortan::Sphere, vortan::Mesh, vortan::ShapeWrapper,
+                                   vortan::ShapeType>() &&
+         m.add_submodule("vortan", module.release());
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace kinetra {
@@ -14,8 +15,11 @@ enum class JointType : std::uint8_t {
   Planar = 6
 };
 
-// The kind's name: "Continuous", "Fixed", "Prismatic", "Revolute", "Floating", "Spherical" or
-// "Planar".
+// The name of each kind, indexed by its code.
+inline constexpr std::array joint_type_names{"Continuous", "Fixed",     "Prismatic", "Revolute",
+                                             "Floating",   "Spherical", "Planar"};
+
+// Its name; "Unknown" for a code without a kind.
 const char* to_string(JointType type);
 
 }  // namespace kinetra

@@ -14,6 +14,11 @@ std::string DataMismatchError::display() const {
          " but its data is " + to_string(data_type);
 }
 
+std::string FrameIdError::display() const {
+  return "frame id " + std::to_string(frame_id) + " is out of range for a model with " +
+         std::to_string(nframes) + " frames";
+}
+
 std::string AlgorithmError::display() const {
   return std::visit([](const auto& e) { return e.display(); }, error);
 }

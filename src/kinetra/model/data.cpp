@@ -17,6 +17,8 @@ void Workspace::resize(std::size_t n, std::size_t nv) {
   dof_motion.resize(nv);
   dof_inertia_times_motion.resize(nv);
   dof_residual_effort.resize(nv);
+  subtree_mass.resize(n);
+  subtree_mass_moment.resize(n);
 }
 
 }  // namespace kinetra

@@ -27,6 +27,9 @@ struct Workspace {
   std::vector<SpatialMotion> dof_motion;
   std::vector<SpatialForce> dof_inertia_times_motion;
   std::vector<double> dof_residual_effort;
+  // centre of mass: mass and sum of m c (world) of the bodies at or below each joint
+  std::vector<double> subtree_mass;
+  std::vector<Vector3D> subtree_mass_moment;
 
   // Sizes every table for n joints and nv dofs; tables already of that size are left as they are.
   void resize(std::size_t n, std::size_t nv);

@@ -3,6 +3,7 @@
 #include <Eigen/Core>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -76,6 +77,11 @@ struct Arg<std::string> {
 };
 
 template <>
+struct Arg<std::string_view> : Arg<std::string> {
+  std::string_view get() const { return value; }
+};
+
+template <>
 struct Arg<std::optional<std::string>> {
   std::optional<std::string> value;
   bool load(PyObject* obj, const char* name) {
@@ -110,9 +116,10 @@ struct Arg<std::pair<std::size_t, std::size_t>> {
 
 template <int Dims>
 struct Arg<Array<Dims>> {
+  Arg() {}  // not value-initialised: that would zero the array's shape storage on every call
   Array<Dims> value;
   bool load(PyObject* obj, const char* name) {
-    return ArrayView::from_object(obj, Dims, name, value);
+    return ArrayArg::from_object(obj, Dims, name, value);
   }
   const Array<Dims>& get() const { return value; }
 };
@@ -244,7 +251,9 @@ PyObject* to_python(R&& value) {
     Ref list(PyList_New(static_cast<Py_ssize_t>(value.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < value.size(); ++i) {
-      PyObject* item = to_python(std::move(value[i]));
+      // elements move out of a temporary only; an lvalue is copied and stays as it was
+      PyObject* item =
+          std::is_lvalue_reference_v<R> ? to_python(value[i]) : to_python(std::move(value[i]));
       if (!item) return nullptr;
       PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
     }
