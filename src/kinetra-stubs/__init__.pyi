@@ -6,7 +6,8 @@ Conventions shared by every name below:
   integer, float32 or bool arrays of any strides and byte order, lists, tuples, Configuration);
   complex, str and object values are refused with TypeError;
 - array results are new float64 arrays owned by the caller;
-- q has nq entries in joint order; v, a (accelerations) and tau (efforts) have nv entries;
+- q has nq entries in joint order; v, a (accelerations) and tau (efforts) have nv entries
+  (nq > nv with floating, spherical or planar joints: see integrate and difference);
 - placements (SE3) map coordinates of a child frame into its parent frame; "world" placements
   map them into the world frame;
 - six-vectors (twists, accelerations, Jacobian rows) are (angular; linear): entries 0-2 are the
@@ -69,6 +70,14 @@ __all__ = [
     "center_of_mass",
     "center_of_mass_jacobian",
     "total_mass",
+    "JointModelFloating",
+    "JointModelSpherical",
+    "JointModelPlanar",
+    "integrate",
+    "difference",
+    "interpolate",
+    "normalize",
+    "centroidal_momentum",
 ]
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
@@ -294,8 +303,8 @@ class FrameType:
 
 @final
 class JointModel:
-    """The kind of a joint and its motion: create with JointModelRX/RY/RZ or read from
-    Model.joint_models."""
+    """The kind of a joint and its motion: create with JointModelRX/RY/RZ or
+    JointModelFloating/Spherical/Planar, or read from Model.joint_models."""
 
     @property
     def joint_type(self) -> JointType:
@@ -324,9 +333,16 @@ class JointType:
     """Translation along an axis (nq = nv = 1)."""
     Revolute: ClassVar[JointType]
     """Bounded rotation about an axis (nq = nv = 1)."""
+    Floating: ClassVar[JointType]
+    """Free motion (nq = 7, nv = 6); see JointModelFloating."""
+    Spherical: ClassVar[JointType]
+    """Free rotation about a point (nq = 4, nv = 3); see JointModelSpherical."""
+    Planar: ClassVar[JointType]
+    """Motion in the x-y plane with rotation about z (nq = 4, nv = 3); see JointModelPlanar."""
 
     def __int__(self) -> int:
-        """The kind's code: Continuous 0, Fixed 1, Prismatic 2, Revolute 3."""
+        """The kind's code: Continuous 0, Fixed 1, Prismatic 2, Revolute 3, Floating 4,
+        Spherical 5, Planar 6."""
 
     @property
     def name(self) -> str:
@@ -718,3 +734,37 @@ def center_of_mass_jacobian(model: Model, data: Data, q: _ArrayIn) -> _Array:
 
 def total_mass(model: Model) -> float:
     """Mass of every body, those welded to the world included, in kg."""
+
+# ---- joints with several axes and the configuration space
+
+def JointModelFloating() -> JointModel:
+    """A joint with six degrees of freedom. q (7,) = (x, y, z, qx, qy, qz, qw): the position of
+    the child frame in the parent frame, then its orientation as a unit quaternion, scalar last
+    (from a scalar-first (w, x, y, z) quaternion take q[[1, 2, 3, 0]]). v (6,) = the child
+    frame's twist in its own axes, angular part first."""
+
+def JointModelSpherical() -> JointModel:
+    """A ball joint. q (4,) = the unit quaternion (qx, qy, qz, qw), scalar last; v (3,) = the
+    angular velocity in the child frame's axes."""
+
+def JointModelPlanar() -> JointModel:
+    """Motion in the joint frame's x-y plane with rotation about its z axis. q (4,) = (x, y,
+    cos theta, sin theta); v (3,) = (theta rate, x rate, y rate) in the moving frame."""
+
+def integrate(model: Model, q: _ArrayIn, v: _ArrayIn) -> _Array:
+    """q (nq,) moved by the velocity v (nv,) for unit time (pass v * dt), an (nq,) array:
+    quaternions by the exponential map, (cos, sin) pairs by rotation, the rest by addition."""
+
+def difference(model: Model, q0: _ArrayIn, q1: _ArrayIn) -> _Array:
+    """The velocity v, an (nv,) array, with integrate(model, q0, v) == q1; q0, q1 are (nq,)."""
+
+def interpolate(model: Model, q0: _ArrayIn, q1: _ArrayIn, t: float) -> _Array:
+    """integrate(model, q0, t * difference(model, q0, q1)), an (nq,) array: q0 at t = 0, q1 at
+    t = 1."""
+
+def normalize(model: Model, q: _ArrayIn) -> _Array:
+    """q (nq,) with unit quaternions and unit (cos, sin) pairs, a new (nq,) array."""
+
+def centroidal_momentum(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> _Array:
+    """The momentum for q (nq,) and v (nv,), a (6,) array in world axes: the angular momentum
+    about the centre of mass, then the linear momentum."""
