@@ -2,6 +2,7 @@
 
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -11,8 +12,8 @@ namespace {
 
 // Outward: world placements, axes S, velocities, velocity-product accelerations c, rigid inertias
 // and bias forces p.
-void outward_velocities(const Model& model, Workspace& ws, const ConfigurationRef& q,
-                        const ConfigurationRef& v) {
+KINETRA_AVX2_CLONES void outward_velocities(const Model& model, Workspace& ws,
+                                            const ConfigurationRef& q, const ConfigurationRef& v) {
   const std::size_t n = model.njoints();
   ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
@@ -38,7 +39,8 @@ void outward_velocities(const Model& model, Workspace& ws, const ConfigurationRe
 
 // Inward: articulated inertias IA and bias forces pA, handed to each parent; a joint without an
 // axis hands on U = 0 and D^-1 = 0.
-void inward_articulated_inertias(const Model& model, Workspace& ws, const ConfigurationRef& tau) {
+KINETRA_AVX2_CLONES void inward_articulated_inertias(const Model& model, Workspace& ws,
+                                                     const ConfigurationRef& tau) {
   for (std::size_t i = model.njoints() - 1; i > 0; --i) {
     const SpatialTransform& inertia = ws.articulated_inertia[i];
     const SpatialMotion& c = ws.bias_acceleration[i];
@@ -63,7 +65,7 @@ void inward_articulated_inertias(const Model& model, Workspace& ws, const Config
 }
 
 // Outward: accelerations from the base's -g, and the joint accelerations.
-Configuration outward_accelerations(const Model& model, Workspace& ws) {
+KINETRA_AVX2_CLONES Configuration outward_accelerations(const Model& model, Workspace& ws) {
   Configuration ddq(static_cast<Eigen::Index>(model.nv()));
   ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
   for (std::size_t i = 1; i < model.njoints(); ++i) {

@@ -1,9 +1,11 @@
 #include "kinetra/model/forward_kinematics.hpp"
 
+#include "kinetra/spatial/target_clones.hpp"
+
 namespace kinetra {
 
-std::expected<void, AlgorithmError> forward_kinematics(const Model& model, Data& data,
-                                                       const ConfigurationRef& q) {
+KINETRA_AVX2_CLONES std::expected<void, AlgorithmError> forward_kinematics(
+    const Model& model, Data& data, const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return ok;
   const std::size_t n = model.njoints();
   for (std::size_t i = 0; i < n; ++i) {

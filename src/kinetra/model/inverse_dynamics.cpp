@@ -1,6 +1,7 @@
 #include "kinetra/model/inverse_dynamics.hpp"
 
 #include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -9,8 +10,9 @@ static_assert(max_joint_nv == 1, "the Newton-Euler sweep handles single-axis joi
 namespace {
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero.
-Configuration newton_euler(const Model& model, Workspace& ws, const ConfigurationRef& q,
-                           const ConfigurationRef* v, const ConfigurationRef* a) {
+KINETRA_AVX2_CLONES Configuration newton_euler(const Model& model, Workspace& ws,
+                                               const ConfigurationRef& q, const ConfigurationRef* v,
+                                               const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
   ws.velocity[0].setZero();
   // a base acceleration of -g stands in for gravity on every body

@@ -2,6 +2,7 @@
 
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -9,8 +10,9 @@ static_assert(max_joint_nv == 1, "the composite-body sweep handles single-axis j
 
 // In world coordinates a subtree's composite inertia is the plain sum of its bodies' inertias,
 // and M(i, j) = S_j^T (Ic_i S_i) for every ancestor j of i needs no transform along the path.
-std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
-                                                    const ConfigurationRef& q) {
+KINETRA_AVX2_CLONES std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model,
+                                                                        Data& data,
+                                                                        const ConfigurationRef& q) {
   if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
   Workspace& ws = data.workspace;
   const std::size_t n = model.njoints();
