@@ -62,7 +62,7 @@ def run_cpp(args, names):
     """{(algorithm, engine, robot): (ns, worst_diff or None)} from kdl_dynamics_bench."""
     build = args.build_dir
     configure = ["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja",
-                 "-DCMAKE_BUILD_TYPE=Release", "-DKINETRA_PYTHON=OFF", "-DKINETRA_TESTS=OFF",
+                 "-DCMAKE_BUILD_TYPE=Release", "-DKINETRA_PYTHON=OFF",
                  "-DKINETRA_BENCHMARKS=ON"]
     if shutil.which("ccache"):
         configure.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
