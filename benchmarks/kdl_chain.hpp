@@ -25,15 +25,16 @@ inline KDL::Frame kdl_frame(const SE3& placement) {
           kdl_vector(placement.translation)};
 }
 
-// The segment of joint i (i > 0), named after it.
+// The segment of joint i (i > 0), named after it; a joint of several axes is not supported.
 inline KDL::Segment kdl_segment(const Model& model, std::size_t i) {
   const JointModel& joint = model.joint_models()[i];
   const SE3& rest = model.joint_placements()[i];
   KDL::Joint kdl_joint(model.joint_names()[i], KDL::Joint::Fixed);
-  if (!joint.axes().empty()) {
-    const SpatialMotion& s = joint.axes().front();
+  const MotionSubspace s = joint.motion_subspace();
+  if (s.cols() == 1) {
     const bool turns = joint.type() != JointType::Prismatic;
-    const Vector3D axis = rest.rotation * (turns ? Vector3D(s.head<3>()) : Vector3D(s.tail<3>()));
+    const Vector3D axis =
+        rest.rotation * (turns ? Vector3D(s.col(0).head<3>()) : Vector3D(s.col(0).tail<3>()));
     kdl_joint = KDL::Joint(model.joint_names()[i], kdl_vector(rest.translation), kdl_vector(axis),
                            turns ? KDL::Joint::RotAxis : KDL::Joint::TransAxis);
   }
