@@ -1,7 +1,6 @@
 #include "kinetra/model/inverse_dynamics.hpp"
 
 #include "kinetra/model/joint_motion.hpp"
-#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -54,9 +53,8 @@ void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f
 }
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero.
-KINETRA_AVX2_CLONES Configuration newton_euler(const Model& model, Workspace& ws,
-                                               const ConfigurationRef& q, const ConfigurationRef* v,
-                                               const ConfigurationRef* a) {
+Configuration newton_euler(const Model& model, Workspace& ws, const ConfigurationRef& q,
+                           const ConfigurationRef* v, const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
   ws.velocity[0].setZero();
   // a base acceleration of -g stands in for gravity on every body
