@@ -1,0 +1,121 @@
+#include "kinetra/batch/batched_algorithms.hpp"
+
+#include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/model/algorithms.hpp"
+
+namespace kinetra::batch {
+
+Data& thread_workspace(const Model& model) {
+  thread_local Data data;
+  if (!check_data(model, data)) data = model.create_data();
+  return data;
+}
+
+namespace {
+
+using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
+
+void write(double value, double* out) { *out = value; }
+void write(const Configuration& values, double* out) {
+  Eigen::Map<Configuration>(out, values.size()) = values;
+}
+void write(const Eigen::MatrixXd& matrix, double* out) {
+  Eigen::Map<RowMajorMatrix>(out, matrix.rows(), matrix.cols()) = matrix;
+}
+
+// Stores a single-state result at `out`.
+template <class Values>
+std::expected<void, AlgorithmError> store(std::expected<Values, AlgorithmError>&& result,
+                                          double* out) {
+  if (!result) return std::unexpected(std::move(result.error()));
+  write(*result, out);
+  return {};
+}
+
+}  // namespace
+
+std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
+                                                       const double* q, double* placements,
+                                                       std::size_t threads) {
+  const std::size_t nq = model.nq(), njoints = model.njoints();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
+    if (!done) return done;
+    double* out = placements + i * njoints * 16;
+    for (const SE3& world_from_joint : data.joint_placements) {
+      Eigen::Map<Eigen::Matrix4d> homogeneous(out);  // column-major map of the row-major matrix
+      homogeneous.topLeftCorner<3, 3>() = world_from_joint.rotation.transpose();
+      homogeneous.block<1, 3>(3, 0) = world_from_joint.translation.transpose();
+      homogeneous.col(3) << 0.0, 0.0, 0.0, 1.0;
+      out += 16;
+    }
+    return done;
+  });
+}
+
+std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
+                                         const double* v, const double* a, double* tau,
+                                         std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv)),
+                 tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
+                                                      const double* q, const double* v, double* tau,
+                                                      std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv)),
+                 tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
+                                                        const double* q, double* tau,
+                                                        std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::generalized_gravity(model, data, row(q, i, nq)), tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
+                                        const double* v, const double* tau, double* a,
+                                        std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv)),
+                 a + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
+                                         double* mass, std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::crba(model, data, row(q, i, nq)), mass + i * nv * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
+                                                   const double* q, const double* v, double* energy,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::kinetic_energy(model, data, row(q, i, nq), row(v, i, nv)), energy + i);
+  });
+}
+
+std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
+                                                     const double* q, double* energy,
+                                                     std::size_t threads) {
+  const std::size_t nq = model.nq();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::potential_energy(model, data, row(q, i, nq)), energy + i);
+  });
+}
+
+}  // namespace kinetra::batch
