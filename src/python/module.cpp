@@ -58,6 +58,7 @@ constexpr Step kSteps[] = {
     {Entry::Function, "generalized_gravity"},
     {Entry::Function, "kinetic_energy"},
     {Entry::Function, "potential_energy"},
+    {Entry::Submodule, "batch"},
 };
 
 bool add_to_sys_modules(const char* key, PyObject* module) {

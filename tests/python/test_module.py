@@ -16,7 +16,7 @@ TABLE = [
 ]
 DYNAMICS = [
     "crba", "mass_matrix", "nonlinear_effects", "generalized_gravity", "kinetic_energy",
-    "potential_energy",
+    "potential_energy", "batch",
 ]
 
 

@@ -1,0 +1,383 @@
+// The submodule kinetra.batch: the algorithms over a leading axis of states, computed on the
+// shared thread pool with the GIL released.
+#include <array>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "kinetra/batch/batched_algorithms.hpp"
+#include "kinetra/batch/thread_pool.hpp"
+#include "python/classes.hpp"
+#include "python/kit/module.hpp"
+
+#define PY_ARRAY_UNIQUE_SYMBOL kinetra_ARRAY_API
+#define NO_IMPORT_ARRAY
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <numpy/arrayobject.h>
+
+namespace kinetra::python {
+namespace {
+
+using Shape = std::vector<Py_ssize_t>;
+
+PyArrayObject* as_array(PyObject* obj) { return reinterpret_cast<PyArrayObject*>(obj); }
+
+std::span<const Py_ssize_t> shape_of(PyObject* array) {
+  static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
+  return {reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(as_array(array))),
+          static_cast<std::size_t>(PyArray_NDIM(as_array(array)))};
+}
+
+// "100, 6"; -1 stands for any length T
+std::string dims_text(std::span<const Py_ssize_t> shape) {
+  std::string text;
+  for (std::size_t k = 0; k < shape.size(); ++k) {
+    if (k > 0) text += ", ";
+    text += shape[k] < 0 ? "T" : std::to_string(shape[k]);
+  }
+  return text;
+}
+
+// "(100, 6)", "(6,)"
+std::string shape_text(std::span<const Py_ssize_t> shape) {
+  std::string text(1, '(');
+  text += dims_text(shape);
+  text += shape.size() == 1 ? ",)" : ")";
+  return text;
+}
+
+// The GIL, released for the lifetime of this object.
+class GilReleased {
+ public:
+  GilReleased() : state_(PyEval_SaveThread()) {}
+  GilReleased(const GilReleased&) = delete;
+  GilReleased& operator=(const GilReleased&) = delete;
+  ~GilReleased() { PyEval_RestoreThread(state_); }
+
+ private:
+  PyThreadState* state_;
+};
+
+// The states of one argument as a C-contiguous float64 array of shape (N, *state).
+struct States {
+  const char* name;
+  Ref array;
+  Py_ssize_t count = 0;
+
+  const double* data() const {
+    return static_cast<const double*>(PyArray_DATA(as_array(array.get())));
+  }
+};
+
+// Checks `shape` against (N, *state), where -1 in `state` matches any length; a shape of just
+// `state` is one state when that cannot be read otherwise (one axis longer than one). Sets the
+// number of states, or raises ValueError.
+bool count_states(const char* name, std::span<const Py_ssize_t> shape, const Shape& state,
+                  Py_ssize_t& count) {
+  const bool single = state.size() == 1 && state[0] > 1 && shape.size() == 1;
+  const std::span<const Py_ssize_t> inner = single ? shape : shape.subspan(shape.empty() ? 0 : 1);
+  if (!single && shape.size() != state.size() + 1) {
+    raise(PyExc_ValueError, std::string(name) + " must be an array of shape (N, " +
+                                dims_text(state) + "), got " + shape_text(shape));
+    return false;
+  }
+  if (inner.back() != state.back()) {
+    raise(PyExc_ValueError,
+          ConfigurationError::invalid_size(name, static_cast<std::size_t>(state.back()),
+                                           static_cast<std::size_t>(inner.back()))
+              .display());
+    return false;
+  }
+  count = single ? 1 : shape[0];
+  return true;
+}
+
+// Converts `obj` to float64 (refusing lossy casts) after checking an ndarray's shape, so that a
+// wrong array is never copied.
+bool load_states(PyObject* obj, const char* name, const Shape& state, States& out) {
+  out.name = name;
+  if (PyArray_Check(obj) && !count_states(name, shape_of(obj), state, out.count)) return false;
+  out.array = Ref(PyArray_FromAny(obj, PyArray_DescrFromType(NPY_DOUBLE), 0, 0,
+                                  NPY_ARRAY_C_CONTIGUOUS | NPY_ARRAY_ALIGNED, nullptr));
+  if (!out.array) return prefix_argument_error(name), false;
+  return count_states(name, shape_of(out.array.get()), state, out.count);
+}
+
+// Every argument holds as many states as the first one.
+bool same_count(std::span<const States> inputs) {
+  for (const States& s : inputs) {
+    if (s.count != inputs[0].count) {
+      raise(PyExc_ValueError, std::string(inputs[0].name) + " has " +
+                                  std::to_string(inputs[0].count) + " state" +
+                                  (inputs[0].count == 1 ? "" : "s") + " but " + s.name + " has " +
+                                  std::to_string(s.count));
+      return false;
+    }
+  }
+  return true;
+}
+
+// None: the CPUs this process may use.
+bool load_threads(PyObject* obj, std::size_t& threads) {
+  if (!obj || obj == Py_None) {
+    threads = available_cpus();
+    return true;
+  }
+  Ref index(PyNumber_Index(obj));
+  if (!index) return prefix_argument_error("threads"), false;
+  const long long value = PyLong_AsLongLong(index.get());
+  if (value == -1 && PyErr_Occurred()) return false;
+  if (value < 1) {
+    raise(PyExc_ValueError, "threads must be at least 1, got " + std::to_string(value));
+    return false;
+  }
+  threads = static_cast<std::size_t>(value);
+  return true;
+}
+
+bool overlaps(PyObject* a, PyObject* b) {
+  const auto* a_begin = static_cast<const char*>(PyArray_DATA(as_array(a)));
+  const auto* b_begin = static_cast<const char*>(PyArray_DATA(as_array(b)));
+  return a_begin < b_begin + PyArray_NBYTES(as_array(b)) &&
+         b_begin < a_begin + PyArray_NBYTES(as_array(a));
+}
+
+// The result array: `out` checked against `shape`, or a new one. Inputs sharing memory with
+// `out` other than row for row are copied first, so that writing a row never changes one not
+// yet read.
+bool load_out(PyObject* obj, const Shape& shape, std::span<States> inputs, Ref& result) {
+  if (!obj || obj == Py_None) {
+    static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
+    result = Ref(PyArray_SimpleNew(static_cast<int>(shape.size()),
+                                   reinterpret_cast<const npy_intp*>(shape.data()), NPY_DOUBLE));
+    return static_cast<bool>(result);
+  }
+  if (!PyArray_Check(obj)) {
+    raise(PyExc_TypeError, "out must be a numpy.ndarray, got " + type_name(obj));
+    return false;
+  }
+  PyArrayObject* out = as_array(obj);
+  if (PyArray_DESCR(out)->type_num != NPY_DOUBLE || !PyArray_ISNOTSWAPPED(out)) {
+    Ref dtype(PyObject_Str(reinterpret_cast<PyObject*>(PyArray_DESCR(out))));
+    const char* text = dtype ? PyUnicode_AsUTF8(dtype.get()) : nullptr;
+    raise(PyExc_TypeError, std::string("out must have dtype float64, got ") + (text ? text : "?"));
+    return false;
+  }
+  const auto actual = shape_of(obj);
+  if (!std::equal(actual.begin(), actual.end(), shape.begin(), shape.end())) {
+    raise(PyExc_ValueError,
+          "out must have shape " + shape_text(shape) + ", got " + shape_text(actual));
+    return false;
+  }
+  if (!PyArray_IS_C_CONTIGUOUS(out) || !PyArray_ISALIGNED(out) || !PyArray_ISWRITEABLE(out)) {
+    raise(PyExc_ValueError, "out must be a C-contiguous, aligned and writeable array");
+    return false;
+  }
+  for (States& input : inputs) {
+    if (!overlaps(obj, input.array.get())) continue;
+    const bool row_for_row = PyArray_DATA(out) == PyArray_DATA(as_array(input.array.get())) &&
+                             PyArray_NBYTES(out) == PyArray_NBYTES(as_array(input.array.get()));
+    if (row_for_row) continue;
+    input.array = Ref(PyArray_NewCopy(as_array(input.array.get()), NPY_CORDER));
+    if (!input.array) return false;
+  }
+  result = Ref(Py_NewRef(obj));
+  return true;
+}
+
+double* out_data(const Ref& result) {
+  return static_cast<double*>(PyArray_DATA(as_array(result.get())));
+}
+
+// Runs `compute` with the GIL released; returns the result array or raises.
+template <class Compute>
+PyObject* run_released(Ref result, Compute&& compute) {
+  std::expected<void, AlgorithmError> done;
+  try {
+    GilReleased released;
+    done = compute();
+  } catch (...) {
+    return raise_current_exception();
+  }
+  if (!done) return raise(PyExc_ValueError, done.error().display());
+  return result.release();
+}
+
+// ---- the functions of one shape: (model, inputs..., out=None, threads=None)
+
+enum class Width { Nq, Nv };
+
+struct Input {
+  const char* name;
+  Width width;
+};
+
+using Core = std::expected<void, AlgorithmError> (*)(const Model&, std::size_t n,
+                                                     const double* const* inputs, double* out,
+                                                     std::size_t threads);
+
+struct Function {
+  const char* name;
+  const char* signature;
+  const char* doc;
+  std::array<Input, 3> inputs;
+  std::size_t input_count;
+  Shape (*state_result)(const Model&);  // the result's shape for one state
+  Core core;
+};
+
+Py_ssize_t nq(const Model& m) { return static_cast<Py_ssize_t>(m.nq()); }
+Py_ssize_t nv(const Model& m) { return static_cast<Py_ssize_t>(m.nv()); }
+
+Shape efforts(const Model& m) { return {nv(m)}; }
+Shape mass_matrix(const Model& m) { return {nv(m), nv(m)}; }
+Shape scalar(const Model&) { return {}; }
+Shape joint_placements(const Model& m) { return {static_cast<Py_ssize_t>(m.njoints()), 4, 4}; }
+
+constexpr Input q{"q", Width::Nq};
+constexpr Input v{"v", Width::Nv};
+
+const Function functions[] = {
+    {"forward_kinematics",
+     "(model, q, out=None, threads=None)",
+     "World placements of every joint as homogeneous matrices, (N, njoints, 4, 4).",
+     {q},
+     1,
+     &joint_placements,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::forward_kinematics(m, n, in[0], out, t);
+     }},
+    {"rnea",
+     "(model, q, v, a, out=None, threads=None)",
+     "Joint efforts by recursive Newton-Euler for each state, (N, nv).",
+     {q, v, {"a", Width::Nv}},
+     3,
+     &efforts,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::rnea(m, n, in[0], in[1], in[2], out, t);
+     }},
+    {"aba",
+     "(model, q, v, tau, out=None, threads=None)",
+     "Joint accelerations by the articulated-body algorithm for each state, (N, nv).",
+     {q, v, {"tau", Width::Nv}},
+     3,
+     &efforts,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::aba(m, n, in[0], in[1], in[2], out, t);
+     }},
+    {"crba",
+     "(model, q, out=None, threads=None)",
+     "Joint-space inertia matrices for each state, (N, nv, nv).",
+     {q},
+     1,
+     &mass_matrix,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::crba(m, n, in[0], out, t);
+     }},
+    {"nonlinear_effects",
+     "(model, q, v, out=None, threads=None)",
+     "Coriolis, centrifugal and gravity efforts for each state, (N, nv).",
+     {q, v},
+     2,
+     &efforts,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::nonlinear_effects(m, n, in[0], in[1], out, t);
+     }},
+    {"generalized_gravity",
+     "(model, q, out=None, threads=None)",
+     "Gravity efforts for each state, (N, nv).",
+     {q},
+     1,
+     &efforts,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::generalized_gravity(m, n, in[0], out, t);
+     }},
+    {"kinetic_energy",
+     "(model, q, v, out=None, threads=None)",
+     "Kinetic energy of every body for each state, (N,).",
+     {q, v},
+     2,
+     &scalar,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::kinetic_energy(m, n, in[0], in[1], out, t);
+     }},
+    {"potential_energy",
+     "(model, q, out=None, threads=None)",
+     "Gravitational potential energy of every body for each state, (N,).",
+     {q},
+     1,
+     &scalar,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::potential_energy(m, n, in[0], out, t);
+     }},
+};
+
+PyObject* call(const Function& f, const Signature& signature, PyObject* const* args,
+               Py_ssize_t nargs, PyObject* kwnames) {
+  PyObject* objects[6] = {};
+  if (!bind_arguments(signature, args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  if (!model.load(objects[0], "model")) return nullptr;
+  std::array<States, 3> inputs;
+  for (std::size_t k = 0; k < f.input_count; ++k) {
+    const Input& input = f.inputs[k];
+    const Py_ssize_t width = input.width == Width::Nq ? nq(model.get()) : nv(model.get());
+    if (!load_states(objects[1 + k], input.name, {width}, inputs[k])) return nullptr;
+  }
+  const std::span<States> loaded(inputs.data(), f.input_count);
+  if (!same_count(loaded)) return nullptr;
+  PyObject* const out = objects[1 + f.input_count];
+  std::size_t threads = 1;
+  if (!load_threads(objects[2 + f.input_count], threads)) return nullptr;
+
+  const Py_ssize_t n = inputs[0].count;
+  Shape shape = f.state_result(model.get());
+  shape.insert(shape.begin(), n);
+  Ref result;
+  if (!load_out(out, shape, loaded, result)) return nullptr;
+  if (n == 0) return result.release();
+  std::array<const double*, 3> data = {};
+  for (std::size_t k = 0; k < f.input_count; ++k) data[k] = inputs[k].data();
+  double* const values = out_data(result);
+  return run_released(std::move(result), [&] {
+    return f.core(model.get(), static_cast<std::size_t>(n), data.data(), values, threads);
+  });
+}
+
+template <std::size_t I>
+PyObject* fastcall_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static const Signature signature(functions[I].name, functions[I].signature);
+  return call(functions[I], signature, args, nargs, kwnames);
+}
+
+template <std::size_t I>
+PyMethodDef method_def() {
+  const Function& f = functions[I];
+  return {f.name,
+          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall_function<I>)),
+          METH_FASTCALL | METH_KEYWORDS, make_doc(f.name, f.signature, f.doc)};
+}
+
+template <std::size_t... I>
+std::array<PyMethodDef, sizeof...(I)> method_defs(std::index_sequence<I...>) {
+  return {method_def<I>()...};
+}
+
+// ---- the submodule
+
+PyObject* make_batch_module() {
+  static std::array<PyMethodDef, std::size(functions)> defs =
+      method_defs(std::make_index_sequence<std::size(functions)>());
+  Ref module(PyModule_New("kinetra.batch"));
+  if (!module) return nullptr;
+  ModuleBuilder m(module.get());
+  for (PyMethodDef& def : defs) {
+    if (!m.add_function(&def)) return nullptr;
+  }
+  return module.release();
+}
+
+[[maybe_unused]] const bool batch_registered = register_submodule("batch", &make_batch_module);
+
+}  // namespace
+}  // namespace kinetra::python

@@ -1,0 +1,182 @@
+"""kinetra.batch: the algorithms over a leading axis of states."""
+import os
+import sys
+import threading
+
+import numpy as np
+import pytest
+
+import kinetra
+from kinetra import batch
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+ARM = os.path.join(ROOT, "examples", "robots", "kinetra_arm")
+
+
+@pytest.fixture(scope="module")
+def arm():
+    model, _, _ = kinetra.build_models_from_urdf(os.path.join(ARM, "kinetra_arm.urdf"),
+                                                 package_dir=ARM)
+    return model
+
+
+def states(model, n, seed=0):
+    rng = np.random.default_rng(seed)
+    return (rng.uniform(-2, 2, (n, model.nq)), rng.uniform(-3, 3, (n, model.nv)),
+            rng.uniform(-5, 5, (n, model.nv)))
+
+
+def single(name, model, data, *row):
+    """The single-state function's result for one row, as an array."""
+    if name == "forward_kinematics":
+        kinetra.forward_kinematics(model, data, *row)
+        return np.array([p.homogeneous for p in data.joint_placements])
+    result = getattr(kinetra, name)(model, data, *row)
+    return np.asarray(result.to_numpy() if hasattr(result, "to_numpy") else result)
+
+
+FUNCTIONS = {  # name: how many of (q, v, a) it takes
+    "forward_kinematics": 1, "rnea": 3, "aba": 3, "crba": 1, "nonlinear_effects": 2,
+    "generalized_gravity": 1, "kinetic_energy": 2, "potential_energy": 1,
+}
+
+
+@pytest.mark.parametrize("threads", [1, 2, None])
+@pytest.mark.parametrize("name", FUNCTIONS)
+def test_rows_are_the_single_state_results_bit_for_bit(arm, name, threads):
+    inputs = states(arm, 203)[:FUNCTIONS[name]]
+    result = getattr(batch, name)(arm, *inputs, threads=threads)
+    assert result.dtype == np.float64 and result.flags.c_contiguous
+    data = arm.create_data()
+    expected = np.array([single(name, arm, data, *(x[i] for x in inputs)) for i in range(203)])
+    assert result.shape == expected.shape
+    assert np.array_equal(result, expected)
+
+
+LAYOUTS = {
+    "fortran": lambda x: np.asfortranarray(x),
+    "strided": lambda x: np.repeat(x, 2, axis=1)[:, ::2],
+    "negative step": lambda x: x[::-1].copy()[::-1],
+    "list": lambda x: x.tolist(),
+    "float32": lambda x: x.astype(np.float32),
+    "int": lambda x: np.rint(x).astype(np.int64),
+    "big endian": lambda x: x.astype(">f8"),
+}
+
+
+@pytest.mark.parametrize("layout", LAYOUTS)
+def test_any_layout_of_float64_values(arm, layout):
+    q, v, a = states(arm, 20)
+    converted = [LAYOUTS[layout](x) for x in (q, v, a)]
+    expected = batch.rnea(arm, *(np.asarray(x, dtype=np.float64) for x in converted))
+    assert np.array_equal(batch.rnea(arm, *converted), expected)
+
+
+def test_out_is_written_in_place_and_returned(arm):
+    q, v, a = states(arm, 50)
+    out = np.empty((50, arm.nv))
+    assert batch.aba(arm, q, v, a, out=out) is out
+    assert np.array_equal(out, batch.aba(arm, q, v, a))
+    # the same rows as an input: each row is read before it is written
+    expected = batch.rnea(arm, q, v, a)
+    assert batch.rnea(arm, q, v, a, out=a) is a
+    assert np.array_equal(a, expected)
+
+
+def test_out_sharing_memory_other_than_row_for_row(arm):
+    q, v, _ = states(arm, 30)
+    buffer = np.concatenate([v, np.zeros((1, arm.nv))])
+    expected = batch.nonlinear_effects(arm, q, buffer[:-1])
+    assert np.array_equal(batch.nonlinear_effects(arm, q, buffer[:-1], out=buffer[1:]), expected)
+
+
+def test_a_single_state_and_empty_batches(arm):
+    q, v, a = states(arm, 1)
+    assert np.array_equal(batch.rnea(arm, q[0], v[0], a[0]), batch.rnea(arm, q, v, a))
+    assert batch.crba(arm, np.empty((0, arm.nq))).shape == (0, arm.nv, arm.nv)
+    assert batch.kinetic_energy(arm, np.empty((0, arm.nq)), np.empty((0, arm.nv))).shape == (0,)
+    out = np.empty((0, arm.nv))
+    assert batch.generalized_gravity(arm, np.empty((0, arm.nq)), out=out) is out
+
+
+def test_one_coordinate_needs_two_axes():
+    model = kinetra.Model()
+    model.add_joint(0, kinetra.JointModelRY(), kinetra.SE3.Identity(), "j")
+    assert batch.generalized_gravity(model, np.zeros((3, 1))).shape == (3, 1)
+    with pytest.raises(ValueError, match=r"^q must be an array of shape \(N, 1\), got \(3,\)$"):
+        batch.generalized_gravity(model, np.zeros(3))
+
+
+BAD = [
+    (lambda q, v, a: dict(q=q, v=v[:99], a=a), ValueError, "q has 100 states but v has 99"),
+    (lambda q, v, a: dict(q=q[:, :5], v=v, a=a), ValueError,
+     "Parameter 'q' expected configuration size 6, but got 5"),
+    (lambda q, v, a: dict(q=q, v=v, a=a[:, :7].repeat(2, axis=1)), ValueError,
+     "Parameter 'a' expected configuration size 6, but got 12"),
+    (lambda q, v, a: dict(q=q[None], v=v, a=a), ValueError,
+     "q must be an array of shape (N, 6), got (1, 100, 6)"),
+    (lambda q, v, a: dict(q=q[0, 0], v=v, a=a), ValueError,
+     "q must be an array of shape (N, 6), got ()"),
+    (lambda q, v, a: dict(q=q + 1j, v=v, a=a), TypeError,
+     "argument 'q': Cannot cast array data from dtype('complex128') to dtype('float64') "
+     "according to the rule 'safe'"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, threads=0), ValueError,
+     "threads must be at least 1, got 0"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, threads=1.5), TypeError,
+     "argument 'threads': 'float' object cannot be interpreted as an integer"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, out=np.zeros((100, 7))), ValueError,
+     "out must have shape (100, 6), got (100, 7)"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, out=np.zeros((100, 6), np.float32)), TypeError,
+     "out must have dtype float64, got float32"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, out=np.zeros((6, 100)).T), ValueError,
+     "out must be a C-contiguous, aligned and writeable array"),
+    (lambda q, v, a: dict(q=q, v=v, a=a, out=[[0.0] * 6] * 100), TypeError,
+     "out must be a numpy.ndarray, got list"),
+]
+
+
+@pytest.mark.parametrize("make, error, message", BAD)
+def test_bad_input_is_refused_before_any_work(arm, make, error, message):
+    q, v, a = states(arm, 100)
+    kwargs = make(q, v, a)
+    out = kwargs.get("out")
+    if out is None:
+        kwargs["out"] = out = np.full((100, arm.nv), 7.0)
+    before = np.array(out, copy=True) if isinstance(out, np.ndarray) else None
+    with pytest.raises(error) as info:
+        batch.rnea(arm, **kwargs)
+    assert str(info.value) == message
+    if before is not None:
+        assert np.array_equal(out, before)
+
+
+def test_model_cannot_change_during_a_call(arm):
+    """Another thread that tries to change the model while a call runs without the GIL gets
+    the borrow error; the call's results are those of the unchanged model."""
+    q, v, a = states(arm, 300_000)
+    expected = batch.rnea(arm, q[:1000], v[:1000], a[:1000], threads=1)
+    refused, stop = [], threading.Event()
+
+    def mutate():
+        while not stop.is_set():
+            try:
+                arm.name = "renamed"
+            except RuntimeError as e:
+                refused.append(str(e))
+
+    mutator = threading.Thread(target=mutate)
+    mutator.start()
+    try:
+        for threads in (1, 2):
+            result = batch.rnea(arm, q, v, a, threads=threads)
+            assert np.array_equal(result[:1000], expected)
+    finally:
+        stop.set()
+        mutator.join()
+    assert refused and set(refused) == {"Already borrowed"}
+
+
+def test_module_entry():
+    assert sys.modules["kinetra.batch"] is batch
+    assert batch.__all__ == list(FUNCTIONS)
+    assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
