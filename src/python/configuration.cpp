@@ -2,6 +2,7 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -23,7 +24,8 @@ ClassSpec configuration_spec() {
   return {
       .name = "Configuration",
       .doc = "Python wrapper for the `Configuration` struct.",
-      .methods = {def<"Configuration.to_numpy", "($self)", &configuration_to_numpy>()},
+      .methods = with_copies<PyConfiguration>(
+          {def<"Configuration.to_numpy", "($self)", &configuration_to_numpy>()}),
       .slots = {{Py_nb_add, slot<&binary<&configuration_add>>()},
                 {Py_nb_multiply, slot<&binary<&configuration_scale>>()},
                 {Py_tp_repr, slot<&unary<&configuration_repr>>()}},

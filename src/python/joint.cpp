@@ -1,6 +1,7 @@
 // Python classes JointModel and JointType, and the revolute joint constructors.
 #include "python/classes.hpp"
 #include "python/kit/enumeration.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -17,6 +18,7 @@ ClassSpec joint_model_spec() {
   return {
       .name = "JointModel",
       .doc = "A Python wrapper for the `JointWrapper` type.",
+      .methods = with_copies<JointModel>(),
       .properties = {property("joint_type", &getter<&joint_model_type>),
                      property("nq", &getter<&joint_model_nq>),
                      property("nv", &getter<&joint_model_nv>)},

@@ -1,6 +1,7 @@
 // Python classes Model, Frame and FrameType.
 #include "python/classes.hpp"
 #include "python/kit/enumeration.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -52,7 +53,7 @@ ClassSpec model_spec() {
           "A [`Model`] is a data structure that contains the information about the robot "
           "model,\nincluding the joints models, placements, the link inertias, and the frames.",
       .constructor = constructor<"Model.__new__", "()", &model_new>,
-      .methods =
+      .methods = with_copies<Model>(
           {def<"Model.add_joint", "($self, parent_id, joint_model, placement, name)",
                &model_add_joint>(
                "Adds a joint to the model.\n\n# Arguments\n\n* `parent_id` - The identifier of "
@@ -61,7 +62,7 @@ ClassSpec model_spec() {
                "joint."),
            def<"Model.add_frame", "($self, frame, append_inertia)", &model_add_frame>(),
            def<"Model.get_joint_id", "($self, name)", &model_get_joint_id>(),
-           def<"Model.create_data", "($self)", &model_create_data>()},
+           def<"Model.create_data", "($self)", &model_create_data>()}),
       .properties = {property("name", &getter<&model_name>, &setter<"name", &model_set_name>),
                      property("nq", &getter<&model_nq>), property("nv", &getter<&model_nv>),
                      property("njoints", &getter<&model_njoints>),
@@ -100,6 +101,7 @@ ClassSpec frame_spec() {
       .name = "Frame",
       .text_signature = frame_signature,
       .constructor = constructor<"Frame.__new__", frame_signature, &frame_new>,
+      .methods = with_copies<Frame>(),
       .properties = {property("name", &getter<&frame_name>),
                      property("parent_joint", &getter<&frame_parent_joint>),
                      property("parent_frame", &getter<&frame_parent_frame>),

@@ -6,6 +6,7 @@
 #include "python/kit/module.hpp"
 #include "python/kit/numpy.hpp"
 #include "python/kit/registry.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -125,6 +126,7 @@ PyObject* create_module(PyObject*, PyModuleDef*) {
   for (const Step& step : kSteps) {
     if (!add_step(builder, step)) return nullptr;
   }
+  if (!add_from_bytes(module.get())) return nullptr;
   owning_interpreter = interpreter;
   cached_module = Py_NewRef(module.get());
   return module.release();

@@ -2,6 +2,7 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -57,10 +58,10 @@ ClassSpec se3_spec() {
       .text_signature = "(rotation, translation)",
       .doc = "Python wrapper for the SE(3) group.",
       .constructor = constructor<"SE3.__new__", "(rotation, translation)", &se3_new>,
-      .methods = {static_def<"SE3.Identity", "()", &se3_identity>(),
-                  static_def<"SE3.Random", "()", &se3_random>(),
-                  def<"SE3.inverse", "($self)", &se3_inverse>(),
-                  def<"SE3.copy", "($self)", &se3_copy>()},
+      .methods = with_copies<SE3>({static_def<"SE3.Identity", "()", &se3_identity>(),
+                                   static_def<"SE3.Random", "()", &se3_random>(),
+                                   def<"SE3.inverse", "($self)", &se3_inverse>(),
+                                   def<"SE3.copy", "($self)", &se3_copy>()}),
       .properties = {property("rotation", &getter<&se3_rotation>),
                      property("translation", &getter<&se3_translation>,
                               &setter<"translation", &se3_set_translation>),

@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/kit/enumeration.hpp"
 #include "python/kit/module.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -54,39 +55,43 @@ std::string mesh_path(const vortan::Mesh& m) { return m.path; }
 ClassSpec sphere_spec() {
   return {.name = "Sphere",
           .text_signature = "(radius)",
-          .constructor = constructor<"Sphere.__new__", "(radius)", &sphere_new>};
+          .constructor = constructor<"Sphere.__new__", "(radius)", &sphere_new>,
+          .methods = with_copies<vortan::Sphere>()};
 }
 
 ClassSpec cuboid_spec() {
   return {.name = "Cuboid",
           .text_signature = "(sides)",
-          .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>};
+          .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>,
+          .methods = with_copies<vortan::Cuboid>()};
 }
 
 ClassSpec capsule_spec() {
   return {.name = "Capsule",
           .text_signature = "(radius, length)",
-          .constructor = constructor<"Capsule.__new__", "(radius, length)", &capsule_new>};
+          .constructor = constructor<"Capsule.__new__", "(radius, length)", &capsule_new>,
+          .methods = with_copies<vortan::Capsule>()};
 }
 
 ClassSpec cone_spec() {
-  return {
-      .name = "Cone",
-      .text_signature = "(radius, length)",
-      .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
-      .methods = {def<"Cone.radius", "($self)", &cone_radius>("Returns the radius of the cone."),
-                  def<"Cone.half_length", "($self)", &cone_half_length>(
-                      "Returns the half length of the cone.")}};
+  return {.name = "Cone",
+          .text_signature = "(radius, length)",
+          .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
+          .methods = with_copies<vortan::Cone>(
+              {def<"Cone.radius", "($self)", &cone_radius>("Returns the radius of the cone."),
+               def<"Cone.half_length", "($self)", &cone_half_length>(
+                   "Returns the half length of the cone.")})};
 }
 
 ClassSpec cylinder_spec() {
   return {.name = "Cylinder",
           .text_signature = "(radius, length)",
           .constructor = constructor<"Cylinder.__new__", "(radius, length)", &cylinder_new>,
-          .methods = {def<"Cylinder.radius", "($self)", &cylinder_radius>(
-                          "Returns the radius of the cylinder."),
-                      def<"Cylinder.half_length", "($self)", &cylinder_half_length>(
-                          "Returns the half length of the cylinder.")}};
+          .methods = with_copies<vortan::Cylinder>(
+              {def<"Cylinder.radius", "($self)", &cylinder_radius>(
+                   "Returns the radius of the cylinder."),
+               def<"Cylinder.half_length", "($self)", &cylinder_half_length>(
+                   "Returns the half length of the cylinder.")})};
 }
 
 ClassSpec mesh_spec() {
@@ -94,6 +99,7 @@ ClassSpec mesh_spec() {
           .text_signature = "(path)",
           .doc = "A Python wrapper for the Mesh type.",
           .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
+          .methods = with_copies<vortan::Mesh>(),
           .properties = {property("mesh_path", &getter<&mesh_path>)}};
 }
 
@@ -124,6 +130,7 @@ Result<std::string> shape_mesh_path(const vortan::ShapeWrapper& s) {
 ClassSpec shape_spec() {
   return {.name = "Shape",
           .doc = "A Python wrapper for the ShapeWrapper type.",
+          .methods = with_copies<vortan::ShapeWrapper>(),
           .properties = {property("shape_type", &getter<&shape_type>),
                          property("radius", &getter<&shape_radius>),
                          property("half_extents", &getter<&shape_half_extents>),
