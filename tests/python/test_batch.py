@@ -180,3 +180,24 @@ def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
     assert batch.__all__ == list(FUNCTIONS)
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
+
+
+def test_dask_example_matches_in_process_results(arm, tmp_path):
+    """The example on a local cluster of 2 processes writes what kinetra.batch gives here."""
+    pytest.importorskip("dask.array")
+    pytest.importorskip("distributed")
+    zarr = pytest.importorskip("zarr")
+    import subprocess
+
+    store = str(tmp_path / "dataset.zarr")
+    done = subprocess.run(
+        [sys.executable, os.path.join(ROOT, "examples", "dataset_on_dask.py"), "--states",
+         "10000", "--chunk", "3000", "--workers", "2", "--output", store],
+        capture_output=True, text=True, timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert "10000 states on 2 workers" in done.stdout
+    group = zarr.open_group(store, mode="r")
+    q, v, a = (group[name][:] for name in ("q", "v", "a"))
+    assert q.shape == (10000, arm.nq)
+    assert np.array_equal(group["tau"][:], batch.rnea(arm, q, v, a))
+    assert np.array_equal(group["M"][:], batch.crba(arm, q))
