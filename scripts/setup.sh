@@ -15,6 +15,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 python3 -m pip install -q --disable-pip-version-check "scikit-build-core>=0.10" "numpy>=1.23" pytest
-# the Dask example's test runs it on a local cluster
-python3 -m pip install -q --disable-pip-version-check "dask[array]" distributed zarr
-python3 -m pip install -q --disable-pip-version-check --no-build-isolation .
+# with the dask extra, which the Dask example's test needs
+python3 -m pip install -q --disable-pip-version-check --no-build-isolation ".[dask]"
