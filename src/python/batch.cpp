@@ -1,11 +1,13 @@
 // The submodule kinetra.batch: the algorithms over a leading axis of states, computed on the
 // shared thread pool with the GIL released.
 #include <array>
+#include <cmath>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "kinetra/batch/batched_algorithms.hpp"
+#include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/classes.hpp"
 #include "python/kit/module.hpp"
@@ -363,6 +365,93 @@ std::array<PyMethodDef, sizeof...(I)> method_defs(std::index_sequence<I...>) {
   return {method_def<I>()...};
 }
 
+// ---- rollout(model, q0, v0, tau, dt, integrator="rk4", out=None, threads=None)
+
+constexpr char rollout_signature[] =
+    "(model, q0, v0, tau, dt, integrator=\"rk4\", out=None, threads=None)";
+
+bool load_step(PyObject* obj, double& dt) {
+  Arg<double> value;
+  if (!value.load(obj, "dt")) return false;
+  dt = value.get();
+  if (!(std::isfinite(dt) && dt > 0.0)) {
+    Ref text(PyObject_Repr(obj));
+    raise(PyExc_ValueError, std::string("dt must be a positive finite number, got ") +
+                                (text ? PyUnicode_AsUTF8(text.get()) : "?"));
+    return false;
+  }
+  return true;
+}
+
+bool load_integrator(PyObject* obj, Integrator& integrator) {
+  integrator = Integrator::RungeKutta4;
+  if (!obj) return true;
+  Arg<std::string> name;
+  if (!name.load(obj, "integrator")) return false;
+  if (name.get() == "rk4") return true;
+  if (name.get() == "semi_implicit_euler") {
+    integrator = Integrator::SemiImplicitEuler;
+    return true;
+  }
+  raise(PyExc_ValueError,
+        "integrator must be 'rk4' or 'semi_implicit_euler', got '" + name.get() + "'");
+  return false;
+}
+
+// `out`: None, or a pair of arrays for q and v.
+bool load_rollout_out(PyObject* obj, const Shape& q_shape, const Shape& v_shape,
+                      std::span<States> inputs, Ref& q_out, Ref& v_out) {
+  PyObject* parts[2] = {nullptr, nullptr};
+  if (obj && obj != Py_None) {
+    if (!PyTuple_Check(obj) || PyTuple_GET_SIZE(obj) != 2) {
+      raise(PyExc_TypeError, "out must be a pair of arrays (q, v), got " + type_name(obj));
+      return false;
+    }
+    parts[0] = PyTuple_GET_ITEM(obj, 0);
+    parts[1] = PyTuple_GET_ITEM(obj, 1);
+  }
+  return load_out(parts[0], q_shape, inputs, q_out) && load_out(parts[1], v_shape, inputs, v_out);
+}
+
+PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  static const Signature signature("rollout", rollout_signature);
+  PyObject* objects[8] = {};
+  if (!bind_arguments(signature, args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  if (!model.load(objects[0], "model")) return nullptr;
+  const Py_ssize_t model_nq = nq(model.get()), model_nv = nv(model.get());
+  std::array<States, 3> inputs;
+  if (!load_states(objects[1], "q0", {model_nq}, inputs[0]) ||
+      !load_states(objects[2], "v0", {model_nv}, inputs[1]) ||
+      !load_states(objects[3], "tau", {-1, model_nv}, inputs[2]) || !same_count(inputs)) {
+    return nullptr;
+  }
+  const Py_ssize_t steps = shape_of(inputs[2].array.get())[1];
+  if (steps == 0) return raise(PyExc_ValueError, "tau must hold at least one step, got 0");
+  double dt = 0;
+  Integrator integrator;
+  std::size_t threads = 1;
+  if (!load_step(objects[4], dt) || !load_integrator(objects[5], integrator) ||
+      !load_threads(objects[7], threads)) {
+    return nullptr;
+  }
+  const Py_ssize_t n = inputs[0].count;
+  Ref q_out, v_out;
+  if (!load_rollout_out(objects[6], {n, steps + 1, model_nq}, {n, steps + 1, model_nv}, inputs,
+                        q_out, v_out)) {
+    return nullptr;
+  }
+  double* const q_values = out_data(q_out);
+  double* const v_values = out_data(v_out);
+  Ref result(PyTuple_Pack(2, q_out.get(), v_out.get()));
+  if (!result || n == 0) return result.release();
+  return run_released(std::move(result), [&] {
+    return batch::rollout(model.get(), static_cast<std::size_t>(n), static_cast<std::size_t>(steps),
+                          inputs[0].data(), inputs[1].data(), inputs[2].data(), dt, integrator,
+                          q_values, v_values, threads);
+  });
+}
+
 // ---- the submodule
 
 PyObject* make_batch_module() {
@@ -371,9 +460,19 @@ PyObject* make_batch_module() {
   Ref module(PyModule_New("kinetra.batch"));
   if (!module) return nullptr;
   ModuleBuilder m(module.get());
+  static PyMethodDef rollout_def = {
+      "rollout", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&rollout_binding)),
+      METH_FASTCALL | METH_KEYWORDS,
+      make_doc("rollout", rollout_signature,
+               "Trajectories of T steps of length dt from the states (q0, v0) under the efforts "
+               "tau (N, T, nv), tau[:, k] acting during step k, by aba and the "
+               "configuration-space integration: (q, v) of shapes (N, T + 1, nq) and "
+               "(N, T + 1, nv), starting with q0 and v0. integrator: \"rk4\" or "
+               "\"semi_implicit_euler\"; out: None or a pair of arrays.")};
   for (PyMethodDef& def : defs) {
     if (!m.add_function(&def)) return nullptr;
   }
+  if (!m.add_function(&rollout_def)) return nullptr;
   return module.release();
 }
 

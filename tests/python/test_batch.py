@@ -176,9 +176,70 @@ def test_model_cannot_change_during_a_call(arm):
     assert refused and set(refused) == {"Already borrowed"}
 
 
+def test_semi_implicit_euler_is_the_loop_of_aba_steps(arm):
+    q, v, _ = states(arm, 3)
+    tau = np.random.default_rng(1).uniform(-5, 5, (3, 4, arm.nv))
+    qs, vs = batch.rollout(arm, q, v, tau, 0.01, integrator="semi_implicit_euler")
+    assert qs.shape == (3, 5, arm.nq) and vs.shape == (3, 5, arm.nv)
+    data = arm.create_data()
+    for i in range(3):
+        qi, vi = q[i], v[i]
+        for k in range(4):
+            vi = vi + 0.01 * kinetra.aba(arm, data, qi, vi, tau[i, k]).to_numpy()
+            qi = qi + 0.01 * vi  # the arm's joints all turn about an axis
+            assert np.array_equal(qs[i, k + 1], qi) and np.array_equal(vs[i, k + 1], vi)
+
+
+def test_rk4_keeps_the_energy_of_a_free_motion(arm):
+    q, v, _ = states(arm, 4)
+    v /= 10
+    tau = np.zeros((4, 400, arm.nv))
+    qs, vs = batch.rollout(arm, q, v, tau, 5e-4)
+    energy = [batch.kinetic_energy(arm, qs[:, k], vs[:, k]) +
+              batch.potential_energy(arm, qs[:, k]) for k in (0, 400)]
+    assert np.allclose(energy[0], energy[1], rtol=0, atol=1e-8)
+    one = batch.rollout(arm, q[2:3], v[2:3], tau[2:3], 5e-4, threads=1)
+    assert np.array_equal(one[0][0], qs[2]) and np.array_equal(one[1][0], vs[2])
+
+
+ROLLOUT_BAD = [
+    (dict(dt=0.0), ValueError, "dt must be a positive finite number, got 0.0"),
+    (dict(dt=-1), ValueError, "dt must be a positive finite number, got -1"),
+    (dict(dt=float("nan")), ValueError, "dt must be a positive finite number, got nan"),
+    (dict(dt=float("inf")), ValueError, "dt must be a positive finite number, got inf"),
+    (dict(integrator="euler"), ValueError,
+     "integrator must be 'rk4' or 'semi_implicit_euler', got 'euler'"),
+    (dict(tau=np.zeros((5, 0, 6))), ValueError, "tau must hold at least one step, got 0"),
+    (dict(tau=np.zeros((5, 6))), ValueError, "tau must be an array of shape (N, T, 6), got (5, 6)"),
+    (dict(tau=np.zeros((4, 3, 6))), ValueError, "q0 has 5 states but tau has 4"),
+    (dict(out=np.zeros((5, 4, 6))), TypeError, "out must be a pair of arrays (q, v), got ndarray"),
+    (dict(out=(np.zeros((5, 4, 6)), np.zeros((5, 3, 6)))), ValueError,
+     "out must have shape (5, 4, 6), got (5, 3, 6)"),
+]
+
+
+@pytest.mark.parametrize("change, error, message", ROLLOUT_BAD)
+def test_rollout_refuses_bad_input(arm, change, error, message):
+    q, v, _ = states(arm, 5)
+    kwargs = dict(q0=q, v0=v, tau=np.zeros((5, 3, 6)), dt=0.01) | change
+    with pytest.raises(error) as info:
+        batch.rollout(arm, **kwargs)
+    assert str(info.value) == message
+
+
+def test_rollout_of_no_states_and_into_out(arm):
+    qs, vs = batch.rollout(arm, np.empty((0, 6)), np.empty((0, 6)), np.empty((0, 3, 6)), 0.1)
+    assert qs.shape == (0, 4, 6) and vs.shape == (0, 4, 6)
+    q, v, _ = states(arm, 2)
+    out = (np.empty((2, 3, 6)), np.empty((2, 3, 6)))
+    result = batch.rollout(arm, q, v, np.ones((2, 2, 6)), 0.1, out=out)
+    assert result[0] is out[0] and result[1] is out[1]
+    assert np.array_equal(out[0][:, 0], q)
+
+
 def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
-    assert batch.__all__ == list(FUNCTIONS)
+    assert batch.__all__ == list(FUNCTIONS) + ["rollout"]
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 
 
