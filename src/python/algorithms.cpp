@@ -1,6 +1,7 @@
 // Python functions of the rigid-body algorithms and the model-level configurations.
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -93,38 +94,38 @@ Result<PyConfiguration> random_configuration_binding(Model& model) {
 }  // namespace
 }  // namespace kinetra::python
 
-namespace {
+bool kinetra::python::init_configurations(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"neutral", "(model)", &neutral_binding>("Python wrapper for the `neutral` function."),
+      def<"random_configuration", "(model)", &random_configuration_binding>()};
+  return m.add_functions(functions);
+}
 
-using kinetra::python::def;
-namespace k = kinetra::python;
+bool kinetra::python::init_dynamics(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"forward_kinematics", "(model, data, q)", &forward_kinematics_binding>(),
+      def<"forward_dynamics", "(model, data, q, v, tau)", &forward_dynamics_binding>(),
+      def<"aba", "(model, data, q, v, tau)", &forward_dynamics_binding>(),
+      def<"inverse_dynamics", "(model, data, q, v, a)", &inverse_dynamics_binding>(),
+      def<"rnea", "(model, data, q, v, a)", &inverse_dynamics_binding>()};
+  return m.add_functions(functions);
+}
 
-KINETRA_REGISTER_FUNCTION(
-    def<"neutral", "(model)", &k::neutral_binding>("Python wrapper for the `neutral` function."));
-KINETRA_REGISTER_FUNCTION(
-    def<"random_configuration", "(model)", &k::random_configuration_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"forward_kinematics", "(model, data, q)", &k::forward_kinematics_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"forward_dynamics", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"aba", "(model, data, q, v, tau)", &k::forward_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(
-    def<"inverse_dynamics", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"rnea", "(model, data, q, v, a)", &k::inverse_dynamics_binding>());
-KINETRA_REGISTER_FUNCTION(def<"crba", "(model, data, q)", &k::mass_matrix_binding>(
-    "The joint-space inertia matrix M(q), an (nv, nv) array, by the composite rigid-body "
-    "algorithm."));
-KINETRA_REGISTER_FUNCTION(def<"mass_matrix", "(model, data, q)", &k::mass_matrix_binding>(
-    "The joint-space inertia matrix M(q), an (nv, nv) array; the same as `crba`."));
-KINETRA_REGISTER_FUNCTION(
-    def<"nonlinear_effects", "(model, data, q, v)", &k::nonlinear_effects_binding>(
-        "The Coriolis, centrifugal and gravity efforts for (q, v): rnea with a zero "
-        "acceleration."));
-KINETRA_REGISTER_FUNCTION(
-    def<"generalized_gravity", "(model, data, q)", &k::generalized_gravity_binding>(
-        "The gravity efforts for q: the gradient of the potential energy."));
-KINETRA_REGISTER_FUNCTION(def<"kinetic_energy", "(model, data, q, v)", &k::kinetic_energy_binding>(
-    "The kinetic energy of every body for (q, v), as a float."));
-KINETRA_REGISTER_FUNCTION(def<"potential_energy", "(model, data, q)", &k::potential_energy_binding>(
-    "The gravitational potential energy of every body for q, as a float."));
-
-}  // namespace
+bool kinetra::python::init_dynamics_terms(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"crba", "(model, data, q)", &mass_matrix_binding>(
+          "The joint-space inertia matrix M(q), an (nv, nv) array, by the composite rigid-body "
+          "algorithm."),
+      def<"mass_matrix", "(model, data, q)", &mass_matrix_binding>(
+          "The joint-space inertia matrix M(q), an (nv, nv) array; the same as `crba`."),
+      def<"nonlinear_effects", "(model, data, q, v)", &nonlinear_effects_binding>(
+          "The Coriolis, centrifugal and gravity efforts for (q, v): rnea with a zero "
+          "acceleration."),
+      def<"generalized_gravity", "(model, data, q)", &generalized_gravity_binding>(
+          "The gravity efforts for q: the gradient of the potential energy."),
+      def<"kinetic_energy", "(model, data, q, v)", &kinetic_energy_binding>(
+          "The kinetic energy of every body for (q, v), as a float."),
+      def<"potential_energy", "(model, data, q)", &potential_energy_binding>(
+          "The gravitational potential energy of every body for q, as a float.")};
+  return m.add_functions(functions);
+}

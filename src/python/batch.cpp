@@ -10,7 +10,7 @@
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/classes.hpp"
-#include "python/kit/module.hpp"
+#include "python/families.hpp"
 
 #define PY_ARRAY_UNIQUE_SYMBOL kinetra_ARRAY_API
 #define NO_IMPORT_ARRAY
@@ -47,18 +47,6 @@ std::string shape_text(std::span<const Py_ssize_t> shape) {
   text += shape.size() == 1 ? ",)" : ")";
   return text;
 }
-
-// The GIL, released for the lifetime of this object.
-class GilReleased {
- public:
-  GilReleased() : state_(PyEval_SaveThread()) {}
-  GilReleased(const GilReleased&) = delete;
-  GilReleased& operator=(const GilReleased&) = delete;
-  ~GilReleased() { PyEval_RestoreThread(state_); }
-
- private:
-  PyThreadState* state_;
-};
 
 // The states of one argument as a C-contiguous float64 array of shape (N, *state).
 struct States {
@@ -196,7 +184,7 @@ template <class Compute>
 PyObject* run_released(Ref result, Compute&& compute) {
   std::expected<void, AlgorithmError> done;
   try {
-    GilReleased released;
+    WithoutGil released;
     done = compute();
   } catch (...) {
     return raise_current_exception();
@@ -314,10 +302,10 @@ const Function functions[] = {
      }},
 };
 
-PyObject* call(const Function& f, const Signature& signature, PyObject* const* args,
+PyObject* call(const Function& f, const Parameters& parameters, PyObject* const* args,
                Py_ssize_t nargs, PyObject* kwnames) {
   PyObject* objects[6] = {};
-  if (!bind_arguments(signature, args, nargs, kwnames, objects)) return nullptr;
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
   if (!model.load(objects[0], "model")) return nullptr;
   std::array<States, 3> inputs;
@@ -348,8 +336,16 @@ PyObject* call(const Function& f, const Signature& signature, PyObject* const* a
 
 template <std::size_t I>
 PyObject* fastcall_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static const Signature signature(functions[I].name, functions[I].signature);
-  return call(functions[I], signature, args, nargs, kwnames);
+  static constexpr const Function& f = functions[I];
+  static const std::array<const char*, 6> names = [] {
+    std::array<const char*, 6> out = {"model"};
+    for (std::size_t k = 0; k < f.input_count; ++k) out[1 + k] = f.inputs[k].name;
+    out[1 + f.input_count] = "out";
+    out[2 + f.input_count] = "threads";
+    return out;
+  }();
+  static const Parameters parameters{f.name, names.data(), f.input_count + 3, f.input_count + 1};
+  return call(f, parameters, args, nargs, kwnames);
 }
 
 template <std::size_t I>
@@ -367,7 +363,7 @@ std::array<PyMethodDef, sizeof...(I)> method_defs(std::index_sequence<I...>) {
 
 // ---- rollout(model, q0, v0, tau, dt, integrator="rk4", out=None, threads=None)
 
-constexpr char rollout_signature[] =
+constexpr FixedString rollout_signature =
     "(model, q0, v0, tau, dt, integrator=\"rk4\", out=None, threads=None)";
 
 bool load_step(PyObject* obj, double& dt) {
@@ -414,9 +410,11 @@ bool load_rollout_out(PyObject* obj, const Shape& q_shape, const Shape& v_shape,
 }
 
 PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static const Signature signature("rollout", rollout_signature);
-  PyObject* objects[8] = {};
-  if (!bind_arguments(signature, args, nargs, kwnames, objects)) return nullptr;
+  using S = TextSignature<rollout_signature>;
+  static constexpr Parameters parameters{"rollout", S::parameter_names.data(), S::size,
+                                         S::required};
+  PyObject* objects[S::size] = {};
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
   if (!model.load(objects[0], "model")) return nullptr;
   const Py_ssize_t model_nq = nq(model.get()), model_nv = nv(model.get());
@@ -452,31 +450,25 @@ PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
   });
 }
 
-// ---- the submodule
+}  // namespace
+}  // namespace kinetra::python
 
-PyObject* make_batch_module() {
+// The submodule, its functions in the order of its __all__.
+bool kinetra::python::init_batch(ModuleBuilder& parent) {
   static std::array<PyMethodDef, std::size(functions)> defs =
       method_defs(std::make_index_sequence<std::size(functions)>());
   Ref module(PyModule_New("kinetra.batch"));
-  if (!module) return nullptr;
+  if (!module) return false;
   ModuleBuilder m(module.get());
   static PyMethodDef rollout_def = {
       "rollout", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&rollout_binding)),
       METH_FASTCALL | METH_KEYWORDS,
-      make_doc("rollout", rollout_signature,
+      make_doc("rollout", rollout_signature.c_str(),
                "Trajectories of T steps of length dt from the states (q0, v0) under the efforts "
                "tau (N, T, nv), tau[:, k] acting during step k, by aba and the "
                "configuration-space integration: (q, v) of shapes (N, T + 1, nq) and "
                "(N, T + 1, nv), starting with q0 and v0. integrator: \"rk4\" or "
                "\"semi_implicit_euler\"; out: None or a pair of arrays.")};
-  for (PyMethodDef& def : defs) {
-    if (!m.add_function(&def)) return nullptr;
-  }
-  if (!m.add_function(&rollout_def)) return nullptr;
-  return module.release();
+  return m.add_functions(defs) && m.add_functions({&rollout_def, 1}) &&
+         parent.add_submodule("batch", module.release());
 }
-
-[[maybe_unused]] const bool batch_registered = register_submodule("batch", &make_batch_module);
-
-}  // namespace
-}  // namespace kinetra::python

@@ -16,7 +16,6 @@
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/symmetric3.hpp"
 #include "python/kit/class.hpp"
-#include "python/kit/registry.hpp"
 #include "vortan/capsule.hpp"
 #include "vortan/cone.hpp"
 #include "vortan/cuboid.hpp"

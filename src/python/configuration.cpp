@@ -2,12 +2,11 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/families.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
-
-Ref configuration_to_numpy(const PyConfiguration& c) { return Ref(to_numpy(c.value)); }
 
 Result<PyConfiguration> configuration_add(const PyConfiguration& a, const PyConfiguration& b) {
   if (a.value.size() != b.value.size()) {
@@ -25,7 +24,7 @@ ClassSpec configuration_spec() {
       .name = "Configuration",
       .doc = "Python wrapper for the `Configuration` struct.",
       .methods = with_copies<PyConfiguration>(
-          {def<"Configuration.to_numpy", "($self)", &configuration_to_numpy>()}),
+          {def<"Configuration.to_numpy", "($self)", &PyConfiguration::value>()}),
       .slots = {{Py_nb_add, slot<&binary<&configuration_add>>()},
                 {Py_nb_multiply, slot<&binary<&configuration_scale>>()},
                 {Py_tp_repr, slot<&unary<&configuration_repr>>()}},
@@ -36,4 +35,7 @@ ClassSpec configuration_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::python::PyConfiguration, kinetra::python::configuration_spec)
-KINETRA_REGISTER_CLASS(kinetra::python::PyConfiguration);
+
+bool kinetra::python::init_configuration(ModuleBuilder& m) {
+  return m.add_classes<PyConfiguration>();
+}

@@ -5,6 +5,7 @@
 
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
+#include "python/families.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -69,13 +70,6 @@ PyObject* geometry_object_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
   }
 }
 
-std::string object_name(const GeometryObject& o) { return o.name; }
-std::size_t object_parent_joint(const GeometryObject& o) { return o.parent_joint; }
-std::size_t object_parent_frame(const GeometryObject& o) { return o.parent_frame; }
-bool object_disable_collision(const GeometryObject& o) { return o.disable_collision; }
-vortan::ShapeWrapper object_geometry(const GeometryObject& o) { return o.geometry; }
-SE3 object_placement(const GeometryObject& o) { return o.placement; }
-
 Ref object_mesh_color(const GeometryObject& o) {
   const Py_ssize_t shape[1] = {4};
   return Ref(new_array(shape, o.mesh_color.data()));
@@ -101,12 +95,12 @@ ClassSpec geometry_object_spec() {
       .doc = "A Python wrapper for the `GeometryObject` struct.",
       .constructor = geometry_object_new,
       .methods = with_copies<GeometryObject>(),
-      .properties = {property("name", &getter<&object_name>),
-                     property("parent_joint", &getter<&object_parent_joint>),
-                     property("parent_frame", &getter<&object_parent_frame>),
-                     property("disable_collision", &getter<&object_disable_collision>),
-                     property("geometry", &getter<&object_geometry>),
-                     property("placement", &getter<&object_placement>),
+      .properties = {property("name", &getter<&GeometryObject::name>),
+                     property("parent_joint", &getter<&GeometryObject::parent_joint>),
+                     property("parent_frame", &getter<&GeometryObject::parent_frame>),
+                     property("disable_collision", &getter<&GeometryObject::disable_collision>),
+                     property("geometry", &getter<&GeometryObject::geometry>),
+                     property("placement", &getter<&GeometryObject::placement>),
                      property("mesh_color", &getter<&object_mesh_color>,
                               &setter<"color", &object_set_mesh_color>)},
       .slots = {{Py_tp_repr, slot<&unary<&object_repr>>()}},
@@ -117,16 +111,7 @@ ClassSpec geometry_object_spec() {
 
 GeometryModel model_new() { return {}; }
 
-std::size_t model_add_geometry_object(GeometryModel& m, const GeometryObject& object) {
-  return m.add_geometry_object(object);
-}
-
-std::optional<std::size_t> model_get_geometry_id(const GeometryModel& m, const std::string& name) {
-  return m.get_geometry_id(name);
-}
-
 std::size_t model_ngeoms(const GeometryModel& m) { return m.objects.size(); }
-std::vector<GeometryObject> model_geometry_objects(const GeometryModel& m) { return m.objects; }
 
 Result<GeometryData> placements_of(const Data& data, const GeometryModel& m) {
   auto placements = GeometryData::create(data.joint_placements, m);
@@ -147,18 +132,19 @@ ClassSpec geometry_model_spec() {
       .doc = "A Python wrapper for the [`GeometryModel`] struct.",
       .constructor = constructor<"GeometryModel.__new__", "()", &model_new>,
       .methods = with_copies<GeometryModel>(
-          {def<"GeometryModel.add_geometry_object", "($self, object)", &model_add_geometry_object>(
+          {def<"GeometryModel.add_geometry_object", "($self, object)",
+               &GeometryModel::add_geometry_object>(
                "Adds a new geometry model to the list of models.\n\n# Arguments\n\n* `object` - "
                "The geometry object to be added to the model.\n\n# Returns\n\nThe index of the "
                "added geometry object."),
-           def<"GeometryModel.get_geometry_id", "($self, name)", &model_get_geometry_id>(
+           def<"GeometryModel.get_geometry_id", "($self, name)", &GeometryModel::get_geometry_id>(
                "Returns the ID of the geometry object with the given name, if it exists."),
            def<"GeometryModel.create_data", "($self, data)", &model_create_data>(
                "Creates a new `GeometryData` object based on the provided model and data.\n\n# "
                "Arguments\n\n* `data` - The data to be used for creating the geometry data.\n# "
                "Returns\n\nA `GeometryData` object containing the geometry data for the model.")}),
       .properties = {property("ngeoms", &getter<&model_ngeoms>),
-                     property("geometry_objects", &getter<&model_geometry_objects>, nullptr,
+                     property("geometry_objects", &getter<&GeometryModel::objects>, nullptr,
                               "Returns the list of geometry objects in the model.")},
       .slots = {{Py_tp_repr, slot<&unary<&model_repr>>()}},
   };
@@ -207,6 +193,6 @@ KINETRA_DEFINE_CLASS(kinetra::GeometryObject, kinetra::python::geometry_object_s
 KINETRA_DEFINE_CLASS(kinetra::GeometryModel, kinetra::python::geometry_model_spec)
 KINETRA_DEFINE_CLASS(kinetra::GeometryData, kinetra::python::geometry_data_spec)
 
-KINETRA_REGISTER_CLASS(kinetra::GeometryObject);
-KINETRA_REGISTER_CLASS(kinetra::GeometryModel);
-KINETRA_REGISTER_CLASS(kinetra::GeometryData);
+bool kinetra::python::init_geometry(ModuleBuilder& m) {
+  return m.add_classes<GeometryModel, GeometryData, GeometryObject>();
+}

@@ -1,6 +1,7 @@
 // Python class Inertia.
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/families.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -21,9 +22,7 @@ Result<Inertia> inertia_from_sphere(double mass, double radius) {
 }
 
 Inertia inertia_zeros() { return Inertia::zeros(); }
-double inertia_mass(const Inertia& i) { return i.mass; }
-Ref inertia_com(const Inertia& i) { return Ref(to_numpy(i.com)); }
-Ref inertia_matrix(const Inertia& i) { return Ref(to_numpy(i.inertia.to_matrix())); }
+Eigen::Matrix3d inertia_matrix(const Inertia& i) { return i.inertia.to_matrix(); }
 Inertia inertia_add(const Inertia& a, const Inertia& b) { return a + b; }
 std::string inertia_repr(const Inertia& i) { return debug_value(i).compact(); }
 
@@ -42,9 +41,9 @@ ClassSpec inertia_spec() {
                "Creates a new [`Inertia`] object with zero mass, zero center of mass, and zero "
                "inertia matrix.\n\n# Returns\nA new [`Inertia`] object with all properties set "
                "to zero.")}),
-      .properties = {property("mass", &getter<&inertia_mass>),
-                     property("com", &getter<&inertia_com>),
-                     property("lever", &getter<&inertia_com>, nullptr,
+      .properties = {property("mass", &getter<&Inertia::mass>),
+                     property("com", &getter<&Inertia::com>),
+                     property("lever", &getter<&Inertia::com>, nullptr,
                               "Returns the lever (center of mass) of the inertia.\n\nThis is an "
                               "alias for the `com` property."),
                      property("inertia", &getter<&inertia_matrix>)},
@@ -57,4 +56,5 @@ ClassSpec inertia_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::Inertia, kinetra::python::inertia_spec)
-KINETRA_REGISTER_CLASS(kinetra::Inertia);
+
+bool kinetra::python::init_inertia(ModuleBuilder& m) { return m.add_classes<Inertia>(); }

@@ -1,14 +1,11 @@
 // Python classes JointModel and JointType, and the revolute joint constructors.
 #include "python/classes.hpp"
+#include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
-
-JointType joint_model_type(const JointModel& joint) { return joint.type(); }
-std::size_t joint_model_nq(const JointModel& joint) { return joint.nq(); }
-std::size_t joint_model_nv(const JointModel& joint) { return joint.nv(); }
 
 JointModel revolute_x() { return JointModel::revolute(Vector3D::UnitX()); }
 JointModel revolute_y() { return JointModel::revolute(Vector3D::UnitY()); }
@@ -19,9 +16,9 @@ ClassSpec joint_model_spec() {
       .name = "JointModel",
       .doc = "A Python wrapper for the `JointWrapper` type.",
       .methods = with_copies<JointModel>(),
-      .properties = {property("joint_type", &getter<&joint_model_type>),
-                     property("nq", &getter<&joint_model_nq>),
-                     property("nv", &getter<&joint_model_nv>)},
+      .properties = {property("joint_type", &getter<&JointModel::type>),
+                     property("nq", &getter<&JointModel::nq>),
+                     property("nv", &getter<&JointModel::nv>)},
   };
 }
 
@@ -33,11 +30,15 @@ KINETRA_DEFINE_ENUM(kinetra::JointType, "Enum representing the type of joint.",
                     kinetra::JointType::Continuous, kinetra::JointType::Fixed,
                     kinetra::JointType::Prismatic, kinetra::JointType::Revolute)
 
-KINETRA_REGISTER_CLASS(kinetra::JointModel);
-KINETRA_REGISTER_CLASS(kinetra::JointType);
-KINETRA_REGISTER_FUNCTION(kinetra::python::def<"JointModelRX", "()", &kinetra::python::revolute_x>(
-    "Creates a new revolute joint model with `x` as axis of rotation."));
-KINETRA_REGISTER_FUNCTION(kinetra::python::def<"JointModelRY", "()", &kinetra::python::revolute_y>(
-    "Creates a new revolute joint model with `y` as axis of rotation."));
-KINETRA_REGISTER_FUNCTION(kinetra::python::def<"JointModelRZ", "()", &kinetra::python::revolute_z>(
-    "Creates a new revolute joint model with `z` as axis of rotation."));
+bool kinetra::python::init_joint_model(ModuleBuilder& m) { return m.add_classes<JointModel>(); }
+
+bool kinetra::python::init_joint_types(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"JointModelRX", "()", &revolute_x>(
+          "Creates a new revolute joint model with `x` as axis of rotation."),
+      def<"JointModelRY", "()", &revolute_y>(
+          "Creates a new revolute joint model with `y` as axis of rotation."),
+      def<"JointModelRZ", "()", &revolute_z>(
+          "Creates a new revolute joint model with `z` as axis of rotation.")};
+  return m.add_classes<JointType>() && m.add_functions(functions);
+}

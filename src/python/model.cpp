@@ -1,5 +1,6 @@
-// Python classes Model, Frame and FrameType.
+// Python classes Model, Data, Frame and FrameType.
 #include "python/classes.hpp"
+#include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
 #include "python/pickling.hpp"
 
@@ -9,20 +10,6 @@ namespace {
 // ---- Model
 
 Model model_new() { return Model(); }
-
-const std::string& model_name(const Model& m) { return m.name(); }
-void model_set_name(Model& m, const std::string& name) { m.set_name(name); }
-std::size_t model_nq(const Model& m) { return m.nq(); }
-std::size_t model_nv(const Model& m) { return m.nv(); }
-std::size_t model_njoints(const Model& m) { return m.njoints(); }
-std::size_t model_nframes(const Model& m) { return m.nframes(); }
-Ref model_gravity(const Model& m) { return Ref(to_numpy(m.gravity())); }
-const std::vector<std::string>& model_joint_names(const Model& m) { return m.joint_names(); }
-const std::vector<std::size_t>& model_joint_parents(const Model& m) { return m.joint_parents(); }
-const std::vector<SE3>& model_joint_placements(const Model& m) { return m.joint_placements(); }
-const std::vector<JointModel>& model_joint_models(const Model& m) { return m.joint_models(); }
-const std::vector<Inertia>& model_inertias(const Model& m) { return m.inertias(); }
-const std::vector<Frame>& model_frames(const Model& m) { return m.frames(); }
 
 Result<std::size_t> model_add_joint(Model& m, std::size_t parent_id, const JointModel& joint_model,
                                     const SE3& placement, const std::string& name) {
@@ -36,12 +23,6 @@ Result<std::size_t> model_add_frame(Model& m, const Frame& frame, bool append_in
   if (!id) return value_error(id.error().debug());
   return *id;
 }
-
-std::optional<std::size_t> model_get_joint_id(const Model& m, const std::string& name) {
-  return m.get_joint_id(name);
-}
-
-Data model_create_data(const Model& m) { return m.create_data(); }
 
 std::string model_repr(const Model& m) { return debug_value(m).pretty(); }
 
@@ -61,20 +42,44 @@ ClassSpec model_spec() {
                "The placement of the joint in the parent frame.\n* `name` - The name of the "
                "joint."),
            def<"Model.add_frame", "($self, frame, append_inertia)", &model_add_frame>(),
-           def<"Model.get_joint_id", "($self, name)", &model_get_joint_id>(),
-           def<"Model.create_data", "($self)", &model_create_data>()}),
-      .properties = {property("name", &getter<&model_name>, &setter<"name", &model_set_name>),
-                     property("nq", &getter<&model_nq>), property("nv", &getter<&model_nv>),
-                     property("njoints", &getter<&model_njoints>),
-                     property("nframes", &getter<&model_nframes>),
-                     property("gravity", &getter<&model_gravity>),
-                     property("joint_names", &getter<&model_joint_names>),
-                     property("joint_parents", &getter<&model_joint_parents>),
-                     property("joint_placements", &getter<&model_joint_placements>),
-                     property("joint_models", &getter<&model_joint_models>),
-                     property("inertias", &getter<&model_inertias>),
-                     property("frames", &getter<&model_frames>)},
+           def<"Model.get_joint_id", "($self, name)", &Model::get_joint_id>(),
+           def<"Model.create_data", "($self)", &Model::create_data>()}),
+      .properties = {property("name", &getter<&Model::name>, &setter<"name", &Model::set_name>),
+                     property("nq", &getter<&Model::nq>), property("nv", &getter<&Model::nv>),
+                     property("njoints", &getter<&Model::njoints>),
+                     property("nframes", &getter<&Model::nframes>),
+                     property("gravity", &getter<&Model::gravity>),
+                     property("joint_names", &getter<&Model::joint_names>),
+                     property("joint_parents", &getter<&Model::joint_parents>),
+                     property("joint_placements", &getter<&Model::joint_placements>),
+                     property("joint_models", &getter<&Model::joint_models>),
+                     property("inertias", &getter<&Model::inertias>),
+                     property("frames", &getter<&Model::frames>)},
       .slots = {{Py_tp_repr, slot<&unary<&model_repr>>()}},
+  };
+}
+
+// ---- Data
+
+// A workspace is made where it is used: pickling one is refused.
+Result<Ref> data_reduce(const Data&) {
+  return std::unexpected(PyError{PyExc_TypeError,
+                                 "cannot pickle 'Data' object: make one from its model with "
+                                 "model.create_data()"});
+}
+
+ClassSpec data_spec() {
+  return {
+      .name = "Data",
+      .text_signature = "(model)",
+      .doc = "A Python wrapper for the `Data` struct.",
+      .constructor = constructor<"Data.__new__", "(model)", &Model::create_data>,
+      .methods = with_copies<Data, false>({def<"__reduce__", "($self)", &data_reduce>()}),
+      .properties = {property("joint_placements", &getter<&Data::joint_placements>, nullptr,
+                              "Returns the placements of the joints in the world frame."),
+                     property("oMi", &getter<&Data::joint_placements>, nullptr,
+                              "Returns the placements of the joints in the world frame.\n\nThis "
+                              "is an alias for `joint_placements`.")},
   };
 }
 
@@ -85,12 +90,6 @@ Frame frame_new(const std::string& name, std::size_t parent_joint, std::size_t p
   return {name, parent_joint, parent_frame, placement, frame_type, inertia};
 }
 
-const std::string& frame_name(const Frame& f) { return f.name; }
-std::size_t frame_parent_joint(const Frame& f) { return f.parent_joint; }
-std::size_t frame_parent_frame(const Frame& f) { return f.parent_frame; }
-const SE3& frame_placement(const Frame& f) { return f.placement; }
-FrameType frame_frame_type(const Frame& f) { return f.frame_type; }
-const Inertia& frame_inertia(const Frame& f) { return f.inertia; }
 std::string frame_repr(const Frame& f) { return frame_text(f); }
 
 constexpr char frame_signature[] =
@@ -102,12 +101,12 @@ ClassSpec frame_spec() {
       .text_signature = frame_signature,
       .constructor = constructor<"Frame.__new__", frame_signature, &frame_new>,
       .methods = with_copies<Frame>(),
-      .properties = {property("name", &getter<&frame_name>),
-                     property("parent_joint", &getter<&frame_parent_joint>),
-                     property("parent_frame", &getter<&frame_parent_frame>),
-                     property("placement", &getter<&frame_placement>),
-                     property("frame_type", &getter<&frame_frame_type>),
-                     property("inertia", &getter<&frame_inertia>)},
+      .properties = {property("name", &getter<&Frame::name>),
+                     property("parent_joint", &getter<&Frame::parent_joint>),
+                     property("parent_frame", &getter<&Frame::parent_frame>),
+                     property("placement", &getter<&Frame::placement>),
+                     property("frame_type", &getter<&Frame::frame_type>),
+                     property("inertia", &getter<&Frame::inertia>)},
       .slots = {{Py_tp_repr, slot<&unary<&frame_repr>>()}},
   };
 }
@@ -116,11 +115,12 @@ ClassSpec frame_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::Model, kinetra::python::model_spec)
+KINETRA_DEFINE_CLASS(kinetra::Data, kinetra::python::data_spec)
 KINETRA_DEFINE_CLASS(kinetra::Frame, kinetra::python::frame_spec)
 KINETRA_DEFINE_ENUM(kinetra::FrameType, "", kinetra::FrameType::Operational,
                     kinetra::FrameType::Joint, kinetra::FrameType::Fixed, kinetra::FrameType::Body,
                     kinetra::FrameType::Sensor)
 
-KINETRA_REGISTER_CLASS(kinetra::Model);
-KINETRA_REGISTER_CLASS(kinetra::Frame);
-KINETRA_REGISTER_CLASS(kinetra::FrameType);
+bool kinetra::python::init_model(ModuleBuilder& m) {
+  return m.add_classes<Model, Data, Frame, FrameType>();
+}

@@ -1,11 +1,8 @@
-// The module entry: adds every class, function, constant and submodule in its fixed order.
-#include <string_view>
-
+// The module entry: adds every family of classes and functions in the fixed order of __all__.
 #include "kinetra/spatial/vector.hpp"
+#include "python/families.hpp"
 #include "python/kit/error.hpp"
-#include "python/kit/module.hpp"
 #include "python/kit/numpy.hpp"
-#include "python/kit/registry.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -14,97 +11,16 @@ namespace {
 PyObject* cached_module = nullptr;
 PyInterpreterState* owning_interpreter = nullptr;
 
-enum class Entry { Class, Function, Constant, SE3Module, Submodule };
-
-struct Step {
-  Entry kind;
-  const char* name;
-};
-
-// The registration order, which is also the order of __all__.
-constexpr Step kSteps[] = {
-    {Entry::Class, "Configuration"},
-    {Entry::Class, "Model"},
-    {Entry::Class, "Data"},
-    {Entry::Class, "Frame"},
-    {Entry::Class, "FrameType"},
-    {Entry::Class, "JointModel"},
-    {Entry::Class, "GeometryModel"},
-    {Entry::Class, "GeometryData"},
-    {Entry::Class, "GeometryObject"},
-    {Entry::Function, "neutral"},
-    {Entry::Function, "random_configuration"},
-    {Entry::Function, "build_models_from_urdf"},
-    {Entry::Constant, "WORLD_ID"},
-    {Entry::Constant, "STANDARD_GRAVITY"},
-    {Entry::Class, "Inertia"},
-    {Entry::Class, "JointType"},
-    {Entry::Function, "JointModelRX"},
-    {Entry::Function, "JointModelRY"},
-    {Entry::Function, "JointModelRZ"},
-    {Entry::SE3Module, "SE3"},
-    {Entry::Class, "SE3"},
-    {Entry::Class, "Vector3D"},
-    {Entry::Class, "Vector6D"},
-    {Entry::Class, "Symmetric3"},
-    {Entry::Function, "forward_kinematics"},
-    {Entry::Function, "forward_dynamics"},
-    {Entry::Function, "aba"},
-    {Entry::Function, "inverse_dynamics"},
-    {Entry::Function, "rnea"},
-    {Entry::Submodule, "vortan"},
-    {Entry::Function, "crba"},
-    {Entry::Function, "mass_matrix"},
-    {Entry::Function, "nonlinear_effects"},
-    {Entry::Function, "generalized_gravity"},
-    {Entry::Function, "kinetic_energy"},
-    {Entry::Function, "potential_energy"},
-    {Entry::Submodule, "batch"},
-};
-
-bool add_to_sys_modules(const char* key, PyObject* module) {
-  PyObject* modules = PySys_GetObject("modules");  // borrowed
-  return modules && PyDict_SetItemString(modules, key, module) == 0;
+bool init_constants(ModuleBuilder& m) {
+  return m.add("WORLD_ID", PyLong_FromLong(0)) &&
+         m.add("STANDARD_GRAVITY", to_numpy(Vector3D(0.0, 0.0, -9.81)));
 }
 
-PyObject* constant(std::string_view name) {
-  if (name == "WORLD_ID") return PyLong_FromLong(0);
-  return to_numpy(Vector3D(0.0, 0.0, -9.81));  // STANDARD_GRAVITY
-}
-
-bool missing(const char* name) {
-  raise(PyExc_ImportError, std::string("kinetra: nothing registered as ") + name);
-  return false;
-}
-
-bool add_step(ModuleBuilder& m, const Step& step) {
-  switch (step.kind) {
-    case Entry::Class: {
-      TypeGetter type = find_class(step.name);
-      return type ? m.add_class(type()) : missing(step.name);
-    }
-    case Entry::Function: {
-      PyMethodDef* def = find_function(step.name);
-      return def ? m.add_function(def) : missing(step.name);
-    }
-    case Entry::Constant:
-      return m.add(step.name, constant(step.name));
-    case Entry::SE3Module: {
-      // a member-less submodule; the class SE3 replaces it as attribute right after
-      Ref submodule(PyModule_New(step.name));
-      return submodule && m.add(step.name, Ref(submodule).release()) &&
-             add_to_sys_modules("kinetra.SE3", submodule.get());
-    }
-    case Entry::Submodule: {
-      ModuleMaker make = find_submodule(step.name);
-      if (!make) return missing(step.name);
-      Ref submodule(make());
-      return submodule && m.add(step.name, Ref(submodule).release()) &&
-             add_to_sys_modules((std::string("kinetra.") + step.name).c_str(), submodule.get());
-    }
-  }
-  return false;
-}
+// The order of the calls is the order of __all__.
+constexpr bool (*kFamilies[])(ModuleBuilder&) = {
+    init_configuration, init_model,     init_joint_model, init_geometry,       init_configurations,
+    init_urdf,          init_constants, init_inertia,     init_joint_types,    init_se3,
+    init_spatial,       init_dynamics,  init_vortan,      init_dynamics_terms, init_batch};
 
 // Creates the module once per process; later imports get the same object. Multi-phase
 // initialisation makes every interpreter call this, so other interpreters can be refused.
@@ -123,8 +39,8 @@ PyObject* create_module(PyObject*, PyModuleDef*) {
   Ref module(PyModule_New("kinetra"));
   if (!module) return nullptr;
   ModuleBuilder builder(module.get());
-  for (const Step& step : kSteps) {
-    if (!add_step(builder, step)) return nullptr;
+  for (auto init : kFamilies) {
+    if (!init(builder)) return nullptr;
   }
   if (!add_from_bytes(module.get())) return nullptr;
   owning_interpreter = interpreter;

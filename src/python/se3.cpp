@@ -2,6 +2,7 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/families.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -33,16 +34,13 @@ Result<SE3> se3_new(const Array<2>& rotation, const Array<1>& translation) {
 
 SE3 se3_identity() { return SE3::identity(); }
 SE3 se3_random() { return SE3::random(thread_rng()); }
-SE3 se3_inverse(const SE3& m) { return m.inverse(); }
 SE3 se3_copy(const SE3& m) { return m; }
 SE3 se3_compose(const SE3& a, const SE3& b) { return a * b; }
-Ref se3_rotation(const SE3& m) { return Ref(to_numpy(m.rotation)); }
-Ref se3_translation(const SE3& m) { return Ref(to_numpy(m.translation)); }
-Ref se3_homogeneous(const SE3& m) {
+Eigen::Matrix4d se3_homogeneous(const SE3& m) {
   Eigen::Matrix4d h = Eigen::Matrix4d::Identity();
   h.topLeftCorner<3, 3>() = m.rotation;
   h.topRightCorner<3, 1>() = m.translation;
-  return Ref(to_numpy(h));
+  return h;
 }
 Result<void> se3_set_translation(SE3& m, const Array<1>& translation) {
   auto t = translation_from_array(translation);
@@ -60,10 +58,10 @@ ClassSpec se3_spec() {
       .constructor = constructor<"SE3.__new__", "(rotation, translation)", &se3_new>,
       .methods = with_copies<SE3>({static_def<"SE3.Identity", "()", &se3_identity>(),
                                    static_def<"SE3.Random", "()", &se3_random>(),
-                                   def<"SE3.inverse", "($self)", &se3_inverse>(),
+                                   def<"SE3.inverse", "($self)", &SE3::inverse>(),
                                    def<"SE3.copy", "($self)", &se3_copy>()}),
-      .properties = {property("rotation", &getter<&se3_rotation>),
-                     property("translation", &getter<&se3_translation>,
+      .properties = {property("rotation", &getter<&SE3::rotation>),
+                     property("translation", &getter<&SE3::translation>,
                               &setter<"translation", &se3_set_translation>),
                      property("homogeneous", &getter<&se3_homogeneous>)},
       .slots = {{Py_nb_multiply, slot<&binary<&se3_compose>>()},
@@ -75,4 +73,8 @@ ClassSpec se3_spec() {
 }  // namespace kinetra::python
 
 KINETRA_DEFINE_CLASS(kinetra::SE3, kinetra::python::se3_spec)
-KINETRA_REGISTER_CLASS(kinetra::SE3);
+
+// A member-less submodule SE3 comes first; the class SE3 replaces it as attribute right after.
+bool kinetra::python::init_se3(ModuleBuilder& m) {
+  return m.add_submodule("SE3", PyModule_New("SE3")) && m.add_classes<SE3>();
+}

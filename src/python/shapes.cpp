@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "python/classes.hpp"
+#include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
-#include "python/kit/module.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -46,12 +46,6 @@ PyObject* cuboid_new(PyObject* sides) {
   return new_instance(vortan::Cuboid({numbers[0] * 0.5f, numbers[1] * 0.5f, numbers[2] * 0.5f}));
 }
 
-double cone_radius(const vortan::Cone& c) { return c.radius; }
-double cone_half_length(const vortan::Cone& c) { return c.half_length; }
-double cylinder_radius(const vortan::Cylinder& c) { return c.radius; }
-double cylinder_half_length(const vortan::Cylinder& c) { return c.half_length; }
-std::string mesh_path(const vortan::Mesh& m) { return m.path; }
-
 ClassSpec sphere_spec() {
   return {.name = "Sphere",
           .text_signature = "(radius)",
@@ -74,13 +68,14 @@ ClassSpec capsule_spec() {
 }
 
 ClassSpec cone_spec() {
-  return {.name = "Cone",
-          .text_signature = "(radius, length)",
-          .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
-          .methods = with_copies<vortan::Cone>(
-              {def<"Cone.radius", "($self)", &cone_radius>("Returns the radius of the cone."),
-               def<"Cone.half_length", "($self)", &cone_half_length>(
-                   "Returns the half length of the cone.")})};
+  return {
+      .name = "Cone",
+      .text_signature = "(radius, length)",
+      .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
+      .methods = with_copies<vortan::Cone>(
+          {def<"Cone.radius", "($self)", &vortan::Cone::radius>("Returns the radius of the cone."),
+           def<"Cone.half_length", "($self)", &vortan::Cone::half_length>(
+               "Returns the half length of the cone.")})};
 }
 
 ClassSpec cylinder_spec() {
@@ -88,9 +83,9 @@ ClassSpec cylinder_spec() {
           .text_signature = "(radius, length)",
           .constructor = constructor<"Cylinder.__new__", "(radius, length)", &cylinder_new>,
           .methods = with_copies<vortan::Cylinder>(
-              {def<"Cylinder.radius", "($self)", &cylinder_radius>(
+              {def<"Cylinder.radius", "($self)", &vortan::Cylinder::radius>(
                    "Returns the radius of the cylinder."),
-               def<"Cylinder.half_length", "($self)", &cylinder_half_length>(
+               def<"Cylinder.half_length", "($self)", &vortan::Cylinder::half_length>(
                    "Returns the half length of the cylinder.")})};
 }
 
@@ -100,7 +95,7 @@ ClassSpec mesh_spec() {
           .doc = "A Python wrapper for the Mesh type.",
           .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
           .methods = with_copies<vortan::Mesh>(),
-          .properties = {property("mesh_path", &getter<&mesh_path>)}};
+          .properties = {property("mesh_path", &getter<&vortan::Mesh::path>)}};
 }
 
 // ---- Shape: the shape of a geometry object, answered through the shape interface
@@ -138,24 +133,6 @@ ClassSpec shape_spec() {
                          property("mesh_path", &getter<&shape_mesh_path>)}};
 }
 
-// ---- the submodule, with its classes in their fixed order
-
-PyObject* make_vortan_module() {
-  Ref module(PyModule_New("vortan"));
-  if (!module) return nullptr;
-  ModuleBuilder m(module.get());
-  const bool added =
-      m.add_class(PyClass<vortan::Capsule>::type()) && m.add_class(PyClass<vortan::Cone>::type()) &&
-      m.add_class(PyClass<vortan::Cuboid>::type()) &&
-      m.add_class(PyClass<vortan::Cylinder>::type()) &&
-      m.add_class(PyClass<vortan::Sphere>::type()) && m.add_class(PyClass<vortan::Mesh>::type()) &&
-      m.add_class(PyClass<vortan::ShapeWrapper>::type()) &&
-      m.add_class(PyClass<vortan::ShapeType>::type());
-  return added ? module.release() : nullptr;
-}
-
-[[maybe_unused]] const bool vortan_registered = register_submodule("vortan", &make_vortan_module);
-
 }  // namespace
 }  // namespace kinetra::python
 
@@ -166,6 +143,18 @@ KINETRA_DEFINE_CLASS(vortan::Cylinder, kinetra::python::cylinder_spec)
 KINETRA_DEFINE_CLASS(vortan::Sphere, kinetra::python::sphere_spec)
 KINETRA_DEFINE_CLASS(vortan::Mesh, kinetra::python::mesh_spec)
 KINETRA_DEFINE_CLASS(vortan::ShapeWrapper, kinetra::python::shape_spec)
+
 KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::ShapeType::Capsule, vortan::ShapeType::Cone,
                     vortan::ShapeType::Cuboid, vortan::ShapeType::Cylinder,
                     vortan::ShapeType::Sphere, vortan::ShapeType::Mesh)
+
+// The submodule, with its classes in their fixed order.
+bool kinetra::python::init_vortan(ModuleBuilder& m) {
+  Ref module(PyModule_New("vortan"));
+  if (!module) return false;
+  ModuleBuilder vortan_module(module.get());
+  return vortan_module.add_classes<vortan::Capsule, vortan::Cone, vortan::Cuboid, vortan::Cylinder,
+                                   vortan::Sphere, vortan::Mesh, vortan::ShapeWrapper,
+                                   vortan::ShapeType>() &&
+         m.add_submodule("vortan", module.release());
+}

@@ -4,6 +4,7 @@
 #include "kinetra/spatial/text.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
+#include "python/families.hpp"
 #include "python/pickling.hpp"
 
 namespace kinetra::python {
@@ -14,7 +15,6 @@ namespace {
 PyVector3D vector3_new(double x, double y, double z) { return {Vector3D(x, y, z)}; }
 PyVector3D vector3_zeros() { return {Vector3D::Zero()}; }
 PyVector3D vector3_ones() { return {Vector3D::Ones()}; }
-Ref vector3_to_numpy(const PyVector3D& v) { return Ref(to_numpy(v.value)); }
 double vector3_norm(const PyVector3D& v) {
   const Vector3D& x = v.value;
   return std::sqrt((x.x() * x.x() + x.y() * x.y()) + x.z() * x.z());
@@ -36,8 +36,8 @@ ClassSpec vector3_spec() {
       .constructor = constructor<"Vector3D.__new__", "(x, y, z)", &vector3_new>,
       .methods = with_copies<PyVector3D>({static_def<"Vector3D.zeros", "()", &vector3_zeros>(),
                                           static_def<"Vector3D.ones", "()", &vector3_ones>(),
-                                          def<"Vector3D.to_numpy", "($self)", &vector3_to_numpy>(),
-                                          def<"Vector3D.vector", "($self)", &vector3_to_numpy>(),
+                                          def<"Vector3D.to_numpy", "($self)", &PyVector3D::value>(),
+                                          def<"Vector3D.vector", "($self)", &PyVector3D::value>(),
                                           def<"Vector3D.norm", "($self)", &vector3_norm>()}),
       .slots = {{Py_nb_add, slot<&binary<&vector3_add>>()},
                 {Py_nb_subtract, slot<&binary<&vector3_sub>>()},
@@ -69,7 +69,6 @@ Symmetric3 symmetric3_new(double m11, double m22, double m33, double m12, double
 }
 Symmetric3 symmetric3_zero() { return Symmetric3::zero(); }
 Symmetric3 symmetric3_identity() { return Symmetric3::identity(); }
-Ref symmetric3_to_numpy(const Symmetric3& s) { return Ref(to_numpy(s.to_matrix())); }
 Symmetric3 symmetric3_add(const Symmetric3& a, const Symmetric3& b) { return a + b; }
 Symmetric3 symmetric3_sub(const Symmetric3& a, const Symmetric3& b) { return a - b; }
 
@@ -125,8 +124,8 @@ ClassSpec symmetric3_spec() {
       .methods =
           with_copies<Symmetric3>({static_def<"Symmetric3.Zero", "()", &symmetric3_zero>(),
                                    static_def<"Symmetric3.Identity", "()", &symmetric3_identity>(),
-                                   def<"Symmetric3.to_numpy", "($self)", &symmetric3_to_numpy>(),
-                                   def<"Symmetric3.matrix", "($self)", &symmetric3_to_numpy>()}),
+                                   def<"Symmetric3.to_numpy", "($self)", &Symmetric3::to_matrix>(),
+                                   def<"Symmetric3.matrix", "($self)", &Symmetric3::to_matrix>()}),
       .slots = {{Py_nb_add, slot<&binary<&symmetric3_add>>()},
                 {Py_nb_subtract, slot<&binary<&symmetric3_sub>>()},
                 {Py_nb_multiply, slot<&symmetric3_multiply>()},
@@ -142,6 +141,6 @@ KINETRA_DEFINE_CLASS(kinetra::python::PyVector3D, kinetra::python::vector3_spec)
 KINETRA_DEFINE_CLASS(kinetra::python::PyVector6D, kinetra::python::vector6_spec)
 KINETRA_DEFINE_CLASS(kinetra::Symmetric3, kinetra::python::symmetric3_spec)
 
-KINETRA_REGISTER_CLASS(kinetra::python::PyVector3D);
-KINETRA_REGISTER_CLASS(kinetra::python::PyVector6D);
-KINETRA_REGISTER_CLASS(kinetra::Symmetric3);
+bool kinetra::python::init_spatial(ModuleBuilder& m) {
+  return m.add_classes<PyVector3D, PyVector6D, Symmetric3>();
+}

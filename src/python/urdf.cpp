@@ -1,6 +1,7 @@
 // Python function build_models_from_urdf.
 #include "kinetra/urdf/urdf.hpp"
 #include "python/classes.hpp"
+#include "python/families.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -16,7 +17,9 @@ Result<std::tuple<Model, GeometryModel, GeometryModel>> read_urdf(
 }  // namespace
 }  // namespace kinetra::python
 
-KINETRA_REGISTER_FUNCTION(
-    kinetra::python::def<"build_models_from_urdf", "(filepath, package_dir=None)",
-                         &kinetra::python::read_urdf>(
-        "A Python wrapper for the `build_models_from_urdf` function."));
+bool kinetra::python::init_urdf(ModuleBuilder& m) {
+  static PyMethodDef functions[] = {
+      def<"build_models_from_urdf", "(filepath, package_dir=None)", &read_urdf, release_gil>(
+          "A Python wrapper for the `build_models_from_urdf` function.")};
+  return m.add_functions(functions);
+}

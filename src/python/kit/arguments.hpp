@@ -1,26 +1,23 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include <cstddef>
 
 #include "python/kit/ref.hpp"
 
 namespace kinetra::python {
 
-// The parameters of a callable, read from its text signature "(a, b, c=None)"; "$self" is
-// skipped. Parameters with a default are optional and come last.
-struct Signature {
-  std::string name;  // as shown in call errors: "rnea" or "SE3.__new__"
-  std::vector<std::string> parameters;
-  std::size_t required = 0;
-
-  Signature(std::string callable_name, const char* text_signature);
+// The parameters a callable binds its arguments to; see TextSignature.
+struct Parameters {
+  const char* callable;  // as shown in call errors: "rnea" or "SE3.__new__"
+  const char* const* names;
+  std::size_t size;
+  std::size_t required;  // the first `required` have no default
 };
 
 // Matches positional and keyword arguments to the parameters. On success out[i] holds the
 // borrowed argument of parameter i, or nullptr when an optional one was not given. On failure
 // raises TypeError in the interpreter's wording and returns false.
-bool bind_arguments(const Signature& signature, PyObject* const* args, Py_ssize_t nargs,
+bool bind_arguments(const Parameters& parameters, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, PyObject** out);
 
 }  // namespace kinetra::python

@@ -3,6 +3,7 @@
 #include <Eigen/Core>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -73,6 +74,11 @@ struct Arg<std::string> {
     return true;
   }
   const std::string& get() const { return value; }
+};
+
+template <>
+struct Arg<std::string_view> : Arg<std::string> {
+  std::string_view get() const { return value; }
 };
 
 template <>
@@ -244,7 +250,9 @@ PyObject* to_python(R&& value) {
     Ref list(PyList_New(static_cast<Py_ssize_t>(value.size())));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < value.size(); ++i) {
-      PyObject* item = to_python(std::move(value[i]));
+      // elements move out of a temporary only; an lvalue is copied and stays as it was
+      PyObject* item =
+          std::is_lvalue_reference_v<R> ? to_python(value[i]) : to_python(std::move(value[i]));
       if (!item) return nullptr;
       PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -10,17 +11,12 @@
 
 #include "python/kit/arguments.hpp"
 #include "python/kit/convert.hpp"
+#include "python/kit/signature.hpp"
 
 namespace kinetra::python {
 
-// A string usable as a template argument: fastcall<"rnea", "(model, data, q, v, a)", &fn>.
-template <std::size_t N>
-struct FixedString {
-  char text[N];
-  constexpr FixedString(const char (&s)[N]) { std::copy_n(s, N, text); }
-  constexpr const char* c_str() const { return text; }
-};
-
+// What a bound callable takes and returns: a function, a member function (the object first) or
+// a data member (read from a const object).
 template <class F>
 struct Callable;
 template <class R, class... P>
@@ -29,44 +25,106 @@ struct Callable<R (*)(P...)> {
   using Params = std::tuple<P...>;
   static constexpr std::size_t arity = sizeof...(P);
 };
+template <class R, class T, class... P>
+struct Callable<R (T::*)(P...) const> {
+  using Return = R;
+  using Params = std::tuple<const T&, P...>;
+  static constexpr std::size_t arity = 1 + sizeof...(P);
+};
+template <class R, class T, class... P>
+struct Callable<R (T::*)(P...)> {
+  using Return = R;
+  using Params = std::tuple<T&, P...>;
+  static constexpr std::size_t arity = 1 + sizeof...(P);
+};
+template <class M, class T>
+requires(!std::is_function_v<M>) struct Callable<M T::*> {
+  using Return = const M&;
+  using Params = std::tuple<const T&>;
+  static constexpr std::size_t arity = 1;
+};
+
+// How a bound callable runs.
+struct CallOptions {
+  // Runs the C++ function without the GIL, so that other Python threads run meanwhile. The
+  // arguments are converted and borrowed before, the result converted after, with the GIL held;
+  // the function must neither take nor return Python objects.
+  bool release_gil = false;
+};
+inline constexpr CallOptions release_gil{.release_gil = true};
+
+// true for the types that need the GIL to be made or dropped
+template <class T>
+inline constexpr bool holds_python_object = std::is_same_v<T, PyObject*> || std::is_same_v<T, Ref>;
+template <class T>
+inline constexpr bool holds_python_object<Result<T>> = holds_python_object<T>;
+
+// Releases the GIL for its lifetime.
+class WithoutGil {
+ public:
+  WithoutGil() : state_(PyEval_SaveThread()) {}
+  WithoutGil(const WithoutGil&) = delete;
+  WithoutGil& operator=(const WithoutGil&) = delete;
+  ~WithoutGil() { PyEval_RestoreThread(state_); }
+
+ private:
+  PyThreadState* state_;
+};
+
+template <auto F, CallOptions Options, class... A>
+decltype(auto) call(A&&... arguments) {
+  if constexpr (Options.release_gil) {
+    using C = Callable<decltype(F)>;
+    static_assert(!holds_python_object<std::remove_cvref_t<typename C::Return>>,
+                  "a function returning a Python object cannot run without the GIL");
+    static_assert(!(holds_python_object<std::remove_cvref_t<A>> || ...),
+                  "a function taking a Python object cannot run without the GIL");
+    WithoutGil unlocked;
+    return std::invoke(F, std::forward<A>(arguments)...);
+  } else {
+    return std::invoke(F, std::forward<A>(arguments)...);
+  }
+}
 
 // Loads every argument in order (stopping at the first failure), calls f and converts its result.
-template <auto F, std::size_t... I>
-PyObject* invoke(PyObject** objects, const std::vector<std::string>& names,
-                 std::index_sequence<I...>) {
+template <auto F, CallOptions Options, std::size_t... I>
+PyObject* invoke(PyObject* const* objects, const char* const* names, std::index_sequence<I...>) {
   using C = Callable<decltype(F)>;
   try {
     std::tuple<ArgFor<std::tuple_element_t<I, typename C::Params>>...> holders;
-    if (!(std::get<I>(holders).load(objects[I], names[I].c_str()) && ...)) return nullptr;
+    if (!(std::get<I>(holders).load(objects[I], names[I]) && ...)) return nullptr;
     if constexpr (std::is_void_v<typename C::Return>) {
-      F(std::get<I>(holders).get()...);
+      call<F, Options>(std::get<I>(holders).get()...);
       Py_RETURN_NONE;
     } else {
-      return to_python(F(std::get<I>(holders).get()...));
+      return to_python(call<F, Options>(std::get<I>(holders).get()...));
     }
   } catch (...) {
     return raise_current_exception();
   }
 }
 
+// Fails to compile, naming the callable, when its text signature and C++ function disagree.
+template <FixedString Name, std::size_t SignatureParameters, std::size_t FunctionParameters>
+constexpr bool signature_matches_function() {
+  static_assert(SignatureParameters == FunctionParameters,
+                "the text signature (with $self) and the C++ function differ in parameter count");
+  return true;
+}
+
 // METH_FASTCALL | METH_KEYWORDS entry. For methods (signature "($self, ...)") the first C++
 // parameter receives self; static methods and functions get only the Python arguments.
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F, CallOptions Options = CallOptions{}>
 PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  static const Signature signature(Name.c_str(), TextSignature.c_str());
-  constexpr bool method = TextSignature.text[1] == '$';
+  using S = TextSignature<Text>;
   constexpr std::size_t arity = Callable<decltype(F)>::arity;
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> all = signature.parameters;
-    if (method) all.insert(all.begin(), "self");
-    return all;
-  }();
-  PyObject* objects[arity + 1] = {};
-  if (!bind_arguments(signature, args, nargs, kwnames, objects + (method ? 1 : 0))) {
-    return nullptr;
-  }
-  if constexpr (method) objects[0] = self;
-  return invoke<F>(objects, names, std::make_index_sequence<arity>());
+  static_assert(signature_matches_function<Name, S::size + S::method, arity>());
+  static constexpr Parameters parameters{Name.c_str(), S::parameter_names.data(), S::size,
+                                         S::required};
+  PyObject* objects[S::size + S::method + 1] = {};  // one spare: no arrays of size zero
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects + S::method)) return nullptr;
+  if constexpr (S::method) objects[0] = self;
+  return invoke<F, Options>(objects, S::argument_names.data(), std::make_index_sequence<arity>());
 }
 
 // Docstring in the "name(signature)\n--\n\ndoc" form behind __text_signature__.
@@ -78,22 +136,22 @@ inline const char* short_name(const char* qualified) {
 }
 
 // A PyMethodDef for a module function, method or static method.
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F, CallOptions Options = CallOptions{}>
 PyMethodDef def(const char* doc = "", int extra_flags = 0) {
   const char* name = short_name(Name.c_str());
   return {name,
           reinterpret_cast<PyCFunction>(
-              reinterpret_cast<void (*)()>(&fastcall<Name, TextSignature, F>)),
-          METH_FASTCALL | METH_KEYWORDS | extra_flags, make_doc(name, TextSignature.c_str(), doc)};
+              reinterpret_cast<void (*)()>(&fastcall<Name, Text, F, Options>)),
+          METH_FASTCALL | METH_KEYWORDS | extra_flags, make_doc(name, Text.c_str(), doc)};
 }
 
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyMethodDef static_def(const char* doc = "") {
-  return def<Name, TextSignature, F>(doc, METH_STATIC);
+  return def<Name, Text, F>(doc, METH_STATIC);
 }
 
 // tp_new calling F with the constructor's arguments; F returns the new value (or a Result).
-template <FixedString Name, FixedString TextSignature, auto F>
+template <FixedString Name, FixedString Text, auto F>
 PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
   // tp_new always receives a tuple of the positional arguments
   const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
@@ -110,27 +168,27 @@ PyObject* constructor(PyTypeObject*, PyObject* args, PyObject* kwargs) {
       all.push_back(value);
     }
   }
-  return fastcall<Name, TextSignature, F>(nullptr, all.data(), nargs, kwnames.get());
+  return fastcall<Name, Text, F>(nullptr, all.data(), nargs, kwnames.get());
 }
 
 // tp_new of classes that Python cannot instantiate.
 PyObject* no_constructor(PyTypeObject* type, PyObject*, PyObject*);
 
-// Property getter: F(const T&) -> value.
+// Property getter: F(const T&) -> value, or the data member F of T.
 template <auto F>
 PyObject* getter(PyObject* self, void*) {
-  PyObject* objects[1] = {self};
-  static const std::vector<std::string> names = {"self"};
-  return invoke<F>(objects, names, std::make_index_sequence<1>());
+  static constexpr const char* names[] = {"self"};
+  return invoke<F, CallOptions{}>(&self, names, std::make_index_sequence<1>());
 }
 
-// Property setter: F(T&, value) with the value converted as parameter `Param`.
+// Property setter: F(T&, value) (or T's member function F(value)) with the value converted as
+// parameter `Param`.
 template <FixedString Param, auto F>
 int setter(PyObject* self, PyObject* value, void*) {
   if (!value) return raise(PyExc_AttributeError, "can't delete attribute"), -1;
   PyObject* objects[2] = {self, value};
-  static const std::vector<std::string> names = {"self", Param.c_str()};
-  Ref result(invoke<F>(objects, names, std::make_index_sequence<2>()));
+  static constexpr const char* names[] = {"self", Param.c_str()};
+  Ref result(invoke<F, CallOptions{}>(objects, names, std::make_index_sequence<2>()));
   return result ? 0 : -1;
 }
 
@@ -149,7 +207,7 @@ PyObject* binary(PyObject* left, PyObject* right) {
   SharedBorrow<Self> self;
   if (!self.acquire(left)) return nullptr;
   try {
-    return to_python(F(self.get(), other.get()));
+    return to_python(std::invoke(F, self.get(), other.get()));
   } catch (...) {
     return raise_current_exception();
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -9,11 +10,12 @@
 namespace kinetra::python {
 
 // The Python object of a class holding one value of type T, with its borrow state:
-// 0 free, n > 0 shared by n readers, -1 held by one writer.
+// 0 free, n > 0 shared by n readers, -1 held by one writer. The state is atomic: calls that run
+// without the GIL release their borrows while other threads take theirs.
 template <class T>
 struct Instance {
   PyObject ob_base;
-  std::int32_t borrow;
+  std::atomic<std::int32_t> borrow;
   T value;
 };
 
@@ -37,7 +39,7 @@ PyObject* new_instance_of(PyTypeObject* type, T value) {
   PyObject* obj = type->tp_alloc(type, 0);
   if (!obj) return nullptr;
   auto* inst = instance_of<T>(obj);
-  inst->borrow = 0;
+  new (&inst->borrow) std::atomic<std::int32_t>(0);
   new (&inst->value) T(std::move(value));
   return obj;
 }
@@ -66,12 +68,15 @@ class SharedBorrow {
   SharedBorrow(const SharedBorrow&) = delete;
   SharedBorrow& operator=(const SharedBorrow&) = delete;
   ~SharedBorrow() {
-    if (inst_) --inst_->borrow;
+    if (inst_) inst_->borrow.fetch_sub(1, std::memory_order_release);
   }
   bool acquire(PyObject* obj) {
     auto* inst = instance_of<T>(obj);
-    if (inst->borrow < 0) return raise(PyExc_RuntimeError, "Already mutably borrowed"), false;
-    ++inst->borrow;
+    std::int32_t readers = inst->borrow.load(std::memory_order_relaxed);
+    do {
+      if (readers < 0) return raise(PyExc_RuntimeError, "Already mutably borrowed"), false;
+    } while (!inst->borrow.compare_exchange_weak(readers, readers + 1, std::memory_order_acquire,
+                                                 std::memory_order_relaxed));
     inst_ = inst;
     return true;
   }
@@ -89,12 +94,15 @@ class ExclusiveBorrow {
   ExclusiveBorrow(const ExclusiveBorrow&) = delete;
   ExclusiveBorrow& operator=(const ExclusiveBorrow&) = delete;
   ~ExclusiveBorrow() {
-    if (inst_) inst_->borrow = 0;
+    if (inst_) inst_->borrow.store(0, std::memory_order_release);
   }
   bool acquire(PyObject* obj) {
     auto* inst = instance_of<T>(obj);
-    if (inst->borrow != 0) return raise(PyExc_RuntimeError, "Already borrowed"), false;
-    inst->borrow = -1;
+    std::int32_t free = 0;
+    if (!inst->borrow.compare_exchange_strong(free, -1, std::memory_order_acquire,
+                                              std::memory_order_relaxed)) {
+      return raise(PyExc_RuntimeError, "Already borrowed"), false;
+    }
     inst_ = inst;
     return true;
   }

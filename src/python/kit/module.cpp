@@ -32,10 +32,23 @@ bool ModuleBuilder::add_class(PyTypeObject* type) {
   return text && add(text, Py_NewRef(reinterpret_cast<PyObject*>(type)));
 }
 
-bool ModuleBuilder::add_function(PyMethodDef* def) {
+bool ModuleBuilder::add_functions(std::span<PyMethodDef> defs) {
   Ref module_name(PyModule_GetNameObject(module_));
   if (!module_name) return false;
-  return add(def->ml_name, PyCFunction_NewEx(def, module_, module_name.get()));
+  for (PyMethodDef& def : defs) {
+    if (!add(def.ml_name, PyCFunction_NewEx(&def, module_, module_name.get()))) return false;
+  }
+  return true;
+}
+
+bool ModuleBuilder::add_submodule(const char* name, PyObject* owned_module) {
+  Ref submodule(owned_module);
+  if (!submodule || !add(name, Py_NewRef(submodule.get()))) return false;
+  const char* parent = PyModule_GetName(module_);
+  PyObject* modules = PySys_GetObject("modules");  // borrowed
+  return parent && modules &&
+         PyDict_SetItemString(modules, (std::string(parent) + "." + name).c_str(),
+                              submodule.get()) == 0;
 }
 
 }  // namespace kinetra::python
