@@ -176,6 +176,34 @@ def test_model_cannot_change_during_a_call(arm):
     assert refused and set(refused) == {"Already borrowed"}
 
 
+def test_calls_from_several_python_threads_at_once(arm):
+    q, v, a = states(arm, 20_000)
+    expected = batch.rnea(arm, q, v, a, threads=1)
+    results = [None] * 4
+
+    def work(k):
+        results[k] = batch.rnea(arm, q, v, a, threads=2)
+
+    workers = [threading.Thread(target=work, args=(k,)) for k in range(4)]
+    for w in workers:
+        w.start()
+    for w in workers:
+        w.join()
+    assert all(np.array_equal(r, expected) for r in results)
+
+
+def test_a_forked_child_gets_threads_of_its_own(arm):
+    """The parent's pool threads do not exist in a forked child; its calls must not wait on
+    them."""
+    import multiprocessing
+
+    q, v, a = states(arm, 5000)
+    expected = batch.rnea(arm, q, v, a, threads=2)
+    with multiprocessing.get_context("fork").Pool(1) as pool:
+        result = pool.apply_async(batch.rnea, (arm, q, v, a), {"threads": 2}).get(timeout=60)
+    assert np.array_equal(result, expected)
+
+
 def test_semi_implicit_euler_is_the_loop_of_aba_steps(arm):
     q, v, _ = states(arm, 3)
     tau = np.random.default_rng(1).uniform(-5, 5, (3, 4, arm.nv))
