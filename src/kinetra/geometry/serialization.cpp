@@ -1,5 +1,7 @@
 #include "kinetra/geometry/serialization.hpp"
 
+#include <type_traits>
+
 namespace kinetra {
 
 namespace {
@@ -20,30 +22,24 @@ void write_shape_fields(BinaryWriter& w, const vortan::Shape& shape) {
 }
 
 std::optional<vortan::ShapeWrapper> read_shape_fields(BinaryReader& r, vortan::ShapeType type) {
-  const auto radius_and_half_length = [&r]() {
+  const auto radius_and_half_length = [&r]<class S>(std::type_identity<S>) {
     const float radius = r.f32();
-    return std::pair{radius, r.f32()};
+    return vortan::ShapeWrapper(S(radius, r.f32()));
   };
   std::optional<vortan::ShapeWrapper> shape;
   switch (type) {
     case vortan::ShapeType::Sphere:
       shape.emplace(vortan::Sphere(r.f32()));
       break;
-    case vortan::ShapeType::Capsule: {
-      const auto [radius, half_length] = radius_and_half_length();
-      shape.emplace(vortan::Capsule(radius, half_length));
+    case vortan::ShapeType::Capsule:
+      shape = radius_and_half_length(std::type_identity<vortan::Capsule>());
       break;
-    }
-    case vortan::ShapeType::Cone: {
-      const auto [radius, half_length] = radius_and_half_length();
-      shape.emplace(vortan::Cone(radius, half_length));
+    case vortan::ShapeType::Cone:
+      shape = radius_and_half_length(std::type_identity<vortan::Cone>());
       break;
-    }
-    case vortan::ShapeType::Cylinder: {
-      const auto [radius, half_length] = radius_and_half_length();
-      shape.emplace(vortan::Cylinder(radius, half_length));
+    case vortan::ShapeType::Cylinder:
+      shape = radius_and_half_length(std::type_identity<vortan::Cylinder>());
       break;
-    }
     case vortan::ShapeType::Cuboid: {
       std::array<float, 3> half_extents;
       for (float& x : half_extents) x = r.f32();
