@@ -1,4 +1,6 @@
-"""Prints a summary of a URDF robot; usage: python3 examples/inspect_urdf.py PATH [--package-dir DIR]."""
+"""Prints a summary of a URDF robot; usage:
+python3 examples/inspect_urdf.py PATH [--package-dir DIR] [--floating] [--seed N] [--plot FILE.png]
+"""
 import os
 import sys
 

@@ -14,6 +14,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
 fi
 
-python3 -m pip install -q --disable-pip-version-check "scikit-build-core>=0.10" "numpy>=1.23" pytest
+python3 -m pip install -q --disable-pip-version-check "scikit-build-core>=0.10" "numpy>=1.23" pytest \
+  "matplotlib>=3.5"
 # with the dask extra, which the Dask example's test needs
 python3 -m pip install -q --disable-pip-version-check --no-build-isolation ".[dask]"

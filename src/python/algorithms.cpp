@@ -85,8 +85,28 @@ Result<PyConfiguration> neutral_binding(Model& model) {
   return PyConfiguration{std::move(*q)};
 }
 
-Result<PyConfiguration> random_configuration_binding(Model& model) {
-  auto q = random_configuration(model, thread_rng());
+// `seed`: None draws from the thread's generator, an int in [0, 2**64) from its own.
+Result<PyConfiguration> random_configuration_binding(Model& model, PyObject* seed) {
+  std::optional<Rng> seeded;
+  if (seed && seed != Py_None) {
+    // any integer (NumPy's too), but not a bool
+    if (!PyIndex_Check(seed) || PyBool_Check(seed)) {
+      return std::unexpected(
+          PyError{PyExc_TypeError, "seed must be an int or None, got " + type_name(seed)});
+    }
+    const Ref index(PyNumber_Index(seed));
+    if (!index) return std::unexpected(PyError{PyExc_TypeError, "seed must be an int or None"});
+    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+      PyErr_Clear();
+      const Ref text(PyObject_Str(index.get()));
+      const char* digits = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
+      return value_error(std::string("seed must be in [0, 2**64), got ") +
+                         (digits ? digits : "another int"));
+    }
+    seeded.emplace(value);
+  }
+  auto q = random_configuration(model, seeded ? *seeded : thread_rng());
   if (!q) return value_error(EmptyRangeError::message);
   return PyConfiguration{std::move(*q)};
 }
@@ -97,7 +117,7 @@ Result<PyConfiguration> random_configuration_binding(Model& model) {
 bool kinetra::python::init_configurations(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
       def<"neutral", "(model)", &neutral_binding>("Python wrapper for the `neutral` function."),
-      def<"random_configuration", "(model)", &random_configuration_binding>()};
+      def<"random_configuration", "(model, seed=None)", &random_configuration_binding>()};
   return m.add_functions(functions);
 }
 

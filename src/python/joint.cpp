@@ -7,6 +7,16 @@
 namespace kinetra::python {
 namespace {
 
+std::optional<Vector3D> joint_model_axis(const JointModel& joint) {
+  return joint.visit([](const auto& kind) -> std::optional<Vector3D> {
+    if constexpr (requires { kind.axis; }) {
+      return kind.axis;
+    } else {
+      return std::nullopt;
+    }
+  });
+}
+
 JointModel revolute_x() { return JointModel::revolute(Vector3D::UnitX()); }
 JointModel revolute_y() { return JointModel::revolute(Vector3D::UnitY()); }
 JointModel revolute_z() { return JointModel::revolute(Vector3D::UnitZ()); }
@@ -18,7 +28,11 @@ ClassSpec joint_model_spec() {
       .methods = with_copies<JointModel>(),
       .properties = {property("joint_type", &getter<&JointModel::type>),
                      property("nq", &getter<&JointModel::nq>),
-                     property("nv", &getter<&JointModel::nv>)},
+                     property("nv", &getter<&JointModel::nv>),
+                     property("axis", &getter<&joint_model_axis>, nullptr,
+                              "The axis a revolute, continuous or prismatic joint turns about or "
+                              "slides along, as given, a (3,) array in the joint frame; None for "
+                              "other joints.")},
   };
 }
 

@@ -26,6 +26,38 @@ Result<std::size_t> model_add_frame(Model& m, const Frame& frame, bool append_in
 
 std::string model_repr(const Model& m) { return debug_value(m).pretty(); }
 
+Result<void> model_set_gravity(Model& m, const Array<1>& gravity) {
+  const Eigen::VectorXd values = gravity.flatten();
+  if (values.size() != 3) {
+    return value_error("gravity: expected 3 finite numbers, got shape " + gravity.shape_text());
+  }
+  if (!values.allFinite()) {
+    return value_error("gravity: expected 3 finite numbers, got a non-finite one");
+  }
+  m.set_gravity(values);
+  return {};
+}
+
+// A limits setter's refusal as a ValueError naming the attribute.
+Result<void> limits_result(std::expected<void, LimitsError> set, const char* attribute) {
+  if (!set) return value_error(std::string(attribute) + ": " + set.error().display());
+  return {};
+}
+Result<void> model_set_lower_limits(Model& m, const Array<1>& lower) {
+  return limits_result(m.set_position_limits(FlatValues(lower).map(), m.upper_position_limits()),
+                       "lower_position_limits");
+}
+Result<void> model_set_upper_limits(Model& m, const Array<1>& upper) {
+  return limits_result(m.set_position_limits(m.lower_position_limits(), FlatValues(upper).map()),
+                       "upper_position_limits");
+}
+Result<void> model_set_velocity_limits(Model& m, const Array<1>& values) {
+  return limits_result(m.set_velocity_limits(FlatValues(values).map()), "velocity_limits");
+}
+Result<void> model_set_effort_limits(Model& m, const Array<1>& values) {
+  return limits_result(m.set_effort_limits(FlatValues(values).map()), "effort_limits");
+}
+
 ClassSpec model_spec() {
   return {
       .name = "Model",
@@ -48,7 +80,24 @@ ClassSpec model_spec() {
                      property("nq", &getter<&Model::nq>), property("nv", &getter<&Model::nv>),
                      property("njoints", &getter<&Model::njoints>),
                      property("nframes", &getter<&Model::nframes>),
-                     property("gravity", &getter<&Model::gravity>),
+                     property("gravity", &getter<&Model::gravity>,
+                              &setter<"gravity", &model_set_gravity>),
+                     property("lower_position_limits", &getter<&Model::lower_position_limits>,
+                              &setter<"lower_position_limits", &model_set_lower_limits>,
+                              "Every joint's lower position bound in q order, an (nq,) array "
+                              "(a copy: assign a whole array to change them)."),
+                     property("upper_position_limits", &getter<&Model::upper_position_limits>,
+                              &setter<"upper_position_limits", &model_set_upper_limits>,
+                              "Every joint's upper position bound in q order, an (nq,) array "
+                              "(a copy: assign a whole array to change them)."),
+                     property("velocity_limits", &getter<&Model::velocity_limits>,
+                              &setter<"velocity_limits", &model_set_velocity_limits>,
+                              "Every joint's speed bound in v order, an (nv,) array (a copy: "
+                              "assign a whole array to change them)."),
+                     property("effort_limits", &getter<&Model::effort_limits>,
+                              &setter<"effort_limits", &model_set_effort_limits>,
+                              "Every joint's effort bound in v order, an (nv,) array (a copy: "
+                              "assign a whole array to change them)."),
                      property("joint_names", &getter<&Model::joint_names>),
                      property("joint_parents", &getter<&Model::joint_parents>),
                      property("joint_placements", &getter<&Model::joint_placements>),

@@ -10,7 +10,7 @@ REFUSED_ARRAY = "argument 'q': '{}' object cannot be converted to 'PyArray<T, D>
 
 FUNCTIONS = [
     ("neutral", "(model)", "Python wrapper for the `neutral` function."),
-    ("random_configuration", "(model)", None),
+    ("random_configuration", "(model, seed=None)", None),
     ("forward_kinematics", "(model, data, q)", None),
     ("forward_dynamics", "(model, data, q, v, tau)", None),
     ("aba", "(model, data, q, v, tau)", None),
@@ -257,3 +257,23 @@ def test_empty_sampling_range(tmp_path, lower, upper):
     model = urdf_model(tmp_path, lower, upper)
     with pytest.raises(ValueError, match="^cannot sample empty range$"):
         kinetra.random_configuration(model)
+
+
+def test_a_seed_makes_the_random_configuration_reproducible(tmp_path):
+    model = urdf_model(tmp_path)
+    draw = lambda seed: kinetra.random_configuration(model, seed=seed).to_numpy()  # noqa: E731
+    assert np.array_equal(draw(7), draw(np.int64(7)))
+    assert not np.array_equal(draw(7), draw(8))
+    assert np.array_equal(draw(2**64 - 1), kinetra.random_configuration(model, 2**64 - 1).to_numpy())
+
+
+@pytest.mark.parametrize("seed, error, message", [
+    (1.0, TypeError, "seed must be an int or None, got float"),
+    (True, TypeError, "seed must be an int or None, got bool"),
+    ("1", TypeError, "seed must be an int or None, got str"),
+    (-1, ValueError, r"seed must be in \[0, 2\*\*64\), got -1"),
+    (2**64, ValueError, r"seed must be in \[0, 2\*\*64\), got 18446744073709551616"),
+])
+def test_refused_seeds(seed, error, message):
+    with pytest.raises(error, match=f"^{message}$"):
+        kinetra.random_configuration(Model(), seed)

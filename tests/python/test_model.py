@@ -329,3 +329,75 @@ def test_data():
     assert str(error.value) == "argument 'model': 'str' object cannot be converted to 'Model'"
     with pytest.raises(AttributeError):
         data.oMi = []
+
+
+# ---- limits and gravity
+
+KINDS = """<robot name="kinds">
+  <link name="l0"/><link name="l1"/><link name="l2"/><link name="l3"/><link name="l4"/>
+  <joint name="turn" type="revolute"><parent link="l0"/><child link="l1"/>
+    <limit lower="-1" upper="2" effort="3" velocity="4"/></joint>
+  <joint name="spin" type="continuous"><parent link="l1"/><child link="l2"/>
+    <limit effort="5" velocity="6"/></joint>
+  <joint name="weld" type="fixed"><parent link="l2"/><child link="l3"/></joint>
+  <joint name="slide" type="prismatic"><parent link="l3"/><child link="l4"/>
+    <limit lower="-0.5" upper="0.5" effort="7" velocity="8"/></joint>
+</robot>"""
+
+
+def kinds_model():
+    return kinetra.build_models_from_urdf_string(KINDS)[0]
+
+
+def all_limits(m):
+    return [getattr(m, name).tolist() for name in
+            ("lower_position_limits", "upper_position_limits", "velocity_limits", "effort_limits")]
+
+
+def test_limits_in_q_and_v_order():
+    m = kinds_model()
+    # the continuous joint's (cos, sin) pair keeps its default bounds
+    assert all_limits(m) == [[-1, -1.01, -1.01, -0.5], [2, 1.01, 1.01, 0.5], [4, 6, 8], [3, 5, 7]]
+    assert all(getattr(m, name).dtype == np.float64 for name in ("velocity_limits", "effort_limits"))
+    m.lower_position_limits = np.array([-2.0, -1, -1, -0.25])
+    m.upper_position_limits = np.array([3.0, 1, 1, 0.25])
+    m.velocity_limits = np.array([1.0, 2, 3])
+    m.effort_limits = np.array([4.0, 5, 6])[::-1]
+    assert all_limits(m) == [[-2, -1, -1, -0.25], [3, 1, 1, 0.25], [1, 2, 3], [6, 5, 4]]
+    samples = np.array([kinetra.random_configuration(m, seed=s).to_numpy() for s in range(200)])
+    assert samples[:, 0].min() < -1.5 and samples[:, 0].max() > 2.5
+    assert np.all(np.abs(samples[:, 3]) <= 0.25)
+
+
+@pytest.mark.parametrize("name, value, error, message", [
+    ("lower_position_limits", np.zeros(3), ValueError,
+     "lower_position_limits: expected 4 values, got 3"),
+    ("lower_position_limits", np.array([-1.0, -1, -1, 0.6]), ValueError,
+     "lower_position_limits: lower limit above upper limit at index 3"),
+    ("upper_position_limits", np.array([2.0, np.nan, 1, 1]), ValueError,
+     "upper_position_limits: lower limit above upper limit at index 1"),
+    ("velocity_limits", np.zeros(4), ValueError, "velocity_limits: expected 3 values, got 4"),
+    ("effort_limits", np.zeros((3, 1)), TypeError, "argument 'effort_limits': "),
+    ("effort_limits", "abc", TypeError, "argument 'effort_limits': "),
+    ("gravity", np.zeros(2), ValueError, "gravity: expected 3 finite numbers, got shape [2]"),
+    ("gravity", np.array([0.0, np.inf, 0]), ValueError,
+     "gravity: expected 3 finite numbers, got a non-finite one"),
+])
+def test_refused_limits_and_gravity_change_nothing(name, value, error, message):
+    m = kinds_model()
+    before = all_limits(m) + [m.gravity.tolist()]
+    with pytest.raises(error) as raised:
+        setattr(m, name, value)
+    assert str(raised.value).startswith(message)
+    assert all_limits(m) + [m.gravity.tolist()] == before
+
+
+def test_gravity_setter_scales_the_gravity_torques():
+    m = kinds_model()
+    data = m.create_data()
+    q = kinetra.random_configuration(m, seed=1).to_numpy()
+    m.gravity = np.array([1.0, 2.0, 3.0])
+    assert m.gravity.tolist() == [1.0, 2.0, 3.0]
+    tau = kinetra.generalized_gravity(m, data, q).to_numpy()
+    m.gravity = np.array([2.0, 4.0, 6.0])
+    np.testing.assert_allclose(kinetra.generalized_gravity(m, data, q).to_numpy(), 2 * tau)

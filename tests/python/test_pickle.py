@@ -80,6 +80,19 @@ def test_model_copy_gives_bit_identical_algorithms(name, path, packages):
     assert twin.joint_names == model.joint_names and twin.name == model.name
 
 
+def test_gravity_and_limits_travel(arm):
+    model = copy.deepcopy(arm[0])
+    model.gravity = np.array([1.0, 2.0, -3.0])
+    model.velocity_limits = np.arange(1.0, model.nv + 1)
+    twin = pickle.loads(pickle.dumps(model))
+    assert np.array_equal(twin.gravity, model.gravity)
+    for limits in ["velocity_limits", "effort_limits", "lower_position_limits",
+                   "upper_position_limits"]:
+        assert np.array_equal(getattr(twin, limits), getattr(model, limits))
+    q = np.zeros((1, model.nq))
+    assert np.array_equal(batch.generalized_gravity(twin, q), batch.generalized_gravity(model, q))
+
+
 def test_copies_are_independent(arm):
     model = arm[0]
     twin = copy.copy(model)

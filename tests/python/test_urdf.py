@@ -1,5 +1,6 @@
 import math
 import os
+import pathlib
 import xml.etree.ElementTree as ET
 
 import numpy as np
@@ -34,7 +35,7 @@ def load(tmp_path, text, **kwargs):
 
 def test_signature_and_result_types():
     f = kinetra.build_models_from_urdf
-    assert f.__text_signature__ == "(filepath, package_dir=None)"
+    assert f.__text_signature__ == "(filepath, package_dir=None, packages=None, check_meshes=True)"
     assert f.__doc__ == "A Python wrapper for the `build_models_from_urdf` function."
     path = os.path.join(ARM, "kinetra_arm.urdf")
     model, collision, visual = f(path, package_dir=ARM)
@@ -253,6 +254,82 @@ def test_relative_mesh_needs_package_dir(packages, monkeypatch):
     pkg = str(packages / "a" / "robot_pkg")
     _, _, visual = kinetra.build_models_from_urdf(path, package_dir=pkg)
     assert visual.geometry_objects[0].geometry.mesh_path == pkg + "/meshes/base.stl"
+
+
+def mesh_paths(models):
+    return [o.geometry.mesh_path for o in models[2].geometry_objects
+            if int(o.geometry.shape_type) == int(kinetra.vortan.ShapeType.Mesh)]
+
+
+def test_packages_come_before_the_package_path(packages, monkeypatch):
+    monkeypatch.setenv("ROS_PACKAGE_PATH", str(packages / "a" / "robot_pkg"))
+    text = mesh_robot("package://robot_pkg/meshes/base.stl")
+    folder = packages / "b" / "robot_pkg"
+    assert mesh_paths(kinetra.build_models_from_urdf_string(text, packages={"robot_pkg": folder})) \
+        == [str(folder / "meshes" / "base.stl")]
+    assert mesh_paths(kinetra.build_models_from_urdf_string(text, packages={"other": folder})) \
+        == [str(packages / "a" / "robot_pkg" / "meshes" / "base.stl")]
+
+
+@pytest.mark.parametrize("packages_arg, error, message", [
+    ([("robot_pkg", ".")], TypeError, "packages must be a mapping of package names to folders, got list"),
+    ({1: "."}, TypeError, "packages: a package name must be a str, got int"),
+    (type("Odd", (), {"items": lambda self: [1]})(), TypeError,
+     "packages: items() must give (name, folder) pairs"),
+    ({"a/b": "."}, ValueError, "packages['a/b']: a package name is not empty and has no '/'"),
+    ({"robot_pkg": 1}, TypeError, "argument 'packages['robot_pkg']': 'int' object cannot be converted to 'PyString'"),
+    ({"robot_pkg": "/no/such/folder"}, ValueError, "packages['robot_pkg']: no such folder: /no/such/folder"),
+])
+def test_refused_packages(packages_arg, error, message):
+    for read in (kinetra.build_models_from_urdf_string, kinetra.build_models_from_urdf):
+        with pytest.raises(error) as raised:
+            read(mesh_robot("meshes/base.stl"), packages=packages_arg)
+        assert str(raised.value) == message
+
+
+@pytest.mark.parametrize("filename, package_dir, expected", [
+    ("package://robot_pkg/meshes/none.stl", None, "{t}/a/robot_pkg/meshes/none.stl"),
+    ("package://unknown/none.stl", None, "package://unknown/none.stl"),
+    ("meshes/none.stl", None, "meshes/none.stl"),
+    ("meshes/none.stl", "{t}", "{t}/meshes/none.stl"),
+])
+def test_unchecked_meshes_keep_the_resolved_path_or_the_reference(packages, monkeypatch, filename,
+                                                                  package_dir, expected):
+    monkeypatch.delenv("ROS_PACKAGE_PATH", raising=False)
+    t = str(packages)
+    models = kinetra.build_models_from_urdf(
+        write(packages, mesh_robot(filename)), package_dir and package_dir.format(t=t),
+        packages={"robot_pkg": packages / "a" / "robot_pkg"}, check_meshes=False)
+    assert mesh_paths(models) == [expected.format(t=t)]
+    with pytest.raises(ValueError, match="^Invalid file path: "):
+        kinetra.build_models_from_urdf_string(mesh_robot(filename), package_dir and t)
+    with pytest.raises(TypeError, match="^argument 'check_meshes': 'int' object"):
+        kinetra.build_models_from_urdf_string(mesh_robot(filename), check_meshes=0)
+
+
+# ---- the text reader and path objects
+
+
+def test_the_text_reader_gives_what_the_file_reader_gives(tmp_path):
+    path = pathlib.Path(ARM) / "kinetra_arm.urdf"
+    from_file = kinetra.build_models_from_urdf(path, package_dir=pathlib.Path(ARM))
+    from_text = kinetra.build_models_from_urdf_string(path.read_text(), ARM)
+    assert repr(from_text[0]) == repr(from_file[0])
+    assert from_text[0].lower_position_limits.tolist() == from_file[0].lower_position_limits.tolist()
+    assert mesh_paths(from_text) == mesh_paths(from_file)
+    assert kinetra.build_models_from_urdf_string.__text_signature__ == (
+        "(xml, package_dir=None, packages=None, check_meshes=True)")
+    bad = ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="revolute">'
+           '<parent link="a"/><child link="b"/></joint></robot>')
+    with pytest.raises(ValueError) as from_text_error:
+        kinetra.build_models_from_urdf_string(bad)
+    with pytest.raises(ValueError) as from_file_error:
+        load(tmp_path, bad)
+    assert str(from_text_error.value) == str(from_file_error.value)
+    with pytest.raises(TypeError, match="^argument 'xml': 'bytes' object cannot be converted"):
+        kinetra.build_models_from_urdf_string(b"<robot/>")
+    with pytest.raises(TypeError, match="^argument 'package_dir': 'int' object cannot be converted"):
+        kinetra.build_models_from_urdf_string("<robot/>", package_dir=1)
 
 
 # ---- the shared robots, against an independent reading of their XML

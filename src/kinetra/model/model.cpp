@@ -16,6 +16,12 @@ struct FrameNames {
   std::string_view operator()(std::size_t id) const { return frames[id].name; }
 };
 
+std::expected<void, LimitsError> check_length(std::size_t expected, ConfigurationRef values) {
+  const auto actual = static_cast<std::size_t>(values.size());
+  if (actual == expected) return {};
+  return std::unexpected(LimitsError{LimitsError::Kind::WrongSize, expected, actual});
+}
+
 }  // namespace
 
 const Vector3D& standard_gravity() {
@@ -37,6 +43,66 @@ Model::Model(std::string name)
   joint_ids_.insert(joint_names_[0], 0, JointNames{joint_names_});
   frame_ids_[static_cast<std::size_t>(FrameType::Fixed)].insert(frames_[0].name, 0,
                                                                 FrameNames{frames_});
+}
+
+Configuration Model::gather_limits(Configuration JointLimits::*field, bool per_velocity) const {
+  Configuration values(static_cast<Eigen::Index>(per_velocity ? nv_ : nq_));
+  for (std::size_t i = 0; i < njoints(); ++i) {
+    const JointModel& joint = joint_models_[i];
+    const auto count = static_cast<Eigen::Index>(per_velocity ? joint.nv() : joint.nq());
+    const auto start = static_cast<Eigen::Index>(per_velocity ? idx_v_[i] : idx_q_[i]);
+    values.segment(start, count) = (joint.limits().*field).head(count);
+  }
+  return values;
+}
+
+void Model::scatter_limits(Configuration JointLimits::*field, bool per_velocity,
+                           ConfigurationRef values) {
+  for (std::size_t i = 0; i < njoints(); ++i) {
+    JointModel& joint = joint_models_[i];
+    const auto count = static_cast<Eigen::Index>(per_velocity ? joint.nv() : joint.nq());
+    const auto start = static_cast<Eigen::Index>(per_velocity ? idx_v_[i] : idx_q_[i]);
+    (joint.limits().*field).head(count) = values.segment(start, count);
+  }
+}
+
+Configuration Model::lower_position_limits() const {
+  return gather_limits(&JointLimits::min_configuration, false);
+}
+Configuration Model::upper_position_limits() const {
+  return gather_limits(&JointLimits::max_configuration, false);
+}
+Configuration Model::velocity_limits() const {
+  return gather_limits(&JointLimits::max_velocity, true);
+}
+Configuration Model::effort_limits() const { return gather_limits(&JointLimits::max_effort, true); }
+
+std::expected<void, LimitsError> Model::set_position_limits(ConfigurationRef lower,
+                                                            ConfigurationRef upper) {
+  if (auto checked = check_length(nq_, lower); !checked) return checked;
+  if (auto checked = check_length(nq_, upper); !checked) return checked;
+  for (Eigen::Index i = 0; i < lower.size(); ++i) {
+    // written so that a NaN bound fails too
+    if (!(lower[i] <= upper[i])) {
+      return std::unexpected(
+          LimitsError{LimitsError::Kind::LowerAboveUpper, nq_, static_cast<std::size_t>(i)});
+    }
+  }
+  scatter_limits(&JointLimits::min_configuration, false, lower);
+  scatter_limits(&JointLimits::max_configuration, false, upper);
+  return {};
+}
+
+std::expected<void, LimitsError> Model::set_velocity_limits(ConfigurationRef values) {
+  if (auto checked = check_length(nv_, values); !checked) return checked;
+  scatter_limits(&JointLimits::max_velocity, true, values);
+  return {};
+}
+
+std::expected<void, LimitsError> Model::set_effort_limits(ConfigurationRef values) {
+  if (auto checked = check_length(nv_, values); !checked) return checked;
+  scatter_limits(&JointLimits::max_effort, true, values);
+  return {};
 }
 
 void Model::reserve(std::size_t joints, std::size_t frames) {

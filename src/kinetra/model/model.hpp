@@ -47,12 +47,26 @@ class Model {
   std::size_t nq() const { return nq_; }
   std::size_t nv() const { return nv_; }
   const Vector3D& gravity() const { return gravity_; }
+  void set_gravity(const Vector3D& gravity) { gravity_ = gravity; }
   std::size_t njoints() const { return joint_names_.size(); }
   std::size_t nframes() const { return frames_.size(); }
 
   // Offsets of joint i's entries in q (nq-sized) and in v, a, tau (nv-sized).
   std::size_t idx_q(std::size_t joint) const { return idx_q_[joint]; }
   std::size_t idx_v(std::size_t joint) const { return idx_v_[joint]; }
+
+  // Every joint's position bounds in q order (length nq).
+  Configuration lower_position_limits() const;
+  Configuration upper_position_limits() const;
+  // Every joint's speed and effort bounds in v order (length nv).
+  Configuration velocity_limits() const;
+  Configuration effort_limits() const;
+  // Replace them; refused, leaving the model unchanged, on a length other than nq (positions)
+  // or nv, or on a lower bound above its upper bound (or either NaN).
+  std::expected<void, LimitsError> set_position_limits(ConfigurationRef lower,
+                                                       ConfigurationRef upper);
+  std::expected<void, LimitsError> set_velocity_limits(ConfigurationRef values);
+  std::expected<void, LimitsError> set_effort_limits(ConfigurationRef values);
 
   // Room for this many joints and frames in all, so that adding them allocates less.
   void reserve(std::size_t joints, std::size_t frames);
@@ -86,6 +100,12 @@ class Model {
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;
+
+  // one bound of every joint gathered into, or scattered from, a model-wide vector: `field`
+  // of each joint's limits, nq or nv (the first entries) of them per joint
+  Configuration gather_limits(Configuration JointLimits::*field, bool per_velocity) const;
+  void scatter_limits(Configuration JointLimits::*field, bool per_velocity,
+                      ConfigurationRef values);
   // id of each joint name, and the first frame id of each name per frame type
   NameIndex joint_ids_;
   std::array<NameIndex, 5> frame_ids_;

@@ -21,4 +21,11 @@ std::string ModelError::debug() const {
       .compact();
 }
 
+std::string LimitsError::display() const {
+  if (kind == Kind::WrongSize) {
+    return "expected " + std::to_string(expected) + " values, got " + std::to_string(actual);
+  }
+  return "lower limit above upper limit at index " + std::to_string(actual);
+}
+
 }  // namespace kinetra

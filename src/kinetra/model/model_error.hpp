@@ -25,4 +25,15 @@ struct ModelError {
   std::string debug() const;
 };
 
+// Refusal of new model-wide limits; the model is left unchanged.
+struct LimitsError {
+  enum class Kind { WrongSize, LowerAboveUpper };
+  Kind kind;
+  std::size_t expected;  // WrongSize: the length required
+  std::size_t actual;    // WrongSize: the length given; LowerAboveUpper: the first such entry
+
+  // expected 6 values, got 5 / lower limit above upper limit at index 3
+  std::string display() const;
+};
+
 }  // namespace kinetra

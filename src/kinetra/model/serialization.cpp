@@ -115,6 +115,7 @@ std::optional<Frame> BinaryForm<Frame>::read(BinaryReader& r) {
 
 void BinaryForm<Model>::write(BinaryWriter& w, const Model& value) {
   w.string(value.name());
+  w.fixed(value.gravity());
   w.u64(value.njoints());
   for (std::size_t j = 0; j < value.njoints(); ++j) {
     if (j > 0) {
@@ -131,6 +132,7 @@ void BinaryForm<Model>::write(BinaryWriter& w, const Model& value) {
 
 std::optional<Model> BinaryForm<Model>::read(BinaryReader& r) {
   Model model(r.string());
+  model.set_gravity(r.fixed<Vector3D>());
   // every joint takes more than a byte, which bounds the count before reserving
   const std::size_t njoints = r.count(1);
   if (njoints == 0) r.fail("no world joint");

@@ -14,9 +14,9 @@ namespace kinetra {
 namespace {
 
 // The first of box, cylinder, sphere and mesh present, in that priority.
-std::expected<vortan::ShapeWrapper, ParseError> parse_shape(
-    const pugi::xml_node& geometry, const std::string& name,
-    const std::optional<std::string>& package_dir) {
+std::expected<vortan::ShapeWrapper, ParseError> parse_shape(const pugi::xml_node& geometry,
+                                                            const std::string& name,
+                                                            const MeshLookup& meshes) {
   const auto [box, cylinder, sphere, mesh] =
       first_children(geometry, "box", "cylinder", "sphere", "mesh");
   if (box) {
@@ -41,7 +41,7 @@ std::expected<vortan::ShapeWrapper, ParseError> parse_shape(
   if (mesh) {
     const auto filename = extract_text(mesh, "filename");
     if (!filename) return std::unexpected(filename.error());
-    auto path = resolve_mesh_path(*filename, package_dir);
+    auto path = resolve_mesh_path(*filename, meshes);
     if (!path) return std::unexpected(std::move(path.error()));
     return vortan::ShapeWrapper(vortan::Mesh(std::move(*path)));
   }
@@ -89,15 +89,17 @@ std::expected<MaterialTable, ParseError> parse_materials(
   return materials;
 }
 
-std::expected<GeometryObject, ParseError> parse_geometry(
-    const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
-    MaterialTable& materials, const std::optional<std::string>& package_dir) {
+std::expected<GeometryObject, ParseError> parse_geometry(const pugi::xml_node& element,
+                                                         std::string name,
+                                                         const GeometryAnchor& anchor,
+                                                         bool is_visual, MaterialTable& materials,
+                                                         const MeshLookup& meshes) {
   const auto [geometry, origin_element, material] =
       first_children(element, "geometry", "origin", "material");
   if (!geometry) {
     return std::unexpected(ParseError::of(ParseError::Kind::VisualWithoutGeometry, name));
   }
-  auto shape = parse_shape(geometry, name, package_dir);
+  auto shape = parse_shape(geometry, name, meshes);
   if (!shape) return std::unexpected(std::move(shape.error()));
   const auto origin = parse_origin(origin_element);
   if (!origin) return std::unexpected(origin.error());

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "kinetra/geometry/geometry_object.hpp"
+#include "kinetra/urdf/mesh_path.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
@@ -33,8 +34,10 @@ struct GeometryAnchor {
 
 // The object described by one <collision> or <visual> element, placed in the joint's frame.
 // Visual elements take their colour from `materials` and record named inline colours in it.
-std::expected<GeometryObject, ParseError> parse_geometry(
-    const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
-    MaterialTable& materials, const std::optional<std::string>& package_dir);
+std::expected<GeometryObject, ParseError> parse_geometry(const pugi::xml_node& element,
+                                                         std::string name,
+                                                         const GeometryAnchor& anchor,
+                                                         bool is_visual, MaterialTable& materials,
+                                                         const MeshLookup& meshes);
 
 }  // namespace kinetra

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <expected>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,10 +11,21 @@
 
 namespace kinetra {
 
+// Where the mesh files a description names are looked for.
+struct MeshLookup {
+  // base of relative file names
+  std::optional<std::string> package_dir;
+  // folder of each package, consulted before ROS_PACKAGE_PATH
+  std::map<std::string, std::string, std::less<>> packages;
+  // when false, a mesh need not exist: its path is the resolved one, or the reference as
+  // written when it cannot be resolved
+  bool check_meshes = true;
+};
+
 // The existing file a mesh `filename` names: a "package://name/rest" reference looked up in
-// ROS_PACKAGE_PATH (read on every call), an absolute path, or a path relative to
-// `package_dir`. Failures are InvalidFilePath errors.
-std::expected<std::string, ParseError> resolve_mesh_path(
-    std::string_view filename, const std::optional<std::string>& package_dir);
+// `lookup.packages`, then in ROS_PACKAGE_PATH (read on every call), an absolute path, or a path
+// relative to `lookup.package_dir`. Failures are InvalidFilePath errors.
+std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filename,
+                                                         const MeshLookup& lookup);
 
 }  // namespace kinetra

@@ -54,12 +54,11 @@ std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subjec
 // Builds the models from the links and joints reachable from the root links.
 class Assembly {
  public:
-  Assembly(const pugi::xml_node& robot, MaterialTable materials,
-           const std::optional<std::string>& package_dir)
+  Assembly(const pugi::xml_node& robot, MaterialTable materials, const MeshLookup& meshes)
       : robot_(robot),
         robot_name_(attribute(robot, "name")),
         materials_(std::move(materials)),
-        package_dir_(package_dir),
+        meshes_(meshes),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
   // Room in the models for all the walk adds: a joint per joint at most, one frame per link
@@ -199,7 +198,7 @@ class Assembly {
     for (std::size_t i = 0; i < elements.size(); ++i) {
       std::string object_name = std::string(name) + "_" + std::to_string(i);
       auto object = parse_geometry(elements[i], std::move(object_name), anchor, is_visual,
-                                   materials_, package_dir_);
+                                   materials_, meshes_);
       if (!object) return std::unexpected(std::move(object.error()));
       target.add_geometry_object(std::move(*object));
     }
@@ -252,7 +251,7 @@ class Assembly {
   pugi::xml_node robot_;
   std::optional<std::string_view> robot_name_;
   MaterialTable materials_;
-  const std::optional<std::string>& package_dir_;
+  const MeshLookup& meshes_;
   UrdfModels models_;
   // the current link's geometry elements
   std::vector<pugi::xml_node> collisions_, visuals_;
@@ -263,8 +262,7 @@ bool is_robot_element(const pugi::xml_node& node) {
 }
 
 // Everything after reading: `xml` is valid UTF-8.
-std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
-                                                   const std::optional<std::string>& package_dir) {
+std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const MeshLookup& meshes) {
   pugi::xml_document document;
   if (auto loaded = load_xml_document(xml, document); !loaded) {
     return std::unexpected(std::move(loaded.error()));
@@ -278,7 +276,7 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
   const auto graph = index_links(children);
   if (!graph) return std::unexpected(graph.error());
 
-  Assembly assembly(robot, std::move(*materials), package_dir);
+  Assembly assembly(robot, std::move(*materials), meshes);
   assembly.reserve(children);
   for (const LinkGraph::Root& root : graph->roots) {
     if (auto walked = assembly.walk(*graph, root); !walked) {
@@ -290,21 +288,31 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml,
 
 }  // namespace
 
-std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
-    std::string_view xml, const std::optional<std::string>& package_dir) {
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(std::string_view xml,
+                                                                    const MeshLookup& meshes) {
   if (const auto pos = find_invalid_utf8(xml)) {
     // the position is counted over the valid prefix
     return std::unexpected(
         ParseError::of(ParseError::Kind::XmlError, "invalid UTF-8 at " + text_position(xml, *pos)));
   }
-  return build_models(xml, package_dir);
+  return build_models(xml, meshes);
+}
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
+                                                             const MeshLookup& meshes) {
+  const auto text = read_text_file(filepath);
+  if (!text) return std::unexpected(text.error());
+  return build_models(*text, meshes);
+}
+
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const std::optional<std::string>& package_dir) {
+  return build_models_from_urdf_string(xml, MeshLookup{package_dir, {}, true});
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const std::string& filepath, const std::optional<std::string>& package_dir) {
-  const auto text = read_text_file(filepath);
-  if (!text) return std::unexpected(text.error());
-  return build_models(*text, package_dir);
+  return build_models_from_urdf(filepath, MeshLookup{package_dir, {}, true});
 }
 
 }  // namespace kinetra

@@ -7,6 +7,7 @@
 
 #include "kinetra/geometry/geometry_model.hpp"
 #include "kinetra/model/model.hpp"
+#include "kinetra/urdf/mesh_path.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
@@ -27,5 +28,11 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
 // The same for a description already in memory.
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
     std::string_view xml, const std::optional<std::string>& package_dir);
+
+// Both with mesh files looked up as `meshes` says.
+std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
+                                                             const MeshLookup& meshes);
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(std::string_view xml,
+                                                                    const MeshLookup& meshes);
 
 }  // namespace kinetra

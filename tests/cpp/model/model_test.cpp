@@ -42,6 +42,35 @@ TEST(Model, AddJointAssignsIdsAndOffsets) {
   EXPECT_EQ(model.inertias()[3].mass, 0.0);
 }
 
+TEST(Model, LimitsGatherAndScatterPerJoint) {
+  Model model;
+  (void)*model.add_joint(0, JointModel::continuous({0, 0, 1}), SE3::identity(), "c");
+  (void)*model.add_joint(1, JointModel::fixed(), SE3::identity(), "f");
+  (void)*model.add_joint(0, JointModel::prismatic({1, 0, 0}), SE3::identity(), "p");
+  EXPECT_EQ(model.lower_position_limits(), Configuration({{-1.01, -1.01, -INFINITY}}));
+  EXPECT_EQ(model.velocity_limits().size(), 2);
+
+  ASSERT_TRUE(model.set_position_limits(Configuration{{-1, -1, 0}}, Configuration{{1, 1, 0.5}}));
+  ASSERT_TRUE(model.set_velocity_limits(Configuration{{3, 4}}));
+  ASSERT_TRUE(model.set_effort_limits(Configuration{{5, 6}}));
+  EXPECT_EQ(model.upper_position_limits(), Configuration({{1, 1, 0.5}}));
+  EXPECT_EQ(model.joint_models()[3].limits().max_configuration, Configuration{{0.5}});
+  EXPECT_EQ(model.velocity_limits(), Configuration({{3, 4}}));
+  EXPECT_EQ(model.effort_limits(), Configuration({{5, 6}}));
+
+  // refusals change nothing
+  const Configuration before = model.lower_position_limits();
+  EXPECT_EQ(model.set_position_limits(Configuration{{-1, 2, 0}}, Configuration{{1, 1, 0.5}})
+                .error()
+                .display(),
+            "lower limit above upper limit at index 1");
+  EXPECT_FALSE(model.set_position_limits(Configuration{{-1, NAN, 0}}, Configuration{{1, 1, 1}}));
+  EXPECT_EQ(model.set_effort_limits(Configuration{{1}}).error().display(),
+            "expected 2 values, got 1");
+  EXPECT_EQ(model.lower_position_limits(), before);
+  EXPECT_EQ(model.effort_limits(), Configuration({{5, 6}}));
+}
+
 TEST(Model, AddJointRefusesUnknownParentBeforeDuplicateName) {
   Model model;
   (void)*model.add_joint(0, JointModel::revolute({1, 0, 0}), SE3::identity(), "elbow");

@@ -15,6 +15,7 @@ using testing::random_v;
 Model tree_with_frames(Rng& rng) {
   Model model = random_tree(rng, 9);
   model.set_name("tree");
+  model.set_gravity({0.5, -1.0, -3.0});
   model.inertia(0) = testing::random_inertia(rng);
   model.frame(0).placement = SE3::random(rng);
   model.add_frame({"tip", 3, 1, SE3::random(rng), FrameType::Operational, Inertia::zeros()}, false);
@@ -37,6 +38,7 @@ TEST(Serialization, ModelRoundTripGivesBitIdenticalResults) {
     EXPECT_EQ(*crba(model, data, q), *crba(*copy, copy_data, q));
   }
   EXPECT_EQ(copy->frames()[0].placement.translation, model.frames()[0].placement.translation);
+  EXPECT_EQ(copy->gravity(), model.gravity());
   EXPECT_EQ(copy->get_frame_id("tip"), model.get_frame_id("tip"));
 }
 

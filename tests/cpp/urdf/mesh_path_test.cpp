@@ -39,8 +39,10 @@ class MeshPathTest : public testing::Test {
 
   // the resolved path, or the error text
   static std::string resolve(std::string_view filename,
-                             const std::optional<std::string>& package_dir = {}) {
-    const auto path = resolve_mesh_path(filename, package_dir);
+                             const std::optional<std::string>& package_dir = {},
+                             MeshLookup lookup = {}) {
+    lookup.package_dir = package_dir;
+    const auto path = resolve_mesh_path(filename, lookup);
     return path ? *path : path.error().display();
   }
 
@@ -90,6 +92,33 @@ TEST_F(MeshPathTest, RelativeAndAbsolutePaths) {
   EXPECT_EQ(resolve("file://" + package_dir + "/meshes/base.stl", package_dir),
             "Invalid file path: Mesh file does not exist: " + package_dir + "/file://" +
                 package_dir + "/meshes/base.stl");
+}
+
+TEST_F(MeshPathTest, GivenPackagesComeBeforeThePackagePath) {
+  set_package_path(dir("a/robot_pkg"));
+  const MeshLookup lookup{{}, {{"robot_pkg", dir("b/robot_pkg")}}, true};
+  EXPECT_EQ(resolve("package://robot_pkg/meshes/base.stl", {}, lookup),
+            dir("b/robot_pkg") + "/meshes/base.stl");
+  EXPECT_EQ(resolve("package://other/meshes/base.stl", {}, lookup),
+            "Invalid file path: Package 'other' not found in 'packages' or in ROS_PACKAGE_PATH");
+  ::unsetenv("ROS_PACKAGE_PATH");
+  EXPECT_EQ(resolve("package://other/meshes/base.stl", {}, lookup),
+            "Invalid file path: Package 'other' not found in 'packages', and the "
+            "ROS_PACKAGE_PATH environment variable is not set");
+}
+
+TEST_F(MeshPathTest, UncheckedMeshesKeepTheResolvedPathOrTheReference) {
+  ::unsetenv("ROS_PACKAGE_PATH");
+  const MeshLookup unchecked{{}, {{"robot_pkg", dir("a/robot_pkg")}}, false};
+  EXPECT_EQ(resolve("package://robot_pkg/meshes/missing.stl", {}, unchecked),
+            dir("a/robot_pkg") + "/meshes/missing.stl");
+  EXPECT_EQ(resolve("package://other/m.stl", {}, unchecked), "package://other/m.stl");
+  EXPECT_EQ(resolve("meshes/missing.stl", {}, unchecked), "meshes/missing.stl");
+  EXPECT_EQ(resolve("meshes/missing.stl", dir("a"), unchecked), dir("a") + "/meshes/missing.stl");
+  // a NUL is refused all the same
+  EXPECT_EQ(resolve("meshes", dir("a") + std::string(1, '\0'), unchecked),
+            "Invalid file path: Mesh file does not exist: " + dir("a") + std::string(1, '\0') +
+                "/meshes");
 }
 
 TEST_F(MeshPathTest, RelativePathNeedsPackageDirEvenIfItExistsHere) {
