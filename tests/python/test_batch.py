@@ -41,7 +41,7 @@ FUNCTIONS = {  # name: how many of (q, v, a) it takes
 }
 
 
-@pytest.mark.parametrize("threads", [1, 2, None])
+@pytest.mark.parametrize("threads", [1, 2, None, 10**6])
 @pytest.mark.parametrize("name", FUNCTIONS)
 def test_rows_are_the_single_state_results_bit_for_bit(arm, name, threads):
     inputs = states(arm, 203)[:FUNCTIONS[name]]

@@ -31,14 +31,15 @@ Data& thread_workspace(const Model& model);
 inline constexpr std::size_t min_rows_per_thread = 16;
 
 // Calls compute(data, i) for every row i in [0, n) on up to `threads` threads of the shared
-// pool; compute returns std::expected<void, AlgorithmError>. Stops at the first error. A row
-// costs about `row_weight` single-state calls.
+// pool, never more than the CPUs the process may use; compute returns
+// std::expected<void, AlgorithmError>. Stops at the first error. A row costs about
+// `row_weight` single-state calls.
 template <class Compute>
 std::expected<void, AlgorithmError> for_each_row(const Model& model, std::size_t n,
                                                  std::size_t threads, Compute&& compute,
                                                  std::size_t row_weight = 1) {
   threads = std::clamp<std::size_t>(std::min(n, n * row_weight / min_rows_per_thread), 1,
-                                    std::max<std::size_t>(threads, 1));
+                                    std::clamp<std::size_t>(threads, 1, available_cpus()));
   // rows are handed out in chunks, so that a slow thread does not hold up the others
   const std::size_t chunk = std::max<std::size_t>(1, n / (threads * 8));
   std::atomic<std::size_t> next{0};
