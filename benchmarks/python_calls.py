@@ -1,4 +1,5 @@
-"""Cost per call of the algorithms from Python, on the bundled arm and a 30-joint tree.
+"""Cost per call of the algorithms from Python, on the bundled arm and a 30-joint tree, and of
+the frame and centre-of-mass Jacobians on the shared iiwa arm and humanoid_g1 when present.
 
 Usage: python3 benchmarks/python_calls.py
 """
@@ -33,6 +34,20 @@ def tree(joints=30):
     return model
 
 
+def shared_robot(folder, file):
+    """A robot of ../shared/robots (KINETRA_SHARED_ROBOTS overrides), or None when absent."""
+    root = os.environ.get("KINETRA_SHARED_ROBOTS", os.path.join(ROOT, "..", "shared", "robots"))
+    path = os.path.join(root, folder)
+    if not os.path.isdir(path):
+        return None
+    model, _, _ = kinetra.build_models_from_urdf(os.path.join(path, file), path)
+    return model
+
+
+def best_ns(call, repeat):
+    return min(timeit.repeat(call, number=repeat // 10, repeat=5)) / (repeat // 10) * 1e9
+
+
 def report(name, model, repeat=200_000):
     data = model.create_data()
     q = kinetra.random_configuration(model).to_numpy()
@@ -46,10 +61,28 @@ def report(name, model, repeat=200_000):
     }
     print(f"{name} (nv {model.nv}):")
     for label, call in calls.items():
-        best = min(timeit.repeat(call, number=repeat // 10, repeat=5)) / (repeat // 10)
-        print(f"  {label:<20} {best * 1e9:8.0f} ns per call")
+        print(f"  {label:<20} {best_ns(call, repeat):8.0f} ns per call")
+
+
+def report_jacobians(name, model, frame, repeat=200_000):
+    data = model.create_data()
+    q = kinetra.random_configuration(model).to_numpy()
+    frame_id = model.get_frame_id(frame)
+    calls = {
+        "frame_jacobian": lambda: kinetra.frame_jacobian(model, data, q, frame_id),
+        "center_of_mass_jacobian": lambda: kinetra.center_of_mass_jacobian(model, data, q),
+    }
+    print(f"{name} (nv {model.nv}, frame {frame}):")
+    for label, call in calls.items():
+        print(f"  {label:<24} {best_ns(call, repeat):8.0f} ns per call")
 
 
 if __name__ == "__main__":
     report("bundled arm", arm())
     report("30-joint tree", tree(), repeat=50_000)
+    report_jacobians("bundled arm", arm(), "tool_tip_link")
+    for folder, file, frame in [("iiwa_relative_meshes", "model.urdf", "lbr_iiwa_link_7"),
+                                ("humanoid_g1", "g1_29dof.urdf", "right_rubber_hand")]:
+        model = shared_robot(folder, file)
+        if model is not None:
+            report_jacobians(folder, model, frame, repeat=100_000)

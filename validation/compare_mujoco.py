@@ -3,7 +3,8 @@
 Each robot is read by kinetra from its own file and by MuJoCo from a copy without geometry.
 Joints are matched by name and both engines are evaluated at the same random states
 (fixed seed): inverse dynamics, the mass matrix, forward dynamics, the bias and gravity
-efforts, the energies and the joint placements. Each figure is the worst over all states of
+efforts, the energies, the joint placements, the placement and geometric Jacobian of every
+link's body frame, and the centre of mass with its Jacobian. Each figure is the worst over all states of
 max|kinetra - mujoco| / max|mujoco|.
 
     python3 validation/compare_mujoco.py [--robots DIR] [--states N] [--seed S]
@@ -23,7 +24,8 @@ from pathlib import Path
 import numpy as np
 
 DEFAULT_ROBOTS = Path(__file__).resolve().parents[2] / "shared" / "robots"
-QUANTITIES = ("rnea", "crba", "aba", "nle", "gravity", "kinetic", "potential", "placements")
+QUANTITIES = ("rnea", "crba", "aba", "nle", "gravity", "kinetic", "potential", "placements",
+              "frames", "jacobians", "com", "com_jacobian")
 TOLERANCE = 1e-9
 
 
@@ -282,6 +284,22 @@ def match_joints(kmodel, mmodel):
     return joints
 
 
+def match_body_frames(kmodel, mmodel):
+    """kinetra's body frames of the links MuJoCo has as bodies, and those bodies' ids."""
+    import kinetra
+    import mujoco
+
+    frames, bodies = [], []
+    for index, frame in enumerate(kmodel.frames):
+        body = mujoco.mj_name2id(mmodel, mujoco.mjtObj.mjOBJ_BODY, frame.name)
+        if int(frame.frame_type) == int(kinetra.FrameType.Body) and body >= 0:
+            frames.append(index)
+            bodies.append(body)
+    if not frames:
+        raise ValueError("no link's body frame is a MuJoCo body")
+    return frames, bodies
+
+
 class State:
     """One random state in both engines' coordinates: angles, displacements, v and a."""
 
@@ -369,6 +387,26 @@ class MujocoSide:
         return [(self.data.xmat[j.mujoco_body].reshape(3, 3).copy(),
                  self.data.xpos[j.mujoco_body].copy()) for j in self.joints]
 
+    def body_frames(self, state, bodies):
+        """World rotation, position and (angular; linear) Jacobian at the origin of each body."""
+        self._set(state, state.v)
+        self.mujoco.mj_forward(self.model, self.data)
+        out = []
+        for body in bodies:
+            jacp, jacr = np.zeros((3, self.model.nv)), np.zeros((3, self.model.nv))
+            self.mujoco.mj_jacBody(self.model, self.data, jacp, jacr, body)
+            out.append((self.data.xmat[body].reshape(3, 3).copy(), self.data.xpos[body].copy(),
+                        np.vstack([jacr, jacp])[:, self.dofs]))
+        return out
+
+    def center_of_mass(self, state):
+        """Centre of mass of every body (the world's subtree) and its Jacobian."""
+        self._set(state, state.v)
+        self.mujoco.mj_forward(self.model, self.data)
+        jacp = np.zeros((3, self.model.nv))
+        self.mujoco.mj_jacSubtreeCom(self.model, self.data, jacp, 0)
+        return self.data.subtree_com[0].copy(), jacp[:, self.dofs]
+
 
 class KinetraSide:
     """kinetra's quantities through its Python module."""
@@ -405,6 +443,18 @@ class KinetraSide:
         placements = self.data.joint_placements
         return [(placements[j.kinetra_joint].rotation, placements[j.kinetra_joint].translation)
                 for j in self.joints]
+
+    def body_frames(self, state, frames):
+        out = []
+        for frame in frames:
+            jacobian = self.kinetra.frame_jacobian(self.model, self.data, state.q, frame)
+            placement = self.kinetra.frame_placement(self.model, self.data, frame)
+            out.append((placement.rotation, placement.translation, jacobian))
+        return out
+
+    def center_of_mass(self, state):
+        return (self.kinetra.center_of_mass(self.model, self.data, state.q),
+                self.kinetra.center_of_mass_jacobian(self.model, self.data, state.q))
 
 
 # ---------------------------------------------------------------------------------------------
@@ -476,6 +526,7 @@ def compare(robot, states, seed):
     if kmodel is None:
         return Result(robot.name, "unsupported", note=notes[0])
     joints = match_joints(kmodel, mmodel)
+    frames, bodies = match_body_frames(kmodel, mmodel)
     ours, theirs = KinetraSide(kmodel, joints), MujocoSide(mmodel, joints)
     worst = dict.fromkeys(QUANTITIES, 0.0)
 
@@ -496,6 +547,14 @@ def compare(robot, states, seed):
         for (r1, t1), (r2, t2) in zip(ours.placements(state), theirs.placements(state)):
             record("placements", np.concatenate([np.ravel(r1), t1]),
                    np.concatenate([np.ravel(r2), t2]))
+        for (r1, t1, j1), (r2, t2, j2) in zip(ours.body_frames(state, frames),
+                                              theirs.body_frames(state, bodies)):
+            record("frames", np.concatenate([np.ravel(r1), t1]), np.concatenate([np.ravel(r2), t2]))
+            record("jacobians", j1, j2)
+        (com, com_jacobian), (mcom, mcom_jacobian) = (ours.center_of_mass(state),
+                                                       theirs.center_of_mass(state))
+        record("com", com, mcom)
+        record("com_jacobian", com_jacobian, mcom_jacobian)
     return Result(robot.name, "compared", kmodel.nq, kmodel.nv, "; ".join(notes), worst)
 
 

@@ -26,6 +26,14 @@ Result<std::size_t> model_add_frame(Model& m, const Frame& frame, bool append_in
 
 std::string model_repr(const Model& m) { return debug_value(m).pretty(); }
 
+// None, or the FrameType to match.
+PyObject* model_get_frame_id(const Model& m, const std::string& name, PyObject* frame_type) {
+  if (!frame_type || frame_type == Py_None) return to_python(m.get_frame_id(name));
+  ArgFor<const FrameType&> type;
+  if (!type.load(frame_type, "frame_type")) return nullptr;
+  return to_python(m.get_frame_id(name, type.get()));
+}
+
 Result<void> model_set_gravity(Model& m, const Array<1>& gravity) {
   const Eigen::VectorXd values = gravity.flatten();
   if (values.size() != 3) {
@@ -75,6 +83,8 @@ ClassSpec model_spec() {
                "joint."),
            def<"Model.add_frame", "($self, frame, append_inertia)", &model_add_frame>(),
            def<"Model.get_joint_id", "($self, name)", &Model::get_joint_id>(),
+           def<"Model.get_frame_id", "($self, name, frame_type=None)", &model_get_frame_id>(
+               "Index of the first frame named `name` (of `frame_type`, when given), or None."),
            def<"Model.create_data", "($self)", &Model::create_data>()}),
       .properties = {property("name", &getter<&Model::name>, &setter<"name", &Model::set_name>),
                      property("nq", &getter<&Model::nq>), property("nv", &getter<&Model::nv>),

@@ -18,10 +18,16 @@ DYNAMICS = [
     "crba", "mass_matrix", "nonlinear_effects", "generalized_gravity", "kinetic_energy",
     "potential_energy",
 ]
+FRAMES = [
+    "frame_placement", "frame_placements", "frame_jacobian", "frame_velocity",
+    "frame_acceleration", "frame_jacobian_time_variation", "center_of_mass",
+    "center_of_mass_jacobian", "total_mass",
+]
 
 
 def test_registration_order():
-    assert kinetra.__all__ == TABLE + DYNAMICS + ["build_models_from_urdf_string", "batch"]
+    assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
+                               + ["batch"])
     assert kinetra.__doc__ == ""
 
 

@@ -10,8 +10,8 @@ pytest.importorskip("mujoco")
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "validation"))
 import compare_mujoco  # noqa: E402
 
-ROBOTS = ["fetch_mobile_manipulator", "iiwa_relative_meshes", "panda_arm_hand", "quadruped_a1",
-          "r2d2_flexible"]
+ROBOTS = ["fetch_mobile_manipulator", "humanoid_g1", "iiwa_relative_meshes", "panda_arm_hand",
+          "quadruped_a1", "r2d2_flexible"]
 
 # A chain with every joint kind, a rotated and offset inertial, a fixed joint carrying a body
 # whose inertia MuJoCo refuses on its own, and a massless link between two moving joints.

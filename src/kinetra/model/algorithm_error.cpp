@@ -14,6 +14,11 @@ std::string DataMismatchError::display() const {
          " but its data is " + to_string(data_type);
 }
 
+std::string FrameIdError::display() const {
+  return "frame id " + std::to_string(frame_id) + " is out of range for a model with " +
+         std::to_string(nframes) + " frames";
+}
+
 std::string AlgorithmError::display() const {
   return std::visit([](const auto& e) { return e.display(); }, error);
 }
@@ -37,15 +42,21 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data) {
   return {};
 }
 
-std::expected<void, AlgorithmError> check_arguments(
-    const Model& model, Data& data, const ConfigurationRef& q,
-    std::initializer_list<NamedVector> velocity_sized) {
+std::expected<void, AlgorithmError> check_sizes(const Model& model, const ConfigurationRef& q,
+                                                std::initializer_list<NamedVector> velocity_sized) {
   if (auto ok = check_size("q", model.nq(), q.size()); !ok) return std::unexpected(ok.error());
   for (const auto& [name, values] : velocity_sized) {
     if (auto ok = check_size(name, model.nv(), values.size()); !ok) {
       return std::unexpected(ok.error());
     }
   }
+  return {};
+}
+
+std::expected<void, AlgorithmError> check_arguments(
+    const Model& model, Data& data, const ConfigurationRef& q,
+    std::initializer_list<NamedVector> velocity_sized) {
+  if (auto ok = check_sizes(model, q, velocity_sized); !ok) return ok;
   return check_data(model, data);
 }
 

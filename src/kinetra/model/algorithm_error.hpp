@@ -29,13 +29,29 @@ struct DataMismatchError {
   std::string display() const;
 };
 
+// A frame id not below the model's frame count.
+struct FrameIdError {
+  std::size_t frame_id;
+  std::size_t nframes;
+
+  // frame id 12 is out of range for a model with 11 frames
+  std::string display() const;
+};
+
+// A centre of mass asked of a model whose bodies weigh nothing.
+struct NoMassError {
+  std::string display() const { return "the model has no mass"; }
+};
+
 // Failure of an algorithm; texts are plain (callers add their own prefix).
 struct AlgorithmError {
-  std::variant<ConfigurationError, JointError, DataMismatchError> error;
+  std::variant<ConfigurationError, JointError, DataMismatchError, FrameIdError, NoMassError> error;
 
   AlgorithmError(ConfigurationError e) : error(std::move(e)) {}
   AlgorithmError(JointError e) : error(std::move(e)) {}
   AlgorithmError(DataMismatchError e) : error(e) {}
+  AlgorithmError(FrameIdError e) : error(e) {}
+  AlgorithmError(NoMassError e) : error(e) {}
 
   std::string display() const;
   // the display text, except a JointError's debug text (MissingAttributeError("axis"))
@@ -52,8 +68,12 @@ struct NamedVector {
   const ConfigurationRef& values;
 };
 
-// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order,
-// then checks the data.
+// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order.
+std::expected<void, AlgorithmError> check_sizes(
+    const Model& model, const ConfigurationRef& q,
+    std::initializer_list<NamedVector> velocity_sized = {});
+
+// check_sizes, then checks the data.
 std::expected<void, AlgorithmError> check_arguments(
     const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});

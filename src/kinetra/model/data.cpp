@@ -17,6 +17,8 @@ void Workspace::resize(std::size_t n) {
   inverse_axis_inertia.resize(n);
   residual_effort.resize(n);
   composite_inertia.resize(n);
+  subtree_mass.resize(n);
+  subtree_mass_moment.resize(n);
 }
 
 }  // namespace kinetra

@@ -23,6 +23,9 @@ struct Workspace {
   std::vector<double> inverse_axis_inertia;
   std::vector<double> residual_effort;
   std::vector<OriginInertia> composite_inertia;
+  // centre of mass: mass and sum of m c (world) of the bodies at or below each joint
+  std::vector<double> subtree_mass;
+  std::vector<Vector3D> subtree_mass_moment;
 
   // Sizes every table for n joints; tables already of that size are left as they are.
   void resize(std::size_t n);

@@ -22,4 +22,11 @@ void with_motion_axis(const JointModel& joint, F&& f) {
   });
 }
 
+// Calls f(k, S_k) for k = 0..nv-1 with S_k the joint's k-th motion column (angular first)
+// expressed in the frame that `placement` maps the joint's child frame into.
+template <class F>
+void for_each_motion_column(const JointModel& joint, const SE3& placement, F&& f) {
+  with_motion_axis(joint, [&](const auto& s) { f(std::size_t{0}, s.act(placement)); });
+}
+
 }  // namespace kinetra
