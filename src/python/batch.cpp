@@ -11,6 +11,7 @@
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/classes.hpp"
 #include "python/families.hpp"
+#include "python/frame_arguments.hpp"
 
 #define PY_ARRAY_UNIQUE_SYMBOL kinetra_ARRAY_API
 #define NO_IMPORT_ARRAY
@@ -189,8 +190,20 @@ PyObject* run_released(Ref result, Compute&& compute) {
   } catch (...) {
     return raise_current_exception();
   }
-  if (!done) return raise(PyExc_ValueError, done.error().display());
+  if (!done) return raise(python_error(done.error(), ""));
   return result.release();
+}
+
+// The shared tail of the functions with one result: `out` checked (or a new array of `shape`
+// made), then compute(values) without the GIL unless there are no states.
+template <class Compute>
+PyObject* compute_into(PyObject* out, const Shape& shape, std::span<States> inputs,
+                       Compute&& compute) {
+  Ref result;
+  if (!load_out(out, shape, inputs, result)) return nullptr;
+  if (shape[0] == 0) return result.release();
+  double* const values = out_data(result);
+  return run_released(std::move(result), [&] { return compute(values); });
 }
 
 // ---- the functions of one shape: (model, inputs..., out=None, threads=None)
@@ -222,16 +235,17 @@ Py_ssize_t nv(const Model& m) { return static_cast<Py_ssize_t>(m.nv()); }
 Shape efforts(const Model& m) { return {nv(m)}; }
 Shape mass_matrix(const Model& m) { return {nv(m), nv(m)}; }
 Shape scalar(const Model&) { return {}; }
+Shape point(const Model&) { return {3}; }
 Shape joint_placements(const Model& m) { return {static_cast<Py_ssize_t>(m.njoints()), 4, 4}; }
 
-constexpr Input q{"q", Width::Nq};
-constexpr Input v{"v", Width::Nv};
+constexpr Input q_input{"q", Width::Nq};
+constexpr Input v_input{"v", Width::Nv};
 
 const Function functions[] = {
     {"forward_kinematics",
      "(model, q, out=None, threads=None)",
      "World placements of every joint as homogeneous matrices, (N, njoints, 4, 4).",
-     {q},
+     {q_input},
      1,
      &joint_placements,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -240,7 +254,7 @@ const Function functions[] = {
     {"rnea",
      "(model, q, v, a, out=None, threads=None)",
      "Joint efforts by recursive Newton-Euler for each state, (N, nv).",
-     {q, v, {"a", Width::Nv}},
+     {q_input, v_input, {"a", Width::Nv}},
      3,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -249,7 +263,7 @@ const Function functions[] = {
     {"aba",
      "(model, q, v, tau, out=None, threads=None)",
      "Joint accelerations by the articulated-body algorithm for each state, (N, nv).",
-     {q, v, {"tau", Width::Nv}},
+     {q_input, v_input, {"tau", Width::Nv}},
      3,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -258,7 +272,7 @@ const Function functions[] = {
     {"crba",
      "(model, q, out=None, threads=None)",
      "Joint-space inertia matrices for each state, (N, nv, nv).",
-     {q},
+     {q_input},
      1,
      &mass_matrix,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -267,7 +281,7 @@ const Function functions[] = {
     {"nonlinear_effects",
      "(model, q, v, out=None, threads=None)",
      "Coriolis, centrifugal and gravity efforts for each state, (N, nv).",
-     {q, v},
+     {q_input, v_input},
      2,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -276,7 +290,7 @@ const Function functions[] = {
     {"generalized_gravity",
      "(model, q, out=None, threads=None)",
      "Gravity efforts for each state, (N, nv).",
-     {q},
+     {q_input},
      1,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -285,7 +299,7 @@ const Function functions[] = {
     {"kinetic_energy",
      "(model, q, v, out=None, threads=None)",
      "Kinetic energy of every body for each state, (N,).",
-     {q, v},
+     {q_input, v_input},
      2,
      &scalar,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
@@ -294,11 +308,20 @@ const Function functions[] = {
     {"potential_energy",
      "(model, q, out=None, threads=None)",
      "Gravitational potential energy of every body for each state, (N,).",
-     {q},
+     {q_input},
      1,
      &scalar,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
        return batch::potential_energy(m, n, in[0], out, t);
+     }},
+    {"center_of_mass",
+     "(model, q, out=None, threads=None)",
+     "World centre of mass of every body for each state, (N, 3).",
+     {q_input},
+     1,
+     &point,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::center_of_mass(m, n, in[0], out, t);
      }},
 };
 
@@ -323,13 +346,10 @@ PyObject* call(const Function& f, const Parameters& parameters, PyObject* const*
   const Py_ssize_t n = inputs[0].count;
   Shape shape = f.state_result(model.get());
   shape.insert(shape.begin(), n);
-  Ref result;
-  if (!load_out(out, shape, loaded, result)) return nullptr;
-  if (n == 0) return result.release();
-  std::array<const double*, 3> data = {};
-  for (std::size_t k = 0; k < f.input_count; ++k) data[k] = inputs[k].data();
-  double* const values = out_data(result);
-  return run_released(std::move(result), [&] {
+  return compute_into(out, shape, loaded, [&](double* values) {
+    // read after `out` is settled: an input overlapping it may have been copied
+    std::array<const double*, 3> data = {};
+    for (std::size_t k = 0; k < f.input_count; ++k) data[k] = inputs[k].data();
     return f.core(model.get(), static_cast<std::size_t>(n), data.data(), values, threads);
   });
 }
@@ -359,6 +379,77 @@ PyMethodDef method_def() {
 template <std::size_t... I>
 std::array<PyMethodDef, sizeof...(I)> method_defs(std::index_sequence<I...>) {
   return {method_def<I>()...};
+}
+
+// ---- frame_placements and frame_jacobian
+
+// The frame ids of a sequence of ints, every frame when None.
+bool load_frame_ids(const Model& model, PyObject* obj, std::vector<std::size_t>& ids) {
+  if (!obj || obj == Py_None) {
+    ids.resize(model.nframes());
+    for (std::size_t k = 0; k < ids.size(); ++k) ids[k] = k;
+    return true;
+  }
+  Ref items(PySequence_Fast(obj, "argument 'frame_ids': expected a sequence of frame ids"));
+  if (!items) return false;
+  ids.resize(static_cast<std::size_t>(PySequence_Fast_GET_SIZE(items.get())));
+  for (std::size_t k = 0; k < ids.size(); ++k) {
+    PyObject* item = PySequence_Fast_GET_ITEM(items.get(), static_cast<Py_ssize_t>(k));
+    if (!load_frame_id(model, item, ids[k])) return false;
+  }
+  return true;
+}
+
+constexpr FixedString frame_placements_signature =
+    "(model, q, frame_ids=None, out=None, threads=None)";
+
+PyObject* frame_placements_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames) {
+  using S = TextSignature<frame_placements_signature>;
+  static constexpr Parameters parameters{"frame_placements", S::parameter_names.data(), S::size,
+                                         S::required};
+  PyObject* objects[S::size] = {};
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  States q;
+  std::vector<std::size_t> ids;
+  std::size_t threads = 1;
+  if (!model.load(objects[0], "model") || !load_states(objects[1], "q", {nq(model.get())}, q) ||
+      !load_frame_ids(model.get(), objects[2], ids) || !load_threads(objects[4], threads)) {
+    return nullptr;
+  }
+  const Shape shape = {q.count, static_cast<Py_ssize_t>(ids.size()), 4, 4};
+  return compute_into(objects[3], shape, {&q, 1}, [&](double* values) {
+    return batch::frame_placements(model.get(), static_cast<std::size_t>(q.count), q.data(), ids,
+                                   values, threads);
+  });
+}
+
+constexpr FixedString frame_jacobian_signature =
+    "(model, q, frame_id, kind=\"geometric\", out=None, threads=None)";
+
+PyObject* frame_jacobian_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                 PyObject* kwnames) {
+  using S = TextSignature<frame_jacobian_signature>;
+  static constexpr Parameters parameters{"frame_jacobian", S::parameter_names.data(), S::size,
+                                         S::required};
+  PyObject* objects[S::size] = {};
+  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  States q;
+  std::size_t frame_id = 0, threads = 1;
+  Arg<std::optional<std::string>> kind_text;
+  JacobianKind kind;
+  if (!model.load(objects[0], "model") || !load_states(objects[1], "q", {nq(model.get())}, q) ||
+      !load_frame_id(model.get(), objects[2], frame_id) || !kind_text.load(objects[3], "kind") ||
+      !load_kind(kind_text.get(), kind) || !load_threads(objects[5], threads)) {
+    return nullptr;
+  }
+  const Shape shape = {q.count, 6, nv(model.get())};
+  return compute_into(objects[4], shape, {&q, 1}, [&](double* values) {
+    return batch::frame_jacobian(model.get(), static_cast<std::size_t>(q.count), q.data(), frame_id,
+                                 kind, values, threads);
+  });
 }
 
 // ---- rollout(model, q0, v0, tau, dt, integrator="rk4", out=None, threads=None)
@@ -406,7 +497,14 @@ bool load_rollout_out(PyObject* obj, const Shape& q_shape, const Shape& v_shape,
     parts[0] = PyTuple_GET_ITEM(obj, 0);
     parts[1] = PyTuple_GET_ITEM(obj, 1);
   }
-  return load_out(parts[0], q_shape, inputs, q_out) && load_out(parts[1], v_shape, inputs, v_out);
+  if (!load_out(parts[0], q_shape, inputs, q_out) || !load_out(parts[1], v_shape, inputs, v_out)) {
+    return false;
+  }
+  if (PyArray_NBYTES(as_array(q_out.get())) > 0 && overlaps(q_out.get(), v_out.get())) {
+    raise(PyExc_ValueError, "the arrays of out must not share memory");
+    return false;
+  }
+  return true;
 }
 
 PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -469,6 +567,19 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
                "configuration-space integration: (q, v) of shapes (N, T + 1, nq) and "
                "(N, T + 1, nv), starting with q0 and v0. integrator: \"rk4\" or "
                "\"semi_implicit_euler\"; out: None or a pair of arrays.")};
-  return m.add_functions(defs) && m.add_functions({&rollout_def, 1}) &&
-         parent.add_submodule("batch", module.release());
+  static PyMethodDef frame_defs[] = {
+      {"frame_placements",
+       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&frame_placements_binding)),
+       METH_FASTCALL | METH_KEYWORDS,
+       make_doc("frame_placements", frame_placements_signature.c_str(),
+                "World placements of the frames (every frame when frame_ids is None) as "
+                "homogeneous matrices for each state, (N, len(frame_ids), 4, 4).")},
+      {"frame_jacobian",
+       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&frame_jacobian_binding)),
+       METH_FASTCALL | METH_KEYWORDS,
+       make_doc("frame_jacobian", frame_jacobian_signature.c_str(),
+                "The frame Jacobian of `kind` (\"geometric\", \"body\" or \"spatial\") for each "
+                "state, (N, 6, nv).")}};
+  return m.add_functions(defs) && m.add_functions(frame_defs) &&
+         m.add_functions({&rollout_def, 1}) && parent.add_submodule("batch", module.release());
 }

@@ -37,7 +37,7 @@ def single(name, model, data, *row):
 
 FUNCTIONS = {  # name: how many of (q, v, a) it takes
     "forward_kinematics": 1, "rnea": 3, "aba": 3, "crba": 1, "nonlinear_effects": 2,
-    "generalized_gravity": 1, "kinetic_energy": 2, "potential_energy": 1,
+    "generalized_gravity": 1, "kinetic_energy": 2, "potential_energy": 1, "center_of_mass": 1,
 }
 
 
@@ -176,6 +176,38 @@ def test_model_cannot_change_during_a_call(arm):
     assert refused and set(refused) == {"Already borrowed"}
 
 
+@pytest.mark.parametrize("kind", ["geometric", "body", "spatial"])
+def test_frames_are_the_single_state_results(arm, kind):
+    q, _, _ = states(arm, 40)
+    data = arm.create_data()
+    ids = [arm.nframes - 1, 0, 7]
+    placements = batch.frame_placements(arm, q, ids, threads=2)
+    every = batch.frame_placements(arm, q)
+    jacobians = batch.frame_jacobian(arm, q, 7, kind=kind, threads=2)
+    assert placements.shape == (40, 3, 4, 4) and every.shape == (40, arm.nframes, 4, 4)
+    for i in range(40):
+        kinetra.forward_kinematics(arm, data, q[i])
+        single = kinetra.frame_placements(arm, data)
+        assert np.array_equal(every[i], single) and np.array_equal(placements[i], single[ids])
+        assert np.array_equal(jacobians[i], kinetra.frame_jacobian(arm, data, q[i], 7, kind))
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda m, q: batch.frame_jacobian(m, q, 18), IndexError,
+     "frame id 18 is out of range for a model with 18 frames"),
+    (lambda m, q: batch.frame_placements(m, q, [1, -1]), IndexError,
+     "frame id -1 is out of range for a model with 18 frames"),
+    (lambda m, q: batch.frame_jacobian(m, q, 3, kind="world"), ValueError,
+     "kind must be 'geometric', 'body' or 'spatial', got 'world'"),
+    (lambda m, q: batch.center_of_mass(kinetra.Model(), np.zeros((2, 0))), ValueError,
+     "the model has no mass"),
+])
+def test_frame_refusals(arm, call, error, message):
+    with pytest.raises(error) as info:
+        call(arm, np.zeros((2, arm.nq)))
+    assert str(info.value) == message
+
+
 def test_calls_from_several_python_threads_at_once(arm):
     q, v, a = states(arm, 20_000)
     expected = batch.rnea(arm, q, v, a, threads=1)
@@ -243,6 +275,7 @@ ROLLOUT_BAD = [
     (dict(out=np.zeros((5, 4, 6))), TypeError, "out must be a pair of arrays (q, v), got ndarray"),
     (dict(out=(np.zeros((5, 4, 6)), np.zeros((5, 3, 6)))), ValueError,
      "out must have shape (5, 4, 6), got (5, 3, 6)"),
+    (dict(out=(np.zeros((5, 4, 6)),) * 2), ValueError, "the arrays of out must not share memory"),
 ]
 
 
@@ -267,7 +300,7 @@ def test_rollout_of_no_states_and_into_out(arm):
 
 def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
-    assert batch.__all__ == list(FUNCTIONS) + ["rollout"]
+    assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout"]
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 
 

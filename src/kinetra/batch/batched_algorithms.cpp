@@ -19,6 +19,7 @@ void write(double value, double* out) { *out = value; }
 void write(const Configuration& values, double* out) {
   Eigen::Map<Configuration>(out, values.size()) = values;
 }
+void write(const Vector3D& values, double* out) { Eigen::Map<Vector3D>{out} = values; }
 void write(const Eigen::MatrixXd& matrix, double* out) {
   Eigen::Map<RowMajorMatrix>(out, matrix.rows(), matrix.cols()) = matrix;
 }
@@ -32,6 +33,14 @@ std::expected<void, AlgorithmError> store(std::expected<Values, AlgorithmError>&
   return {};
 }
 
+// A placement as a row-major homogeneous matrix of 16 values.
+void write_homogeneous(const SE3& placement, double* out) {
+  Eigen::Map<Eigen::Matrix4d> homogeneous(out);  // column-major map of the row-major matrix
+  homogeneous.topLeftCorner<3, 3>() = placement.rotation.transpose();
+  homogeneous.block<1, 3>(3, 0) = placement.translation.transpose();
+  homogeneous.col(3) << 0.0, 0.0, 0.0, 1.0;
+}
+
 }  // namespace
 
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
@@ -41,15 +50,53 @@ std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
     if (!done) return done;
-    double* out = placements + i * njoints * 16;
-    for (const SE3& world_from_joint : data.joint_placements) {
-      Eigen::Map<Eigen::Matrix4d> homogeneous(out);  // column-major map of the row-major matrix
-      homogeneous.topLeftCorner<3, 3>() = world_from_joint.rotation.transpose();
-      homogeneous.block<1, 3>(3, 0) = world_from_joint.translation.transpose();
-      homogeneous.col(3) << 0.0, 0.0, 0.0, 1.0;
-      out += 16;
+    for (std::size_t j = 0; j < njoints; ++j) {
+      write_homogeneous(data.joint_placements[j], placements + (i * njoints + j) * 16);
     }
     return done;
+  });
+}
+
+std::expected<void, AlgorithmError> frame_placements(const Model& model, std::size_t n,
+                                                     const double* q,
+                                                     std::span<const std::size_t> frame_ids,
+                                                     double* placements, std::size_t threads) {
+  for (std::size_t id : frame_ids) {
+    if (auto ok = check_frame_id(model, id); !ok) return ok;
+  }
+  const std::size_t nq = model.nq(), count = frame_ids.size();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
+    if (!done) return done;
+    for (std::size_t k = 0; k < count; ++k) {
+      write_homogeneous(world_from_frame(model, data, frame_ids[k]),
+                        placements + (i * count + k) * 16);
+    }
+    return done;
+  });
+}
+
+std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size_t n,
+                                                   const double* q, std::size_t frame_id,
+                                                   JacobianKind kind, double* jacobians,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq();
+  const auto nv = static_cast<Eigen::Index>(model.nv());
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    // a column-major view of the row-major 6 x nv block
+    Eigen::Map<Matrix6X, 0, Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>> jacobian(
+        jacobians + i * 6 * model.nv(), 6, nv,
+        Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>(1, nv));
+    return kinetra::frame_jacobian(model, data, row(q, i, nq), frame_id, kind, jacobian);
+  });
+}
+
+std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
+                                                   const double* q, double* centers,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::center_of_mass(model, data, row(q, i, nq)), centers + i * 3);
   });
 }
 

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <expected>
+#include <span>
 
 #include "kinetra/model/algorithm_error.hpp"
+#include "kinetra/model/jacobians.hpp"
 #include "kinetra/model/model.hpp"
 
 // The rigid-body algorithms over batches of n states. Inputs and outputs are row-major arrays
@@ -18,6 +20,23 @@ namespace kinetra::batch {
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
                                                        const double* q, double* placements,
                                                        std::size_t threads);
+
+// n x len(frame_ids) x 4 x 4 world placements of the frames, after forward kinematics.
+std::expected<void, AlgorithmError> frame_placements(const Model& model, std::size_t n,
+                                                     const double* q,
+                                                     std::span<const std::size_t> frame_ids,
+                                                     double* placements, std::size_t threads);
+
+// n x 6 x nv frame Jacobians of `kind`.
+std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size_t n,
+                                                   const double* q, std::size_t frame_id,
+                                                   JacobianKind kind, double* jacobians,
+                                                   std::size_t threads);
+
+// n x 3 world centres of mass.
+std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
+                                                   const double* q, double* centers,
+                                                   std::size_t threads);
 
 // n x nv efforts.
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,

@@ -75,6 +75,27 @@ TEST_P(Batch, PlacementsAreTheForwardKinematicsOfEachRow) {
   }
 }
 
+TEST_P(Batch, FramesAreTheSingleStateResults) {
+  const std::size_t nq = model.nq(), nv = model.nv(), last = model.nframes() - 1;
+  const std::vector<std::size_t> ids = {last, 0, last};
+  std::vector<double> placements(n * ids.size() * 16), jacobians(n * 6 * nv), centers(n * 3);
+  ASSERT_TRUE(batch::frame_placements(model, n, q.data(), ids, placements.data(), threads()));
+  ASSERT_TRUE(batch::frame_jacobian(model, n, q.data(), last, JacobianKind::Body, jacobians.data(),
+                                    threads()));
+  ASSERT_TRUE(batch::center_of_mass(model, n, q.data(), centers.data(), threads()));
+  for (std::size_t i = 0; i < n; i += 11) {
+    const Matrix6X jacobian = *frame_jacobian(model, data, at(q, i, nq), last, JacobianKind::Body);
+    EXPECT_EQ(at(jacobians, i, 6 * nv), jacobian.reshaped<Eigen::RowMajor>()) << i;
+    const SE3 placement = *frame_placement(model, data, last);
+    Eigen::Map<const Eigen::Matrix<double, 4, 4, Eigen::RowMajor>> m(&placements[i * 48 + 32]);
+    EXPECT_EQ(Eigen::Matrix3d(m.topLeftCorner<3, 3>()), placement.rotation) << i;
+    EXPECT_EQ(Vector3D(m.topRightCorner<3, 1>()), placement.translation) << i;
+    EXPECT_EQ(at(centers, i, 3), *center_of_mass(model, data, at(q, i, nq))) << i;
+  }
+  const std::vector<std::size_t> bad = {0, model.nframes()};
+  EXPECT_FALSE(batch::frame_placements(model, n, q.data(), bad, placements.data(), threads()));
+}
+
 TEST_P(Batch, WorkspacesFollowTheModel) {
   std::vector<double> tau(n * model.nv());
   ASSERT_TRUE(batch::rnea(model, n, q.data(), v.data(), a.data(), tau.data(), threads()));
