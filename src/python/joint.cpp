@@ -41,8 +41,7 @@ ClassSpec joint_model_spec() {
 
 KINETRA_DEFINE_CLASS(kinetra::JointModel, kinetra::python::joint_model_spec)
 KINETRA_DEFINE_ENUM(kinetra::JointType, "Enum representing the type of joint.",
-                    kinetra::JointType::Continuous, kinetra::JointType::Fixed,
-                    kinetra::JointType::Prismatic, kinetra::JointType::Revolute)
+                    kinetra::joint_type_names)
 
 bool kinetra::python::init_joint_model(ModuleBuilder& m) { return m.add_classes<JointModel>(); }
 

@@ -176,9 +176,7 @@ ClassSpec frame_spec() {
 KINETRA_DEFINE_CLASS(kinetra::Model, kinetra::python::model_spec)
 KINETRA_DEFINE_CLASS(kinetra::Data, kinetra::python::data_spec)
 KINETRA_DEFINE_CLASS(kinetra::Frame, kinetra::python::frame_spec)
-KINETRA_DEFINE_ENUM(kinetra::FrameType, "", kinetra::FrameType::Operational,
-                    kinetra::FrameType::Joint, kinetra::FrameType::Fixed, kinetra::FrameType::Body,
-                    kinetra::FrameType::Sensor)
+KINETRA_DEFINE_ENUM(kinetra::FrameType, "", kinetra::frame_type_names)
 
 bool kinetra::python::init_model(ModuleBuilder& m) {
   return m.add_classes<Model, Data, Frame, FrameType>();

@@ -1,5 +1,5 @@
 // The submodule vortan: shape-building classes, the read-only Shape and ShapeType.
-#include <array>
+#include <string>
 #include <vector>
 
 #include "python/classes.hpp"
@@ -13,12 +13,9 @@ namespace {
 // ---- shape-building classes; lengths are halved in single precision
 
 vortan::Sphere sphere_new(float radius) { return vortan::Sphere(radius); }
-vortan::Capsule capsule_new(float radius, float length) {
-  return vortan::Capsule(radius, length * 0.5f);
-}
-vortan::Cone cone_new(float radius, float length) { return vortan::Cone(radius, length * 0.5f); }
-vortan::Cylinder cylinder_new(float radius, float length) {
-  return vortan::Cylinder(radius, length * 0.5f);
+template <class Round>
+Round round_shape_new(float radius, float length) {
+  return Round(radius, length * 0.5f);
 }
 vortan::Mesh mesh_new(const std::string& path) { return vortan::Mesh(path); }
 
@@ -60,33 +57,24 @@ ClassSpec cuboid_spec() {
           .methods = with_copies<vortan::Cuboid>()};
 }
 
-ClassSpec capsule_spec() {
-  return {.name = "Capsule",
-          .text_signature = "(radius, length)",
-          .constructor = constructor<"Capsule.__new__", "(radius, length)", &capsule_new>,
-          .methods = with_copies<vortan::Capsule>()};
-}
-
-ClassSpec cone_spec() {
-  return {
-      .name = "Cone",
+// Capsule, Cone, Cylinder; the last two also answer their dimensions as methods.
+template <class Round, FixedString Class, bool dimension_methods>
+ClassSpec round_shape_spec() {
+  ClassSpec spec{
+      .name = Class.c_str(),
       .text_signature = "(radius, length)",
-      .constructor = constructor<"Cone.__new__", "(radius, length)", &cone_new>,
-      .methods = with_copies<vortan::Cone>(
-          {def<"Cone.radius", "($self)", &vortan::Cone::radius>("Returns the radius of the cone."),
-           def<"Cone.half_length", "($self)", &vortan::Cone::half_length>(
-               "Returns the half length of the cone.")})};
-}
-
-ClassSpec cylinder_spec() {
-  return {.name = "Cylinder",
-          .text_signature = "(radius, length)",
-          .constructor = constructor<"Cylinder.__new__", "(radius, length)", &cylinder_new>,
-          .methods = with_copies<vortan::Cylinder>(
-              {def<"Cylinder.radius", "($self)", &vortan::Cylinder::radius>(
-                   "Returns the radius of the cylinder."),
-               def<"Cylinder.half_length", "($self)", &vortan::Cylinder::half_length>(
-                   "Returns the half length of the cylinder.")})};
+      .constructor =
+          constructor<join<Class, ".__new__">, "(radius, length)", &round_shape_new<Round>>};
+  if constexpr (dimension_methods) {
+    std::string noun = Class.c_str();
+    noun[0] = static_cast<char>(noun[0] - 'A' + 'a');
+    spec.methods = {def<join<Class, ".radius">, "($self)", &Round::radius>(
+                        ("Returns the radius of the " + noun + ".").c_str()),
+                    def<join<Class, ".half_length">, "($self)", &Round::half_length>(
+                        ("Returns the half length of the " + noun + ".").c_str())};
+  }
+  spec.methods = with_copies<Round>(std::move(spec.methods));
+  return spec;
 }
 
 ClassSpec mesh_spec() {
@@ -136,17 +124,17 @@ ClassSpec shape_spec() {
 }  // namespace
 }  // namespace kinetra::python
 
-KINETRA_DEFINE_CLASS(vortan::Capsule, kinetra::python::capsule_spec)
-KINETRA_DEFINE_CLASS(vortan::Cone, kinetra::python::cone_spec)
+KINETRA_DEFINE_CLASS(vortan::Capsule,
+                     (kinetra::python::round_shape_spec<vortan::Capsule, "Capsule", false>))
+KINETRA_DEFINE_CLASS(vortan::Cone, (kinetra::python::round_shape_spec<vortan::Cone, "Cone", true>))
 KINETRA_DEFINE_CLASS(vortan::Cuboid, kinetra::python::cuboid_spec)
-KINETRA_DEFINE_CLASS(vortan::Cylinder, kinetra::python::cylinder_spec)
+KINETRA_DEFINE_CLASS(vortan::Cylinder,
+                     (kinetra::python::round_shape_spec<vortan::Cylinder, "Cylinder", true>))
 KINETRA_DEFINE_CLASS(vortan::Sphere, kinetra::python::sphere_spec)
 KINETRA_DEFINE_CLASS(vortan::Mesh, kinetra::python::mesh_spec)
 KINETRA_DEFINE_CLASS(vortan::ShapeWrapper, kinetra::python::shape_spec)
 
-KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::ShapeType::Capsule, vortan::ShapeType::Cone,
-                    vortan::ShapeType::Cuboid, vortan::ShapeType::Cylinder,
-                    vortan::ShapeType::Sphere, vortan::ShapeType::Mesh)
+KINETRA_DEFINE_ENUM(vortan::ShapeType, "", vortan::shape_type_names)
 
 // The submodule, with its classes in their fixed order.
 bool kinetra::python::init_vortan(ModuleBuilder& m) {

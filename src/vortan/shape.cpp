@@ -3,21 +3,8 @@
 namespace vortan {
 
 const char* to_string(ShapeType type) {
-  switch (type) {
-    case ShapeType::Capsule:
-      return "Capsule";
-    case ShapeType::Cone:
-      return "Cone";
-    case ShapeType::Cuboid:
-      return "Cuboid";
-    case ShapeType::Cylinder:
-      return "Cylinder";
-    case ShapeType::Sphere:
-      return "Sphere";
-    case ShapeType::Mesh:
-      return "Mesh";
-  }
-  return "Unknown";
+  const auto code = static_cast<std::size_t>(type);
+  return code < shape_type_names.size() ? shape_type_names[code] : "Unknown";
 }
 
 }  // namespace vortan

@@ -17,7 +17,11 @@ enum class ShapeType : std::uint8_t {
   Mesh = 5
 };
 
-// The kind's name: "Capsule", "Cone", "Cuboid", "Cylinder", "Sphere" or "Mesh".
+// The name of each kind, indexed by its code.
+inline constexpr std::array shape_type_names{"Capsule",  "Cone",   "Cuboid",
+                                             "Cylinder", "Sphere", "Mesh"};
+
+// Its name; "Unknown" for a code without a kind.
 const char* to_string(ShapeType type);
 
 // A collision or visual shape; describes dimensions only. Dimensions are metres, 32-bit floats.

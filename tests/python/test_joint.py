@@ -19,9 +19,9 @@ def test_joint_type_class():
     assert JointType.__doc__ == "Enum representing the type of joint."
     assert [n for n in vars(JointType) if not n.startswith("_")] == [
         "Continuous", "Fixed", "Prismatic", "Revolute"]
-    # no equality of its own: only the same object compares equal
+    # equal by kind, also for values handed out by other objects
     assert JointType.Revolute == JointType.Revolute
-    assert kinetra.JointModelRX().joint_type != JointType.Revolute
+    assert kinetra.JointModelRX().joint_type == JointType.Revolute
     with pytest.raises(TypeError, match="^No constructor defined for JointType$"):
         JointType()
 

@@ -309,7 +309,7 @@ def test_frame_type_class():
     with pytest.raises(TypeError, match="^No constructor defined for FrameType$"):
         FrameType()
     assert FrameType.Body == FrameType.Body
-    assert body("b", 0, SE3.Identity()).frame_type != FrameType.Body
+    assert body("b", 0, SE3.Identity()).frame_type == FrameType.Body
 
 
 def test_data():

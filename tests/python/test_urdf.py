@@ -133,6 +133,9 @@ def test_origins(tmp_path, origin, translation):
          '<joint name="j" type="fixed"><parent link="b"/><child link="c"/></joint>'
          '<joint name="k" type="fixed"><parent link="c"/><child link="b"/></joint></robot>',
          "Link 'b' cannot be reached from any root link."),
+        ('<robot name="r"><link name="a"/><link name="a"><inertial><mass value="1"/>'
+         '<inertia ixx="1" ixy="0" ixz="0" iyy="1" iyz="0" izz="1"/></inertial></link></robot>',
+         "Link 'a' is defined more than once."),
         ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="continuous">'
          '<parent link="a"/><child link="b"/><axis xyz="0 0 0"/></joint></robot>',
          "Invalid value for parameter: xyz"),
@@ -171,12 +174,30 @@ def test_io_and_xml_errors(tmp_path):
         b'<?xml version="1.0"?><!DOCTYPE r [<!ENTITY a "aaaaaaaaaa"><!ENTITY b "&a;&a;&a;&a;">'
         b']><robot name="&b;"><link name="x"/></robot>',
         b"<robot name='r'><link name='a'/>\x00</robot>",
+        b"<robot name='r'><link name='a&#xD800;'/></robot>",
+        b"<robot name='r'><link name='a'/><link name='b'/><joint name='j' type='fixed'>"
+        b"<parent link='b&#x110000;'/><child link='a'/></joint></robot>",
+        b"<robot name='r'><link name='a'><visual><geometry><mesh filename='/etc/passwd&#0;.stl'/>"
+        b"</geometry></visual></link></robot>",
+        b"<robot name='r'><link name='a&#1;'/></robot>",
+        b"<robot name='r'><link name='&x;'/></robot>",
     ],
-    ids=["empty", "invalid utf-8", "entity bomb", "nul byte"],
+    ids=["empty", "invalid utf-8", "entity bomb", "nul byte", "surrogate reference",
+         "reference beyond unicode", "nul reference", "control reference", "undefined entity"],
 )
 def test_hostile_files_get_clear_errors(tmp_path, content):
     with pytest.raises(ValueError):
         kinetra.build_models_from_urdf(write(tmp_path, content, mode="wb"))
+
+
+@pytest.mark.parametrize("make", [lambda p: os.symlink("/dev/zero", p), os.mkfifo],
+                         ids=["link to /dev/zero", "fifo"])
+def test_only_regular_files_are_read(tmp_path, make):
+    path = str(tmp_path / "robot.urdf")
+    make(path)
+    with pytest.raises(ValueError) as error:
+        kinetra.build_models_from_urdf(path)
+    assert str(error.value) == f"IO error: not a regular file (file: {path})"
 
 
 def test_non_finite_numbers_give_a_well_defined_model(tmp_path):

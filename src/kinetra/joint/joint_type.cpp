@@ -3,17 +3,8 @@
 namespace kinetra {
 
 const char* to_string(JointType type) {
-  switch (type) {
-    case JointType::Continuous:
-      return "Continuous";
-    case JointType::Fixed:
-      return "Fixed";
-    case JointType::Prismatic:
-      return "Prismatic";
-    case JointType::Revolute:
-      return "Revolute";
-  }
-  return "Unknown";
+  const auto code = static_cast<std::size_t>(type);
+  return code < joint_type_names.size() ? joint_type_names[code] : "Unknown";
 }
 
 }  // namespace kinetra

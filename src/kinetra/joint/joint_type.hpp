@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace kinetra {
 
 enum class JointType : std::uint8_t { Continuous = 0, Fixed = 1, Prismatic = 2, Revolute = 3 };
 
-// "Continuous", "Fixed", "Prismatic" or "Revolute".
+// The name of each kind, indexed by its code.
+inline constexpr std::array joint_type_names{"Continuous", "Fixed", "Prismatic", "Revolute"};
+
+// Its name; "Unknown" for a code without a kind.
 const char* to_string(JointType type);
 
 }  // namespace kinetra

@@ -3,19 +3,8 @@
 namespace kinetra {
 
 const char* to_string(FrameType type) {
-  switch (type) {
-    case FrameType::Operational:
-      return "Operational";
-    case FrameType::Joint:
-      return "Joint";
-    case FrameType::Fixed:
-      return "Fixed";
-    case FrameType::Body:
-      return "Body";
-    case FrameType::Sensor:
-      return "Sensor";
-  }
-  return "Unknown";
+  const auto code = static_cast<std::size_t>(type);
+  return code < frame_type_names.size() ? frame_type_names[code] : "Unknown";
 }
 
 }  // namespace kinetra

@@ -6,12 +6,8 @@
 namespace kinetra {
 
 std::string ConfigurationError::display() const {
-  if (kind == Kind::InvalidParameterSize) {
-    return "Parameter '" + parameter + "' expected configuration size " + std::to_string(expected) +
-           ", but got " + std::to_string(actual);
-  }
-  return "Mismatched sizes when updating configuration rows. Expected size " +
-         std::to_string(expected) + ", got " + std::to_string(actual) + ".";
+  return "Parameter '" + parameter + "' expected configuration size " + std::to_string(expected) +
+         ", but got " + std::to_string(actual);
 }
 
 std::expected<void, ConfigurationError> check_size(const char* parameter, std::size_t expected,

@@ -17,15 +17,13 @@ using ConfigurationRef = Eigen::Ref<const Configuration>;
 
 // A vector whose length does not match what the model requires.
 struct ConfigurationError {
-  enum class Kind { InvalidParameterSize, MismatchedUpdateSize };
-  Kind kind;
-  std::string parameter;  // InvalidParameterSize only
+  std::string parameter;
   std::size_t expected;
   std::size_t actual;
 
   static ConfigurationError invalid_size(std::string parameter, std::size_t expected,
                                          std::size_t actual) {
-    return {Kind::InvalidParameterSize, std::move(parameter), expected, actual};
+    return {std::move(parameter), expected, actual};
   }
   std::string display() const;
 };

@@ -120,8 +120,11 @@ std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot) {
     const RobotChildren::Link& link = link_elements[i];
     if (!link.name) continue;
     const std::size_t added = graph.links.size();
-    link_entries[i] = entries.insert(*link.name, added, entry_name).value_or(added);
-    if (link_entries[i] == added) graph.links.push_back({link.name->name, link.element});
+    if (entries.insert(*link.name, added, entry_name)) {
+      return error(ParseError::Kind::DuplicateLink, link.name->name);
+    }
+    link_entries[i] = added;
+    graph.links.push_back({link.name->name, link.element});
   }
 
   // joints with the entry of their parent link
@@ -166,9 +169,9 @@ std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot) {
     const LinkGraph::Links& links = graph.links[entry];
     if (links.parent_joints > 1)
       return error(ParseError::Kind::MultipleParentJoints, name_of(link));
-    // a later link of a name that is some joint's child is never walked
-    const bool walked = links.parent_joints == 0 || (links.reached && links.first == link);
-    if (!walked) return error(ParseError::Kind::UnreachableLink, name_of(link));
+    if (links.parent_joints > 0 && !links.reached) {
+      return error(ParseError::Kind::UnreachableLink, name_of(link));
+    }
   }
   return graph;
 }

@@ -29,7 +29,7 @@ struct LinkGraph {
   // What hangs on one link name.
   struct Links {
     std::string_view name;
-    pugi::xml_node first;          // the first link of this name, in document order
+    pugi::xml_node first;          // the link of this name
     std::size_t joints_begin = 0;  // its joints, by joint name: joints[begin, end)
     std::size_t joints_end = 0;
     std::size_t parent_joints = 0;  // joints whose <child> names it
@@ -42,7 +42,7 @@ struct LinkGraph {
 
   // links that are no joint's child, by name
   std::vector<Root> roots;
-  // one entry per link name, in document order of the first link of each name
+  // one entry per link name, in document order
   std::vector<Links> links;
   // grouped by the entry of their parent link
   std::vector<Joint> joints;
@@ -75,10 +75,10 @@ struct RobotChildren {
 
 RobotChildren scan_robot(const pugi::xml_node& robot);
 
-// Indexes the robot's links and joints and checks that they form a tree: every named parent
-// link exists, no link has two parent joints and every link is reachable from a root link (so
-// the walk ends). The first offending joint or link in document order is reported. Names are
-// compared byte by byte, an absent name sorting as "".
+// Indexes the robot's links and joints and checks that they form a tree: no two links share a
+// name, every named parent link exists, no link has two parent joints and every link is reachable
+// from a root link (so the walk ends). The first offending joint or link in document order is
+// reported. Names are compared byte by byte, an absent name sorting as "".
 std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot);
 
 }  // namespace kinetra

@@ -44,6 +44,8 @@ std::string ParseError::display() const {
       return "Link '" + subject + "' has more than one parent joint.";
     case Kind::UnreachableLink:
       return "Link '" + subject + "' cannot be reached from any root link.";
+    case Kind::DuplicateLink:
+      return "Link '" + subject + "' is defined more than once.";
   }
   return {};
 }

@@ -30,6 +30,7 @@ struct ParseError {
     UnknownParentFrame,
     MultipleParentJoints,
     UnreachableLink,
+    DuplicateLink,
   };
 
   Kind kind;

@@ -33,13 +33,22 @@ std::expected<std::string, ParseError> read_text_file(const std::string& path) {
   if (path.find('\0') != std::string::npos) {
     return std::unexpected(ParseError::io_error(path, "file name contains a NUL byte"));
   }
-  const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  // non-blocking, so that opening a FIFO without a writer returns at once to be refused
+  const FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
   if (file.fd < 0) return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
+  struct stat info;
+  if (::fstat(file.fd, &info) != 0) {
+    return std::unexpected(ParseError::io_error(path, os_error_text(errno)));
+  }
+  if (S_ISDIR(info.st_mode))
+    return std::unexpected(ParseError::io_error(path, os_error_text(EISDIR)));
+  // devices, FIFOs and sockets may never end (/dev/zero) or block
+  if (!S_ISREG(info.st_mode)) {
+    return std::unexpected(ParseError::io_error(path, "not a regular file"));
+  }
   std::string text;
   // the size is a hint: the file may change while it is read
-  if (struct stat info; ::fstat(file.fd, &info) == 0 && info.st_size > 0) {
-    text.reserve(static_cast<std::size_t>(info.st_size));
-  }
+  if (info.st_size > 0) text.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[1 << 16];
   for (;;) {
     const ssize_t count = ::read(file.fd, buffer, sizeof buffer);

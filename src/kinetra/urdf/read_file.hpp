@@ -7,8 +7,8 @@
 
 namespace kinetra {
 
-// The whole file as UTF-8 text. A failure of the operating system, or text that is not UTF-8,
-// is an IoError carrying the path.
+// The whole regular file (symbolic links followed) as UTF-8 text. A failure of the operating
+// system, anything but a regular file, or text that is not UTF-8, is an IoError carrying the path.
 std::expected<std::string, ParseError> read_text_file(const std::string& path);
 
 }  // namespace kinetra

@@ -10,8 +10,9 @@
 namespace kinetra {
 
 // Parses `text`, which must be valid UTF-8, into `document`. Refuses characters XML does not
-// allow, malformed XML and any document type declaration (so no entity is ever defined or
-// expanded beyond the predefined ones); each refusal is an XmlError naming line and column.
+// allow, written raw or as character references, malformed XML, any document type declaration
+// and references to entities other than the predefined ones (so no entity is ever defined or
+// expanded); each refusal is an XmlError naming line and column.
 std::expected<void, ParseError> load_xml_document(std::string_view text,
                                                   pugi::xml_document& document);
 

@@ -14,6 +14,16 @@ struct FixedString {
   constexpr const char* c_str() const { return text; }
 };
 
+// Two strings joined at compile time: join<"Cone", ".radius">.
+template <FixedString A, FixedString B>
+inline constexpr auto join = [] {
+  constexpr std::size_t a = sizeof(A.text) - 1;
+  char text[a + sizeof(B.text)] = {};
+  std::copy_n(A.text, a, text);
+  std::copy_n(B.text, sizeof(B.text), text + a);
+  return FixedString(text);
+}();
+
 // Calls visit(begin, name_end, has_default) for each parameter of the text signature
 // "(a, b, c=None)" of `length` characters, in order; "$" entries ("$self") are not parameters.
 template <class Visit>

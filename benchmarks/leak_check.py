@@ -1,0 +1,105 @@
+"""Runs every algorithm and every error path many times and reports the growth of resident memory.
+
+    python benchmarks/leak_check.py                     # 10^6 calls per case
+    python benchmarks/leak_check.py --iterations 20000  # the short run of CI
+
+Each case is warmed up first (allocator pools, caches), then run; the exit status is 1 when any
+case grows by more than --limit-mib.
+"""
+import argparse
+import os
+import sys
+import tempfile
+
+import numpy as np
+
+import kinetra
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ARM = os.path.join(ROOT, "examples", "robots", "kinetra_arm")
+
+
+def resident_bytes():
+    with open("/proc/self/statm") as statm:
+        return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+
+
+def refused(call, *args):
+    """A call that must raise; the exception is dropped."""
+    def run():
+        try:
+            call(*args)
+        except (TypeError, ValueError, IndexError, OverflowError, RuntimeError):
+            return
+        raise AssertionError(f"{call.__name__}{args!r} did not raise")
+    return run
+
+
+def cases(folder):
+    arm_path = os.path.join(ARM, "kinetra_arm.urdf")
+    model, collision, _ = kinetra.build_models_from_urdf(arm_path, ARM)
+    data = model.create_data()
+    geometry_data = collision.create_data(data)
+    other_data = kinetra.Model().create_data()
+    q, v = np.full(model.nq, 0.3), np.full(model.nv, 0.5)
+    bad_xml = os.path.join(folder, "bad.urdf")
+    with open(bad_xml, "w") as file:
+        file.write("<robot name='r'><link name='a&#0;'/></robot>")
+    duplicate = os.path.join(folder, "duplicate.urdf")
+    with open(duplicate, "w") as file:
+        file.write("<robot name='r'><link name='a'/><link name='a'/></robot>")
+    short = np.zeros(model.nq - 1)
+    return {
+        "forward_kinematics": lambda: kinetra.forward_kinematics(model, data, q),
+        "rnea": lambda: kinetra.rnea(model, data, q, v, v),
+        "aba": lambda: kinetra.aba(model, data, q, v, v),
+        "crba": lambda: kinetra.crba(model, data, q),
+        "nonlinear_effects": lambda: kinetra.nonlinear_effects(model, data, q, v),
+        "generalized_gravity": lambda: kinetra.generalized_gravity(model, data, q),
+        "kinetic_energy": lambda: kinetra.kinetic_energy(model, data, q, v),
+        "potential_energy": lambda: kinetra.potential_energy(model, data, q),
+        "neutral": lambda: kinetra.neutral(model),
+        "random_configuration": lambda: kinetra.random_configuration(model),
+        "update_geometry_data": lambda: geometry_data.update_geometry_data(data, collision),
+        "build_models_from_urdf": lambda: kinetra.build_models_from_urdf(arm_path, ARM),
+        "error: rnea wrong size": refused(kinetra.rnea, model, data, short, v, v),
+        "error: aba foreign data": refused(kinetra.aba, model, other_data, q, v, v),
+        "error: crba wrong type": refused(kinetra.crba, model, data, None),
+        "error: forward_kinematics wrong shape": refused(kinetra.forward_kinematics, model, data,
+                                                       np.zeros((2, 2))),
+        "error: get_joint_id wrong type": refused(model.get_joint_id, None),
+        "error: SE3 wrong shape": refused(kinetra.SE3, np.zeros((2, 2)), np.zeros(3)),
+        "error: GeometryObject bad": refused(kinetra.GeometryObject, None, None, None),
+        "error: urdf missing file": refused(kinetra.build_models_from_urdf,
+                                            os.path.join(folder, "absent.urdf")),
+        "error: urdf bad reference": refused(kinetra.build_models_from_urdf, bad_xml),
+        "error: urdf duplicate link": refused(kinetra.build_models_from_urdf, duplicate),
+    }
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--iterations", type=int, default=1_000_000)
+    parser.add_argument("--limit-mib", type=float, default=1.0)
+    options = parser.parse_args()
+    warm_up = max(1, options.iterations // 10)
+    failed = []
+    with tempfile.TemporaryDirectory() as folder:
+        for name, call in cases(folder).items():
+            for _ in range(warm_up):
+                call()
+            before = resident_bytes()
+            for _ in range(options.iterations):
+                call()
+            growth = (resident_bytes() - before) / 2**20
+            print(f"{name:38s} {options.iterations:>9d} calls  {growth:+8.3f} MiB", flush=True)
+            if growth > options.limit_mib:
+                failed.append(name)
+    if failed:
+        print(f"resident memory grew by more than {options.limit_mib} MiB: {', '.join(failed)}")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

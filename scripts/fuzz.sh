@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Fuzzes the URDF reader and the algorithms run on what it loads, under AddressSanitizer and
+# UndefinedBehaviorSanitizer, for a bounded time.
+#   bash scripts/fuzz.sh [seconds]   (default 120)
+# Seeds: the bundled arm, the regression inputs and, when present, the shared robots
+# ($KINETRA_ROBOTS, default ../shared/robots). The corpus lives in a temporary folder.
+# A failing input is written to tests/fuzz/regressions/: keep it there, it is replayed by the tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-120}"
+
+# clang 19 is the first Debian clang whose C++23 mode has std::expected with GCC's library
+clang="${KINETRA_CLANG:-clang++-19}"
+if ! command -v "$clang" >/dev/null; then
+  sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq clang-19 libclang-rt-19-dev
+fi
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+sanitizers="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER="$clang" -DKINETRA_PYTHON=OFF -DKINETRA_TESTS=OFF -DKINETRA_FUZZ=ON \
+  "${launcher[@]}" -DCMAKE_CXX_FLAGS="$sanitizers -fno-omit-frame-pointer -Wno-unused-command-line-argument" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build build/fuzz -j "${JOBS:-2}" --target urdf_fuzzer
+
+corpus="$(mktemp -d)"
+trap 'rm -rf "$corpus"' EXIT
+robots="${KINETRA_ROBOTS:-../shared/robots}"
+seeds=(examples/robots/*/*.urdf tests/fuzz/regressions/*)
+[ -d "$robots" ] && seeds+=("$robots"/*/*.urdf)
+i=0
+for seed in "${seeds[@]}"; do
+  [ -f "$seed" ] && [ "${seed##*/}" != README.md ] && cp "$seed" "$corpus/seed_$((i++)).urdf"
+done
+echo "fuzzing for ${seconds} s from $i seeds"
+
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+build/fuzz/tests/fuzz/urdf_fuzzer "$corpus" -dict=tests/fuzz/urdf.dict \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix=tests/fuzz/regressions/ -print_final_stats=1
