@@ -1,6 +1,9 @@
 // Python functions of the rigid-body algorithms and the model-level configurations.
+#include <array>
+
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/conversions.hpp"
 #include "python/families.hpp"
 
 namespace kinetra::python {
@@ -26,28 +29,40 @@ Result<void> forward_kinematics_binding(const Model& model, Data& data, const Ar
     return value_error("Invalid input size. Expected a configuration of size " +
                        std::to_string(nq) + ", got " + q.shape_text());
   }
-  if (nq >= 2 && !q.is_contiguous()) return value_error("Failed to convert q to slice");
-  auto done = forward_kinematics(model, data, FlatValues(q).map());
+  auto values = q.values();
+  if (!values) return std::unexpected(values.error());
+  auto done = forward_kinematics(model, data, FlatValues(*values).map());
   if (!done) return value_error("Forward kinematics failed: " + done.error().debug());
   return {};
 }
 
 Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& a) {
-  return efforts_or_value_error(
-      rnea(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(a).map()),
-      "Error in inverse dynamics: ");
+  constexpr const char* prefix = "Error in inverse dynamics: ";
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(rnea(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& tau) {
-  return efforts_or_value_error(
-      aba(model, data, FlatValues(q).map(), FlatValues(v).map(), FlatValues(tau).map()),
-      "Forward dynamics failed: ");
+  constexpr const char* prefix = "Forward dynamics failed: ";
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(aba(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
 
 Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>& q) {
-  auto mass = or_value_error(crba(model, data, FlatValues(q).map()), "Error in mass matrix: ");
+  constexpr const char* prefix = "Error in mass matrix: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  auto mass = or_value_error(crba(model, data, x[0].map()), prefix);
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
@@ -56,26 +71,41 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
 
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,
                                                   const Array<-1>& q, const Array<-1>& v) {
-  return efforts_or_value_error(
-      nonlinear_effects(model, data, FlatValues(q).map(), FlatValues(v).map()),
-      "Error in nonlinear effects: ");
+  constexpr const char* prefix = "Error in nonlinear effects: ";
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(nonlinear_effects(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
                                                     const Array<-1>& q) {
-  return efforts_or_value_error(generalized_gravity(model, data, FlatValues(q).map()),
-                                "Error in generalized gravity: ");
+  constexpr const char* prefix = "Error in generalized gravity: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return efforts_or_value_error(generalized_gravity(model, data, x[0].map()), prefix);
 }
 
 Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
                                       const Array<-1>& v) {
-  return or_value_error(kinetic_energy(model, data, FlatValues(q).map(), FlatValues(v).map()),
-                        "Error in kinetic energy: ");
+  constexpr const char* prefix = "Error in kinetic energy: ";
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(kinetic_energy(model, data, x[0].map(), x[1].map()), prefix);
 }
 
 Result<double> potential_energy_binding(const Model& model, Data& data, const Array<-1>& q) {
-  return or_value_error(potential_energy(model, data, FlatValues(q).map()),
-                        "Error in potential energy: ");
+  constexpr const char* prefix = "Error in potential energy: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
+    return std::unexpected(read.error());
+  }
+  return or_value_error(potential_energy(model, data, x[0].map()), prefix);
 }
 
 // Both take the model exclusively.

@@ -1,8 +1,10 @@
 // Python functions of frame placements, frame Jacobians and the centre of mass.
+#include <array>
 #include <string_view>
 
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
+#include "python/conversions.hpp"
 #include "python/families.hpp"
 #include "python/frame_arguments.hpp"
 
@@ -119,63 +121,81 @@ PyObject* frame_placements_binding(const Model& model, Data& data) {
 
 PyObject* frame_jacobian_binding(const Model& model, Data& data, const Array<-1>& q,
                                  PyObject* frame_id, const std::optional<std::string>& kind) {
+  constexpr const char* prefix = "Error in frame Jacobian: ";
   FrameQuery frame;
   if (!frame.load(model, frame_id, kind)) return nullptr;
-  const FlatValues q_values(q);
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) return raise(read.error());
   return new_jacobian_array<6>(
       model,
       [&](Matrix6XRef out) {
-        return frame_jacobian(model, data, q_values.map(), frame.id, frame.kind, out);
+        return frame_jacobian(model, data, x[0].map(), frame.id, frame.kind, out);
       },
-      "Error in frame Jacobian: ");
+      prefix);
 }
 
 PyObject* frame_velocity_binding(const Model& model, Data& data, const Array<-1>& q,
                                  const Array<-1>& v, PyObject* frame_id,
                                  const std::optional<std::string>& kind) {
+  constexpr const char* prefix = "Error in frame velocity: ";
   FrameQuery frame;
   if (!frame.load(model, frame_id, kind)) return nullptr;
-  return result_to_python(
-      frame_velocity(model, data, FlatValues(q).map(), FlatValues(v).map(), frame.id, frame.kind),
-      "Error in frame velocity: ");
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return raise(read.error());
+  }
+  return result_to_python(frame_velocity(model, data, x[0].map(), x[1].map(), frame.id, frame.kind),
+                          prefix);
 }
 
 PyObject* frame_acceleration_binding(const Model& model, Data& data, const Array<-1>& q,
                                      const Array<-1>& v, const Array<-1>& a, PyObject* frame_id,
                                      const std::optional<std::string>& kind) {
+  constexpr const char* prefix = "Error in frame acceleration: ";
   FrameQuery frame;
   if (!frame.load(model, frame_id, kind)) return nullptr;
-  return result_to_python(frame_acceleration(model, data, FlatValues(q).map(), FlatValues(v).map(),
-                                             FlatValues(a).map(), frame.id, frame.kind),
-                          "Error in frame acceleration: ");
+  std::array<FlatValues, 3> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a}, x); !read) {
+    return raise(read.error());
+  }
+  return result_to_python(
+      frame_acceleration(model, data, x[0].map(), x[1].map(), x[2].map(), frame.id, frame.kind),
+      prefix);
 }
 
 PyObject* frame_jacobian_time_variation_binding(const Model& model, Data& data, const Array<-1>& q,
                                                 const Array<-1>& v, PyObject* frame_id,
                                                 const std::optional<std::string>& kind) {
+  constexpr const char* prefix = "Error in frame Jacobian time variation: ";
   FrameQuery frame;
   if (!frame.load(model, frame_id, kind)) return nullptr;
-  const FlatValues q_values(q), v_values(v);
+  std::array<FlatValues, 2> x;
+  if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
+    return raise(read.error());
+  }
   return new_jacobian_array<6>(
       model,
       [&](Matrix6XRef out) {
-        return frame_jacobian_time_variation(model, data, q_values.map(), v_values.map(), frame.id,
+        return frame_jacobian_time_variation(model, data, x[0].map(), x[1].map(), frame.id,
                                              frame.kind, out);
       },
-      "Error in frame Jacobian time variation: ");
+      prefix);
 }
 
 PyObject* center_of_mass_binding(const Model& model, Data& data, const Array<-1>& q) {
-  return result_to_python(center_of_mass(model, data, FlatValues(q).map()),
-                          "Error in center of mass: ");
+  constexpr const char* prefix = "Error in center of mass: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) return raise(read.error());
+  return result_to_python(center_of_mass(model, data, x[0].map()), prefix);
 }
 
 PyObject* center_of_mass_jacobian_binding(const Model& model, Data& data, const Array<-1>& q) {
-  const FlatValues q_values(q);
+  constexpr const char* prefix = "Error in center of mass Jacobian: ";
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) return raise(read.error());
   return new_jacobian_array<3>(
-      model,
-      [&](Matrix3XRef out) { return center_of_mass_jacobian(model, data, q_values.map(), out); },
-      "Error in center of mass Jacobian: ");
+      model, [&](Matrix3XRef out) { return center_of_mass_jacobian(model, data, x[0].map(), out); },
+      prefix);
 }
 
 double total_mass_binding(const Model& model) { return total_mass(model); }

@@ -52,11 +52,8 @@ PyObject* geometry_object_new(PyTypeObject*, PyObject* args, PyObject* kwargs) {
       copy_shape<vortan::Cuboid>(geometry, shape) ||
       copy_shape<vortan::Cylinder>(geometry, shape) || copy_shape<vortan::Sphere>(geometry, shape);
   if (!is_shape) {
-    Ref text(PyObject_Repr(geometry));
-    const char* repr = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
-    if (!repr) return nullptr;
     return raise(PyExc_ValueError,
-                 std::string("expected a shape for 'geometry', but got ") + repr + ".");
+                 "expected a shape for 'geometry', but got " + quote_value(geometry) + ".");
   }
   if (!shape) return nullptr;  // borrow refused
   SharedArg<SE3> placement;
@@ -81,7 +78,9 @@ Result<void> object_set_mesh_color(GeometryObject& o, const Array<-1>& color) {
     return value_error("expected a NumPy array of length 4 for 'color', but got " +
                        std::to_string(color.size()) + ".");
   }
-  const Eigen::VectorXd values = color.flatten();
+  auto array = color.values();
+  if (!array) return std::unexpected(array.error());
+  const Eigen::VectorXd values = array->flatten();
   for (std::size_t i = 0; i < 4; ++i) o.mesh_color[i] = values[static_cast<Eigen::Index>(i)];
   return {};
 }

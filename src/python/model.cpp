@@ -35,10 +35,12 @@ PyObject* model_get_frame_id(const Model& m, const std::string& name, PyObject* 
 }
 
 Result<void> model_set_gravity(Model& m, const Array<1>& gravity) {
-  const Eigen::VectorXd values = gravity.flatten();
-  if (values.size() != 3) {
+  if (gravity.dim(0) != 3) {
     return value_error("gravity: expected 3 finite numbers, got shape " + gravity.shape_text());
   }
+  auto array = gravity.values();
+  if (!array) return std::unexpected(array.error());
+  const Eigen::VectorXd values = array->flatten();
   if (!values.allFinite()) {
     return value_error("gravity: expected 3 finite numbers, got a non-finite one");
   }
@@ -46,24 +48,46 @@ Result<void> model_set_gravity(Model& m, const Array<1>& gravity) {
   return {};
 }
 
-// A limits setter's refusal as a ValueError naming the attribute.
+// A refusal of new limits as a ValueError naming the attribute.
+std::unexpected<PyError> limits_error(const LimitsError& error, const char* attribute) {
+  return value_error(std::string(attribute) + ": " + error.display());
+}
 Result<void> limits_result(std::expected<void, LimitsError> set, const char* attribute) {
-  if (!set) return value_error(std::string(attribute) + ": " + set.error().display());
+  if (!set) return limits_error(set.error(), attribute);
   return {};
 }
+// The values of new limits once their count is `expected`: a wrong count is never converted.
+Result<FlatValues> limits_values(const Array<1>& values, std::size_t expected,
+                                 const char* attribute) {
+  const auto actual = static_cast<std::size_t>(values.dim(0));
+  if (actual != expected) {
+    return limits_error({LimitsError::Kind::WrongSize, expected, actual}, attribute);
+  }
+  auto array = values.values();
+  if (!array) return std::unexpected(array.error());
+  return FlatValues(*array);
+}
 Result<void> model_set_lower_limits(Model& m, const Array<1>& lower) {
-  return limits_result(m.set_position_limits(FlatValues(lower).map(), m.upper_position_limits()),
+  auto values = limits_values(lower, m.nq(), "lower_position_limits");
+  if (!values) return std::unexpected(values.error());
+  return limits_result(m.set_position_limits(values->map(), m.upper_position_limits()),
                        "lower_position_limits");
 }
 Result<void> model_set_upper_limits(Model& m, const Array<1>& upper) {
-  return limits_result(m.set_position_limits(m.lower_position_limits(), FlatValues(upper).map()),
+  auto values = limits_values(upper, m.nq(), "upper_position_limits");
+  if (!values) return std::unexpected(values.error());
+  return limits_result(m.set_position_limits(m.lower_position_limits(), values->map()),
                        "upper_position_limits");
 }
-Result<void> model_set_velocity_limits(Model& m, const Array<1>& values) {
-  return limits_result(m.set_velocity_limits(FlatValues(values).map()), "velocity_limits");
+Result<void> model_set_velocity_limits(Model& m, const Array<1>& limits) {
+  auto values = limits_values(limits, m.nv(), "velocity_limits");
+  if (!values) return std::unexpected(values.error());
+  return limits_result(m.set_velocity_limits(values->map()), "velocity_limits");
 }
-Result<void> model_set_effort_limits(Model& m, const Array<1>& values) {
-  return limits_result(m.set_effort_limits(FlatValues(values).map()), "effort_limits");
+Result<void> model_set_effort_limits(Model& m, const Array<1>& limits) {
+  auto values = limits_values(limits, m.nv(), "effort_limits");
+  if (!values) return std::unexpected(values.error());
+  return limits_result(m.set_effort_limits(values->map()), "effort_limits");
 }
 
 ClassSpec model_spec() {

@@ -8,12 +8,14 @@
 namespace kinetra::python {
 namespace {
 
-Result<Vector3D> translation_from_array(const ArrayView& t) {
+Result<Vector3D> translation_from_array(const ArrayArg& t) {
   if (t.dim(0) != 3) {
     return value_error("Invalid input size. Expected a translation of shape (3,), got " +
                        std::to_string(t.dim(0)) + ".");
   }
-  return Vector3D(t.at(0), t.at(1), t.at(2));
+  auto values = t.values();
+  if (!values) return std::unexpected(values.error());
+  return Vector3D(values->at(0), values->at(1), values->at(2));
 }
 
 Result<SE3> se3_new(const Array<2>& rotation, const Array<1>& translation) {
@@ -23,9 +25,11 @@ Result<SE3> se3_new(const Array<2>& rotation, const Array<1>& translation) {
   }
   auto t = translation_from_array(translation);
   if (!t) return std::unexpected(t.error());
+  auto r = rotation.values();
+  if (!r) return std::unexpected(r.error());
   SE3 m;
   for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) m.rotation(i, j) = rotation.at(i, j);
+    for (int j = 0; j < 3; ++j) m.rotation(i, j) = r->at(i, j);
   }
   if (!is_orthogonal(m.rotation)) return value_error("The rotation matrix is not orthogonal.");
   m.translation = *t;

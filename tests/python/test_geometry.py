@@ -218,8 +218,8 @@ def test_mesh_color_reads_elements_in_logical_order(colour):
         (np.zeros(3), ValueError, COLOR_LENGTH.format(3)),
         (np.zeros(5), ValueError, COLOR_LENGTH.format(5)),
         (np.zeros((2, 3)), ValueError, COLOR_LENGTH.format(6)),
-        (RGBA, TypeError, "argument 'color': " + REFUSED.format("list", "PyArray<T, D>")),
-        (np.ones(4, dtype=np.int64), TypeError,
+        (["a"] * 4, TypeError, "argument 'color': " + REFUSED.format("list", "PyArray<T, D>")),
+        (np.ones(4, dtype=complex), TypeError,
          "argument 'color': " + REFUSED.format("ndarray", "PyArray<T, D>")),
     ],
 )

@@ -127,9 +127,9 @@ def test_se3_orthogonality_tolerance(offset, accepted):
 @pytest.mark.parametrize(
     "rotation, translation, name",
     [
-        (np.eye(3, dtype=np.float32), np.zeros(3), "rotation"),
-        (np.eye(3).tolist(), np.zeros(3), "rotation"),
-        (np.eye(3), np.zeros(3, dtype=np.int64), "translation"),
+        (np.eye(3, dtype=complex), np.zeros(3), "rotation"),
+        (np.eye(3).tolist()[0], np.zeros(3), "rotation"),
+        (np.eye(3), [None] * 3, "translation"),
         (np.eye(3), np.zeros((1, 3)), "translation"),
     ],
 )

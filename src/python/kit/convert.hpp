@@ -116,9 +116,10 @@ struct Arg<std::pair<std::size_t, std::size_t>> {
 
 template <int Dims>
 struct Arg<Array<Dims>> {
+  Arg() {}  // not value-initialised: that would zero the array's shape storage on every call
   Array<Dims> value;
   bool load(PyObject* obj, const char* name) {
-    return ArrayView::from_object(obj, Dims, name, value);
+    return ArrayArg::from_object(obj, Dims, name, value);
   }
   const Array<Dims>& get() const { return value; }
 };

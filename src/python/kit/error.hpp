@@ -7,7 +7,7 @@
 
 namespace kinetra::python {
 
-// A Python exception to raise: its class and message.
+// A Python exception to raise: its class and message. No class: the exception is already set.
 struct PyError {
   PyObject* type;
   std::string message;
@@ -28,8 +28,16 @@ PyObject* raise(PyObject* type, const std::string& message);
 // The object's type name, as `type(obj).__name__`.
 std::string type_name(PyObject* obj);
 
+// The exception already set, to pass on as a PyError.
+inline std::unexpected<PyError> pending_error() { return std::unexpected(PyError{nullptr, {}}); }
+
 // "argument 'name': 'list' object cannot be converted to 'Target'"
+PyError conversion_error(const char* parameter, PyObject* obj, const char* target);
 PyObject* raise_conversion_error(const char* parameter, PyObject* obj, const char* target);
+
+// A value quoted in a message: its repr when that is short, otherwise its type, shape and the
+// start of its repr ("list of length 1000000: [0.0, 0.0, ..."). Never builds a long repr.
+std::string quote_value(PyObject* obj);
 
 // Re-raises a pending TypeError as "argument 'name': <message>"; other errors pass unchanged.
 void prefix_argument_error(const char* parameter);

@@ -3,50 +3,87 @@
 #include <algorithm>
 #include <cstring>
 
-#include "python/kit/error.hpp"
-
 #define PY_ARRAY_UNIQUE_SYMBOL kinetra_ARRAY_API
 #define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
 #include <numpy/arrayobject.h>
 
 namespace kinetra::python {
+namespace {
+
+constexpr const char* array_target = "PyArray<T, D>";
+
+PyArrayObject* as_array(PyObject* obj) { return reinterpret_cast<PyArrayObject*>(obj); }
+
+bool is_number(PyObject* obj) {
+  return PyFloat_Check(obj) || PyLong_Check(obj) || PyArray_IsScalar(obj, Integer) ||
+         PyArray_IsScalar(obj, Floating) || PyArray_IsScalar(obj, Bool);
+}
+
+// The shape of nested lists and tuples, read along their first elements, when the first leaf
+// is a number or an ndarray; false for any other leaf.
+bool list_shape(PyObject* obj, Py_ssize_t* shape, int& ndim) {
+  PyObject* item = obj;
+  ndim = 0;
+  while (PyList_Check(item) || PyTuple_Check(item)) {
+    if (ndim == NPY_MAXDIMS) return false;
+    const Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
+    shape[ndim++] = n;
+    if (n == 0) return true;
+    item = PySequence_Fast_GET_ITEM(item, 0);
+  }
+  if (PyArray_Check(item)) {
+    const int item_ndim = PyArray_NDIM(as_array(item));
+    if (ndim + item_ndim > NPY_MAXDIMS) return false;
+    std::copy_n(PyArray_DIMS(as_array(item)), item_ndim, shape + ndim);
+    ndim += item_ndim;
+    return true;
+  }
+  return is_number(item);
+}
+
+bool is_native_float64(PyArrayObject* array) {
+  return PyArray_TYPE(array) == NPY_DOUBLE && PyArray_ISNOTSWAPPED(array);
+}
+
+bool has_shape(PyArrayObject* array, const Py_ssize_t* shape, int ndim) {
+  return PyArray_NDIM(array) == ndim && std::equal(shape, shape + ndim, PyArray_DIMS(array));
+}
+
+bool converts_to_float64(PyArrayObject* array) {
+  PyArray_Descr* descr = PyArray_DESCR(array);
+  if (descr->type_num == NPY_DOUBLE) return true;
+  Ref float64(reinterpret_cast<PyObject*>(PyArray_DescrFromType(NPY_DOUBLE)));
+  return PyArray_CanCastTypeTo(descr, reinterpret_cast<PyArray_Descr*>(float64.get()),
+                               NPY_SAME_KIND_CASTING);
+}
+
+// NumPy's own TypeError or ValueError from a conversion; other errors (MemoryError,
+// KeyboardInterrupt) pass unchanged.
+bool is_conversion_failure() {
+  return PyErr_ExceptionMatches(PyExc_TypeError) || PyErr_ExceptionMatches(PyExc_ValueError);
+}
+
+}  // namespace
+
+static_assert(NPY_MAXDIMS <= 64, "ArrayArg::max_dims holds every ndarray's shape");
 
 bool import_numpy() {
   if (_import_array() < 0) return false;
   return true;
 }
 
-bool ArrayView::from_object(PyObject* obj, int ndim, const char* parameter, ArrayView& out) {
-  constexpr const char* target = "PyArray<T, D>";
-  if (!PyArray_Check(obj)) return raise_conversion_error(parameter, obj, target), false;
-  auto* array = reinterpret_cast<PyArrayObject*>(obj);
-  PyArray_Descr* descr = PyArray_DESCR(array);
-  if (descr->type_num != NPY_DOUBLE || !PyArray_ISNOTSWAPPED(array) ||
-      (ndim >= 0 && PyArray_NDIM(array) != ndim)) {
-    return raise_conversion_error(parameter, obj, target), false;
-  }
-  static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
-  out.data_ = PyArray_BYTES(array);
-  out.ndim_ = PyArray_NDIM(array);
-  out.shape_ = reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(array));
-  out.strides_ = reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(array));
-  out.aligned_ = PyArray_ISALIGNED(array);
-  return true;
-}
+static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
+
+ArrayView::ArrayView(PyObject* obj)
+    : ArrayView(PyArray_BYTES(as_array(obj)), PyArray_NDIM(as_array(obj)),
+                reinterpret_cast<const Py_ssize_t*>(PyArray_DIMS(as_array(obj))),
+                reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(as_array(obj))),
+                PyArray_ISALIGNED(as_array(obj))) {}
 
 Py_ssize_t ArrayView::size() const {
   Py_ssize_t n = 1;
   for (int k = 0; k < ndim_; ++k) n *= shape_[k];
   return n;
-}
-
-std::string ArrayView::shape_text() const {
-  std::string out = "[";
-  for (int i = 0; i < ndim_; ++i) {
-    if (i > 0) out += ", ";
-    out += std::to_string(shape_[i]);
-  }
-  return out + "]";
 }
 
 bool ArrayView::is_contiguous() const {
@@ -75,6 +112,95 @@ Eigen::VectorXd ArrayView::flatten() const {
   return out;
 }
 
+bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, ArrayArg& out) {
+  out.source_ = obj;
+  out.parameter_ = parameter;
+  if (PyArray_Check(obj)) return out.take_array(obj, ndim);
+  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, out.shape_.data(), out.ndim_)) {
+    if (ndim >= 0 && out.ndim_ != ndim) {
+      return raise_conversion_error(parameter, obj, array_target), false;
+    }
+    return true;
+  }
+  // text never converts; NumPy would first copy it into a string array
+  if (PyUnicode_Check(obj) || PyBytes_Check(obj)) {
+    return raise_conversion_error(parameter, obj, array_target), false;
+  }
+  // anything else NumPy reads at once: scalars, buffers, objects with __array__, lists of
+  // other objects
+  out.converted_ = Ref(PyArray_FromAny(obj, nullptr, 0, 0, 0, nullptr));
+  if (!out.converted_) {
+    if (!is_conversion_failure()) return false;
+    PyErr_Clear();
+    return raise_conversion_error(parameter, obj, array_target), false;
+  }
+  return out.take_array(out.converted_.get(), ndim);
+}
+
+bool ArrayArg::take_array(PyObject* obj, int ndim) {
+  PyArrayObject* array = as_array(obj);
+  const bool native = is_native_float64(array);
+  ndim_ = PyArray_NDIM(array);
+  if ((!native && !converts_to_float64(array)) || (ndim >= 0 && ndim_ != ndim)) {
+    return raise_conversion_error(parameter_, source_, array_target), false;
+  }
+  const npy_intp* dims = PyArray_DIMS(array);
+  for (int k = 0; k < ndim_; ++k) shape_[k] = dims[k];
+  if (native) {
+    const npy_intp* strides = PyArray_STRIDES(array);
+    for (int k = 0; k < ndim_; ++k) strides_[k] = strides[k];
+    native_data_ = PyArray_BYTES(array);
+    aligned_ = PyArray_ISALIGNED(array);
+  }
+  return true;
+}
+
+Py_ssize_t ArrayArg::size() const {
+  Py_ssize_t n = 1;
+  for (int k = 0; k < ndim_; ++k) {
+    if (shape_[k] == 0) return 0;
+    if (__builtin_mul_overflow(n, shape_[k], &n)) n = PY_SSIZE_T_MAX;
+  }
+  return n;
+}
+
+std::string ArrayArg::shape_text() const {
+  std::string out = "[";
+  for (int i = 0; i < ndim_; ++i) {
+    if (i > 0) out += ", ";
+    out += std::to_string(shape_[i]);
+  }
+  return out + "]";
+}
+
+Result<ArrayView> ArrayArg::converted_values() const {
+  const auto refused = [this] {
+    return std::unexpected(conversion_error(parameter_, source_, array_target));
+  };
+  const auto failed = [&] {
+    if (!is_conversion_failure()) return pending_error();
+    PyErr_Clear();
+    return refused();
+  };
+  PyObject* array = converted_ ? converted_.get() : source_;
+  if (!PyArray_Check(array)) {
+    // nested lists: NumPy finds their element type, which must convert, and their shape,
+    // which must be the one read from their first elements (it differs for ragged lists)
+    converted_ = Ref(PyArray_FromAny(source_, nullptr, 0, 0, 0, nullptr));
+    if (!converted_) return failed();
+    PyArrayObject* found = as_array(converted_.get());
+    if (!converts_to_float64(found)) return refused();
+    array = converted_.get();
+  }
+  if (!has_shape(as_array(array), shape_.data(), ndim_)) return refused();
+  auto* float64 = PyArray_DescrFromType(NPY_DOUBLE);  // stolen by PyArray_FromArray
+  Ref values(
+      PyArray_FromArray(as_array(array), float64, NPY_ARRAY_CARRAY_RO | NPY_ARRAY_FORCECAST));
+  if (!values) return failed();
+  converted_ = std::move(values);
+  return ArrayView(converted_.get());
+}
+
 FlatValues::FlatValues(const ArrayView& array) : size_(array.size()) {
   if (array.is_contiguous_and_aligned()) {
     data_ = array.data();
@@ -89,9 +215,9 @@ PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_v
   std::copy(shape.begin(), shape.end(), dims);
   PyObject* array = PyArray_SimpleNew(static_cast<int>(shape.size()), dims, NPY_DOUBLE);
   if (!array) return nullptr;
-  const auto n = PyArray_SIZE(reinterpret_cast<PyArrayObject*>(array));
+  const auto n = PyArray_SIZE(as_array(array));
   if (n > 0) {
-    std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array)), row_major_values,
+    std::memcpy(PyArray_DATA(as_array(array)), row_major_values,
                 static_cast<std::size_t>(n) * sizeof(double));
   }
   return array;
@@ -101,8 +227,7 @@ PyObject* new_float32_array(std::span<const float> values) {
   npy_intp dims[1] = {static_cast<npy_intp>(values.size())};
   PyObject* array = PyArray_SimpleNew(1, dims, NPY_FLOAT32);
   if (!array) return nullptr;
-  std::memcpy(PyArray_DATA(reinterpret_cast<PyArrayObject*>(array)), values.data(),
-              values.size() * sizeof(float));
+  std::memcpy(PyArray_DATA(as_array(array)), values.data(), values.size() * sizeof(float));
   return array;
 }
 
