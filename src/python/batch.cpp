@@ -206,6 +206,24 @@ PyObject* compute_into(PyObject* out, const Shape& shape, std::span<States> inpu
   return run_released(std::move(result), [&] { return compute(values); });
 }
 
+// Binds a call's arguments to the parameters of the text signature `Text` in `objects`.
+template <FixedString Name, FixedString Text>
+bool bind(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+          PyObject* (&objects)[TextSignature<Text>::size]) {
+  using S = TextSignature<Text>;
+  static constexpr Parameters parameters{Name.c_str(), S::parameter_names.data(), S::size,
+                                         S::required};
+  return bind_arguments(parameters, args, nargs, kwnames, objects);
+}
+
+// A module function taking METH_FASTCALL | METH_KEYWORDS arguments.
+PyMethodDef method(const char* name,
+                   PyObject* (*f)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*),
+                   const char* text_signature, const char* doc) {
+  return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(f)),
+          METH_FASTCALL | METH_KEYWORDS, make_doc(name, text_signature, doc)};
+}
+
 // ---- the functions of one shape: (model, inputs..., out=None, threads=None)
 
 enum class Width { Nq, Nv };
@@ -371,9 +389,7 @@ PyObject* fastcall_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, 
 template <std::size_t I>
 PyMethodDef method_def() {
   const Function& f = functions[I];
-  return {f.name,
-          reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&fastcall_function<I>)),
-          METH_FASTCALL | METH_KEYWORDS, make_doc(f.name, f.signature, f.doc)};
+  return method(f.name, &fastcall_function<I>, f.signature, f.doc);
 }
 
 template <std::size_t... I>
@@ -405,11 +421,9 @@ constexpr FixedString frame_placements_signature =
 
 PyObject* frame_placements_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                    PyObject* kwnames) {
-  using S = TextSignature<frame_placements_signature>;
-  static constexpr Parameters parameters{"frame_placements", S::parameter_names.data(), S::size,
-                                         S::required};
-  PyObject* objects[S::size] = {};
-  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
+  PyObject* objects[TextSignature<frame_placements_signature>::size] = {};
+  if (!bind<"frame_placements", frame_placements_signature>(args, nargs, kwnames, objects))
+    return nullptr;
   SharedArg<Model> model;
   States q;
   std::vector<std::size_t> ids;
@@ -430,11 +444,9 @@ constexpr FixedString frame_jacobian_signature =
 
 PyObject* frame_jacobian_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                  PyObject* kwnames) {
-  using S = TextSignature<frame_jacobian_signature>;
-  static constexpr Parameters parameters{"frame_jacobian", S::parameter_names.data(), S::size,
-                                         S::required};
-  PyObject* objects[S::size] = {};
-  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
+  PyObject* objects[TextSignature<frame_jacobian_signature>::size] = {};
+  if (!bind<"frame_jacobian", frame_jacobian_signature>(args, nargs, kwnames, objects))
+    return nullptr;
   SharedArg<Model> model;
   States q;
   std::size_t frame_id = 0, threads = 1;
@@ -508,11 +520,8 @@ bool load_rollout_out(PyObject* obj, const Shape& q_shape, const Shape& v_shape,
 }
 
 PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-  using S = TextSignature<rollout_signature>;
-  static constexpr Parameters parameters{"rollout", S::parameter_names.data(), S::size,
-                                         S::required};
-  PyObject* objects[S::size] = {};
-  if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
+  PyObject* objects[TextSignature<rollout_signature>::size] = {};
+  if (!bind<"rollout", rollout_signature>(args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
   if (!model.load(objects[0], "model")) return nullptr;
   const Py_ssize_t model_nq = nq(model.get()), model_nv = nv(model.get());
@@ -558,28 +567,19 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
   Ref module(PyModule_New("kinetra.batch"));
   if (!module) return false;
   ModuleBuilder m(module.get());
-  static PyMethodDef rollout_def = {
-      "rollout", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&rollout_binding)),
-      METH_FASTCALL | METH_KEYWORDS,
-      make_doc("rollout", rollout_signature.c_str(),
-               "Trajectories of T steps of length dt from the states (q0, v0) under the efforts "
-               "tau (N, T, nv), tau[:, k] acting during step k, by aba and the "
-               "configuration-space integration: (q, v) of shapes (N, T + 1, nq) and "
-               "(N, T + 1, nv), starting with q0 and v0. integrator: \"rk4\" or "
-               "\"semi_implicit_euler\"; out: None or a pair of arrays.")};
-  static PyMethodDef frame_defs[] = {
-      {"frame_placements",
-       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&frame_placements_binding)),
-       METH_FASTCALL | METH_KEYWORDS,
-       make_doc("frame_placements", frame_placements_signature.c_str(),
-                "World placements of the frames (every frame when frame_ids is None) as "
-                "homogeneous matrices for each state, (N, len(frame_ids), 4, 4).")},
-      {"frame_jacobian",
-       reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&frame_jacobian_binding)),
-       METH_FASTCALL | METH_KEYWORDS,
-       make_doc("frame_jacobian", frame_jacobian_signature.c_str(),
-                "The frame Jacobian of `kind` (\"geometric\", \"body\" or \"spatial\") for each "
-                "state, (N, 6, nv).")}};
-  return m.add_functions(defs) && m.add_functions(frame_defs) &&
-         m.add_functions({&rollout_def, 1}) && parent.add_submodule("batch", module.release());
+  static PyMethodDef defs_with_options[] = {
+      method("frame_placements", &frame_placements_binding, frame_placements_signature.c_str(),
+             "World placements of the frames (every frame when frame_ids is None) as homogeneous "
+             "matrices for each state, (N, len(frame_ids), 4, 4)."),
+      method("frame_jacobian", &frame_jacobian_binding, frame_jacobian_signature.c_str(),
+             "The frame Jacobian of `kind` (\"geometric\", \"body\" or \"spatial\") for each "
+             "state, (N, 6, nv)."),
+      method("rollout", &rollout_binding, rollout_signature.c_str(),
+             "Trajectories of T steps of length dt from the states (q0, v0) under the efforts "
+             "tau (N, T, nv), tau[:, k] acting during step k, by aba and the configuration-space "
+             "integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv), starting with q0 "
+             "and v0. integrator: \"rk4\" or \"semi_implicit_euler\"; out: None or a pair of "
+             "arrays.")};
+  return m.add_functions(defs) && m.add_functions(defs_with_options) &&
+         parent.add_submodule("batch", module.release());
 }

@@ -1,5 +1,7 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 
+#include <algorithm>
+
 #include "kinetra/batch/for_each_row.hpp"
 #include "kinetra/model/algorithms.hpp"
 
@@ -13,16 +15,11 @@ Data& thread_workspace(const Model& model) {
 
 namespace {
 
-using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
-
 void write(double value, double* out) { *out = value; }
 void write(const Configuration& values, double* out) {
   Eigen::Map<Configuration>(out, values.size()) = values;
 }
 void write(const Vector3D& values, double* out) { Eigen::Map<Vector3D>{out} = values; }
-void write(const Eigen::MatrixXd& matrix, double* out) {
-  Eigen::Map<RowMajorMatrix>(out, matrix.rows(), matrix.cols()) = matrix;
-}
 
 // Stores a single-state result at `out`.
 template <class Values>
@@ -142,9 +139,14 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
 std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
                                          double* mass, std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return store(kinetra::crba(model, data, row(q, i, nq)), mass + i * nv * nv);
-  });
+  return for_each_row(model, n, threads,
+                      [&](Data& data, std::size_t i) -> std::expected<void, AlgorithmError> {
+                        auto matrix = kinetra::crba(model, data, row(q, i, nq));
+                        if (!matrix) return std::unexpected(matrix.error());
+                        // symmetric: its column-major storage is also its row-major one
+                        std::copy_n(matrix->data(), matrix->size(), mass + i * nv * nv);
+                        return {};
+                      });
 }
 
 std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
