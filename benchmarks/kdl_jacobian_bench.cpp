@@ -36,8 +36,8 @@ KDL::Chain kdl_chain(const Model& model, std::size_t frame) {
     const SE3 tip = k + 1 < path.size() ? model.joint_placements()[path[k + 1]]
                                         : model.frames()[frame].placement;
     KDL::Joint kdl_joint(KDL::Joint::Fixed);
-    if (!joint.axes().empty()) {
-      const SpatialMotion& s = joint.axes().front();
+    if (joint.nv() == 1) {
+      const SpatialMotion s = joint.motion_subspace().col(0);
       const bool turns = joint.type() != JointType::Prismatic;
       const Vector3D axis = turns ? Vector3D(s.head<3>()) : Vector3D(s.tail<3>());
       kdl_joint = KDL::Joint(KDL::Vector::Zero(), KDL::Vector(axis.x(), axis.y(), axis.z()),

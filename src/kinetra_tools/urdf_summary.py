@@ -94,7 +94,7 @@ def load(path, package_dir=None, floating=False, **options):
     """The robot's models; with `floating`, free to move as a whole. Other options go to the
     reader as they are."""
     if floating:
-        if not hasattr(kinetra, "JointModelFloating"):
+        if "root_joint" not in (kinetra.build_models_from_urdf.__text_signature__ or ""):
             raise ValueError("--floating needs a kinetra with floating base joints "
                              "(kinetra.JointModelFloating); this one has none")
         options["root_joint"] = kinetra.JointModelFloating()

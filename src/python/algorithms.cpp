@@ -137,7 +137,7 @@ Result<PyConfiguration> random_configuration_binding(Model& model, PyObject* see
     seeded.emplace(value);
   }
   auto q = random_configuration(model, seeded ? *seeded : thread_rng());
-  if (!q) return value_error(EmptyRangeError::message);
+  if (!q) return value_error(q.error().display());
   return PyConfiguration{std::move(*q)};
 }
 

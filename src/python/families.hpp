@@ -20,6 +20,7 @@ bool init_vortan(ModuleBuilder& m);          // the submodule vortan
 bool init_dynamics_terms(ModuleBuilder& m);  // crba, mass_matrix, ..., potential_energy
 bool init_urdf_text(ModuleBuilder& m);       // build_models_from_urdf_string
 bool init_frames(ModuleBuilder& m);          // frame_placement, ..., center_of_mass, total_mass
-bool init_batch(ModuleBuilder& m);           // the submodule batch
+bool init_configuration_space(ModuleBuilder& m);  // JointModelFloating, ..., centroidal_momentum
+bool init_batch(ModuleBuilder& m);                // the submodule batch
 
 }  // namespace kinetra::python

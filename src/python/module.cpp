@@ -17,11 +17,24 @@ bool init_constants(ModuleBuilder& m) {
 }
 
 // The order of the calls is the order of __all__.
-constexpr bool (*kFamilies[])(ModuleBuilder&) = {
-    init_configuration, init_model,     init_joint_model, init_geometry,       init_configurations,
-    init_urdf,          init_constants, init_inertia,     init_joint_types,    init_se3,
-    init_spatial,       init_dynamics,  init_vortan,      init_dynamics_terms, init_urdf_text,
-    init_frames,        init_batch};
+constexpr bool (*kFamilies[])(ModuleBuilder&) = {init_configuration,
+                                                 init_model,
+                                                 init_joint_model,
+                                                 init_geometry,
+                                                 init_configurations,
+                                                 init_urdf,
+                                                 init_constants,
+                                                 init_inertia,
+                                                 init_joint_types,
+                                                 init_se3,
+                                                 init_spatial,
+                                                 init_dynamics,
+                                                 init_vortan,
+                                                 init_dynamics_terms,
+                                                 init_urdf_text,
+                                                 init_frames,
+                                                 init_configuration_space,
+                                                 init_batch};
 
 // Creates the module once per process; later imports get the same object. Multi-phase
 // initialisation makes every interpreter call this, so other interpreters can be refused.

@@ -8,7 +8,8 @@ from kinetra import JointModel, JointType
 E = np.eye(3)
 
 
-@pytest.mark.parametrize("name, code", [("Continuous", 0), ("Fixed", 1), ("Prismatic", 2), ("Revolute", 3)])
+@pytest.mark.parametrize("name, code", [("Continuous", 0), ("Fixed", 1), ("Prismatic", 2), ("Revolute", 3),
+                                        ("Floating", 4), ("Spherical", 5), ("Planar", 6)])
 def test_joint_type_kinds(name, code):
     kind = getattr(JointType, name)
     assert int(kind) == code
@@ -18,7 +19,7 @@ def test_joint_type_kinds(name, code):
 def test_joint_type_class():
     assert JointType.__doc__ == "Enum representing the type of joint."
     assert [n for n in vars(JointType) if not n.startswith("_")] == [
-        "Continuous", "Fixed", "Prismatic", "Revolute"]
+        "Continuous", "Fixed", "Prismatic", "Revolute", "Floating", "Spherical", "Planar"]
     # equal by kind, also for values handed out by other objects
     assert JointType.Revolute == JointType.Revolute
     assert kinetra.JointModelRX().joint_type == JointType.Revolute

@@ -23,11 +23,15 @@ FRAMES = [
     "frame_acceleration", "frame_jacobian_time_variation", "center_of_mass",
     "center_of_mass_jacobian", "total_mass",
 ]
+CONFIGURATION_SPACE = [
+    "JointModelFloating", "JointModelSpherical", "JointModelPlanar", "integrate", "difference",
+    "interpolate", "normalize", "centroidal_momentum",
+]
 
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + ["batch"])
+                               + CONFIGURATION_SPACE + ["batch"])
     assert kinetra.__doc__ == ""
 
 

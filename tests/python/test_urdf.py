@@ -117,8 +117,8 @@ def test_origins(tmp_path, origin, translation):
         ('<robot><link name="a"/></robot>', "Missing name attribute for <robot>."),
         ('<robot name="r"><link name="a"/><joint type="fixed"><parent link="a"/></joint></robot>',
          'Missing name attribute for <joint type="fixed">.'),
-        ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="floating">'
-         '<parent link="a"/><child link="b"/></joint></robot>', "unknown joint type (floating)."),
+        ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="ball">'
+         '<parent link="a"/><child link="b"/></joint></robot>', "unknown joint type (ball)."),
         ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="revolute">'
          '<parent link="a"/><child link="b"/></joint></robot>', "Missing required parameter: limit"),
         ('<robot name="r"><link name="a"/><joint name="j" type="fixed">'

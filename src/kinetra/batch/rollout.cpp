@@ -1,38 +1,12 @@
 #include "kinetra/batch/rollout.hpp"
 
-#include <cmath>
-
 #include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/model/configurations.hpp"
 #include "kinetra/model/forward_dynamics.hpp"
 
 namespace kinetra {
 
 namespace {
-
-// q moved by dv along the joints' axes; a continuous joint's (cos, sin) pair turns by its angle.
-Configuration integrate_state(const Model& model, const ConfigurationRef& q,
-                              const Configuration& dv) {
-  Configuration out = q;
-  for (std::size_t i = 1; i < model.njoints(); ++i) {
-    const auto iq = static_cast<Eigen::Index>(model.idx_q(i));
-    const auto iv = static_cast<Eigen::Index>(model.idx_v(i));
-    switch (model.joint_models()[i].type()) {
-      case JointType::Continuous: {
-        const double angle = std::atan2(q[iq + 1], q[iq]) + dv[iv];
-        out[iq] = std::cos(angle);
-        out[iq + 1] = std::sin(angle);
-        break;
-      }
-      case JointType::Revolute:
-      case JointType::Prismatic:
-        out[iq] += dv[iv];
-        break;
-      case JointType::Fixed:
-        break;
-    }
-  }
-  return out;
-}
 
 // One step from (q, v) under `tau`; returns the new (q, v).
 std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
@@ -42,22 +16,31 @@ std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
   if (!a1) return std::unexpected(a1.error());
   if (integrator == Integrator::SemiImplicitEuler) {
     Configuration v_next = v + dt * *a1;
-    Configuration q_next = integrate_state(model, q, dt * v_next);
-    return std::pair{std::move(q_next), std::move(v_next)};
+    auto q_next = integrate(model, q, dt * v_next);
+    if (!q_next) return std::unexpected(q_next.error());
+    return std::pair{std::move(*q_next), std::move(v_next)};
   }
-  // slopes (v_k, a_k) at q + h v_(k-1), all in the tangent space at q
+  // slopes (v_k, a_k) at q moved by h v_(k-1), all in the tangent space at q
+  auto slope = [&](double h, const Configuration& v_before,
+                   const Configuration& v_k) -> std::expected<Configuration, AlgorithmError> {
+    auto q_k = integrate(model, q, h * v_before);
+    if (!q_k) return std::unexpected(q_k.error());
+    return aba(model, data, *q_k, v_k, tau);
+  };
+  const Configuration v1 = v;
   const Configuration v2 = v + (dt / 2) * *a1;
-  auto a2 = aba(model, data, integrate_state(model, q, (dt / 2) * v), v2, tau);
+  auto a2 = slope(dt / 2, v1, v2);
   if (!a2) return std::unexpected(a2.error());
   const Configuration v3 = v + (dt / 2) * *a2;
-  auto a3 = aba(model, data, integrate_state(model, q, (dt / 2) * v2), v3, tau);
+  auto a3 = slope(dt / 2, v2, v3);
   if (!a3) return std::unexpected(a3.error());
   const Configuration v4 = v + dt * *a3;
-  auto a4 = aba(model, data, integrate_state(model, q, dt * v3), v4, tau);
+  auto a4 = slope(dt, v3, v4);
   if (!a4) return std::unexpected(a4.error());
   Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
-  Configuration q_next = integrate_state(model, q, (dt / 6) * (v + 2 * v2 + 2 * v3 + v4));
-  return std::pair{std::move(q_next), std::move(v_next)};
+  auto q_next = integrate(model, q, (dt / 6) * (v1 + 2 * v2 + 2 * v3 + v4));
+  if (!q_next) return std::unexpected(q_next.error());
+  return std::pair{std::move(*q_next), std::move(v_next)};
 }
 
 }  // namespace

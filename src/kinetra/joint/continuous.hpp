@@ -34,6 +34,24 @@ struct ContinuousJoint : RotationJoint<ContinuousJoint> {
     const double angle = std::atan2(y, x);
     return {std::cos(angle), std::sin(angle)};
   }
+  // the pair (cos, sin) turned by `angle`
+  static void turn(const double* q, double angle, double* out) {
+    const auto [c, s] = unit_direction(q[0], q[1]);
+    const double dc = std::cos(angle), ds = std::sin(angle);
+    out[0] = c * dc - s * ds;
+    out[1] = s * dc + c * ds;
+  }
+  // the angle from the pair q0 to the pair q1, in (-pi, pi]
+  static double angle_between(const double* q0, const double* q1) {
+    const auto [c0, s0] = unit_direction(q0[0], q0[1]);
+    const auto [c1, s1] = unit_direction(q1[0], q1[1]);
+    return std::atan2(c0 * s1 - s0 * c1, c0 * c1 + s0 * s1);
+  }
+  static void integrate(const double* q, const double* v, double* out) { turn(q, v[0], out); }
+  static void difference(const double* q0, const double* q1, double* out) {
+    out[0] = angle_between(q0, q1);
+  }
+  static void normalize(double* q) { turn(q, 0.0, q); }
   // the limits are not consulted: the angle is uniform in [0, 2 pi)
   static std::expected<Configuration, EmptyRangeError> random_configuration(const JointLimits&,
                                                                             Rng& rng) {

@@ -23,8 +23,8 @@ class JointData {
   JointType type() const { return type_; }
   const SE3& placement() const { return placement_; }
 
-  // Checks that q has this kind's length and that `model` reports exactly one axis (fixed
-  // data accepts anything), then stores the placement for q. On error nothing changes.
+  // Checks that q has the length of `model`, a joint of this data's kind (fixed data accepts
+  // anything), then stores the placement for q. On error nothing changes.
   std::expected<void, JointError> update(const JointModel& model, const JointConfiguration& q);
 
  private:

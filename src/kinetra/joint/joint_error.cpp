@@ -4,15 +4,14 @@
 
 namespace kinetra {
 
-std::string JointError::display() const {
-  if (kind == Kind::MissingAttribute) return "Missing attribute: " + detail;
-  return detail;
+JointError JointError::invalid_quaternion(const std::string& joint, double norm) {
+  return {Kind::InvalidQuaternion,
+          "joint '" + joint + "' has a quaternion of norm " + display_number(norm)};
 }
 
 std::string JointError::debug() const {
-  const char* name =
-      kind == Kind::MissingAttribute ? "MissingAttributeError" : "InvalidConfigurationSize";
-  return DebugValue::tuple(name, {DebugValue::string(detail)}).compact();
+  if (kind == Kind::InvalidQuaternion) return detail;
+  return DebugValue::tuple("InvalidConfigurationSize", {DebugValue::string(detail)}).compact();
 }
 
 }  // namespace kinetra

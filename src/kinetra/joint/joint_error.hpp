@@ -4,23 +4,21 @@
 
 namespace kinetra {
 
-// Failure of a joint data update.
+// Failure of a joint data update, or a configuration the joint cannot read.
 struct JointError {
-  enum class Kind { MissingAttribute, InvalidConfigurationSize };
+  enum class Kind { InvalidConfigurationSize, InvalidQuaternion };
   Kind kind;
-  // MissingAttribute: the attribute name; InvalidConfigurationSize: what the joint expects
+  // InvalidConfigurationSize: what the joint expects; InvalidQuaternion: the whole message
   std::string detail;
 
-  static JointError missing_attribute(std::string name) {
-    return {Kind::MissingAttribute, std::move(name)};
-  }
   static JointError invalid_size(std::string expectation) {
     return {Kind::InvalidConfigurationSize, std::move(expectation)};
   }
+  // joint 'root' has a quaternion of norm 0
+  static JointError invalid_quaternion(const std::string& joint, double norm);
 
-  // "Missing attribute: axis" / the expectation text
-  std::string display() const;
-  // MissingAttributeError("axis") / InvalidConfigurationSize("...")
+  std::string display() const { return detail; }
+  // InvalidConfigurationSize("...") / the display text
   std::string debug() const;
 };
 

@@ -4,11 +4,11 @@
 
 namespace kinetra {
 
-JointLimits JointLimits::unbounded(std::size_t nq) {
-  const auto n = static_cast<Eigen::Index>(nq);
+JointLimits JointLimits::unbounded(std::size_t nq, std::size_t nv) {
   const double inf = std::numeric_limits<double>::infinity();
-  const Configuration upper = Configuration::Constant(n, inf);
-  return {upper, upper, Configuration::Constant(n, -inf), upper};
+  const Configuration speeds = Configuration::Constant(static_cast<Eigen::Index>(nv), inf);
+  const auto n = static_cast<Eigen::Index>(nq);
+  return {speeds, speeds, Configuration::Constant(n, -inf), Configuration::Constant(n, inf)};
 }
 
 }  // namespace kinetra

@@ -6,7 +6,8 @@
 
 namespace kinetra {
 
-// Per-coordinate limits of one joint, each of the joint's nq length.
+// Limits of one joint: efforts and speeds per velocity coordinate (nv), bounds per
+// configuration value (nq).
 struct JointLimits {
   Configuration max_effort;
   Configuration max_velocity;
@@ -14,7 +15,7 @@ struct JointLimits {
   Configuration max_configuration;
 
   // +inf efforts, speeds and upper bounds, -inf lower bounds.
-  static JointLimits unbounded(std::size_t nq);
+  static JointLimits unbounded(std::size_t nq, std::size_t nv);
 };
 
 }  // namespace kinetra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/joint/additive_coordinates.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/joint/motion_axis.hpp"
@@ -8,7 +9,7 @@
 namespace kinetra {
 
 // Translation along a fixed axis by axis * q0 (a non-unit axis scales the displacement).
-struct PrismaticJoint {
+struct PrismaticJoint : AdditiveCoordinates<1> {
   static constexpr JointType type = JointType::Prismatic;
   static constexpr std::size_t nq = 1, nv = 1;
 
@@ -19,15 +20,17 @@ struct PrismaticJoint {
 
   // S = (0; axis) for the products that skip its zero half
   TranslationAxis motion_axis() const { return {axis}; }
+  const SpatialMotion& subspace() const { return motion; }
   static Configuration neutral() { return Configuration::Zero(1); }
   SE3 transform(const double* q) const { return {SpatialRotation::Identity(), axis * q[0]}; }
   // rest * transform(q): a shift along the axis as seen from the rest frame
   SE3 transform_after(const SE3& rest, const double* q) const {
     return {rest.rotation, rest.act_point(axis * q[0])};
   }
+  // a half-bounded or unbounded range spans 1 (metre for a unit axis) from its bound
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {
-    return sample_uniform(limits.min_configuration, limits.max_configuration, rng);
+    return sample_uniform(limits.min_configuration, limits.max_configuration, rng, 1.0);
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "kinetra/joint/additive_coordinates.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/joint/rotation_joint.hpp"
@@ -9,7 +10,7 @@
 namespace kinetra {
 
 // Rotation about a fixed axis by one angle q0.
-struct RevoluteJoint : RotationJoint<RevoluteJoint> {
+struct RevoluteJoint : RotationJoint<RevoluteJoint>, AdditiveCoordinates<1> {
   static constexpr JointType type = JointType::Revolute;
   static constexpr std::size_t nq = 1, nv = 1;
 
@@ -19,6 +20,7 @@ struct RevoluteJoint : RotationJoint<RevoluteJoint> {
   SpatialRotation rotation(const double* q) const {
     return rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0]));
   }
+  // a half-bounded or unbounded range spans 2 pi from its bound
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {
     return sample_uniform(limits.min_configuration, limits.max_configuration, rng);

@@ -12,11 +12,13 @@ struct RotationJoint {
   Vector3D axis;         // as given
   SpatialMotion motion;  // unit rotation axis
 
+  // the axis must be finite and non-zero; any such axis gives the exact unit axis
   explicit RotationJoint(const Vector3D& a)
-      : axis(a), motion(motion_from_rotational_axis(a.normalized())) {}
+      : axis(a), motion(motion_from_rotational_axis(unit_vector(a))) {}
 
   // S = (u; 0) for the products that skip its zero half
   RotationAxis motion_axis() const { return {motion.head<3>()}; }
+  const SpatialMotion& subspace() const { return motion; }
   SE3 transform(const double* q) const { return {self().rotation(q), Vector3D::Zero()}; }
   // rest * transform(q): a turn of the rest frame about its own origin
   SE3 transform_after(const SE3& rest, const double* q) const {

@@ -38,17 +38,22 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data) {
     const JointType actual = data.joint_data[i].type();
     if (expected != actual) return std::unexpected(DataMismatchError{n, n, i, expected, actual});
   }
-  data.workspace.resize(n);
+  data.workspace.resize(n, model.nv());
   return {};
 }
 
-std::expected<void, AlgorithmError> check_sizes(const Model& model, const ConfigurationRef& q,
-                                                std::initializer_list<NamedVector> velocity_sized) {
+std::expected<void, AlgorithmError> check_configuration(
+    const Model& model, const ConfigurationRef& q,
+    std::initializer_list<NamedVector> velocity_sized) {
   if (auto ok = check_size("q", model.nq(), q.size()); !ok) return std::unexpected(ok.error());
   for (const auto& [name, values] : velocity_sized) {
     if (auto ok = check_size(name, model.nv(), values.size()); !ok) {
       return std::unexpected(ok.error());
     }
+  }
+  for (std::size_t i : model.quaternion_joints()) {
+    const auto norm = model.joint_models()[i].invalid_quaternion_norm(q.data() + model.idx_q(i));
+    if (norm) return std::unexpected(JointError::invalid_quaternion(model.joint_names()[i], *norm));
   }
   return {};
 }
@@ -56,7 +61,7 @@ std::expected<void, AlgorithmError> check_sizes(const Model& model, const Config
 std::expected<void, AlgorithmError> check_arguments(
     const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized) {
-  if (auto ok = check_sizes(model, q, velocity_sized); !ok) return ok;
+  if (auto ok = check_configuration(model, q, velocity_sized); !ok) return ok;
   return check_data(model, data);
 }
 

@@ -4,6 +4,7 @@
 #include <expected>
 #include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <variant>
 
 #include "kinetra/joint/joint_error.hpp"
@@ -54,7 +55,7 @@ struct AlgorithmError {
   AlgorithmError(NoMassError e) : error(e) {}
 
   std::string display() const;
-  // the display text, except a JointError's debug text (MissingAttributeError("axis"))
+  // the display text, except a JointError's debug text
   std::string debug() const;
 };
 
@@ -68,14 +69,31 @@ struct NamedVector {
   const ConfigurationRef& values;
 };
 
-// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order.
-std::expected<void, AlgorithmError> check_sizes(
+// Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order, and
+// that every quaternion in q has a finite non-zero norm.
+std::expected<void, AlgorithmError> check_configuration(
     const Model& model, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});
 
-// check_sizes, then checks the data.
+// check_configuration, then check_data.
 std::expected<void, AlgorithmError> check_arguments(
     const Model& model, Data& data, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});
+
+// The result of `compute()` once check_arguments passes, else its error.
+template <class F>
+auto checked(const Model& model, Data& data, const ConfigurationRef& q,
+             std::initializer_list<NamedVector> velocity_sized, F&& compute)
+    -> std::expected<std::invoke_result_t<F>, AlgorithmError> {
+  if (auto ok = check_arguments(model, data, q, velocity_sized); !ok) {
+    return std::unexpected(std::move(ok.error()));
+  }
+  if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+    compute();
+    return {};
+  } else {
+    return compute();
+  }
+}
 
 }  // namespace kinetra

@@ -11,7 +11,7 @@ namespace {
 // Checks q and that something weighs, then runs forward kinematics, which checks the data.
 std::expected<void, AlgorithmError> prepare(const Model& model, Data& data,
                                             const ConfigurationRef& q) {
-  if (auto ok = check_sizes(model, q); !ok) return ok;
+  if (auto ok = check_configuration(model, q); !ok) return ok;
   if (!(total_mass(model) > 0.0)) return std::unexpected(NoMassError{});
   return forward_kinematics(model, data, q);
 }

@@ -2,21 +2,21 @@
 
 namespace kinetra {
 
-void Workspace::resize(std::size_t n) {
+void Workspace::resize(std::size_t n, std::size_t nv) {
   // the tables are only ever sized together
-  if (force.size() == n) return;
+  if (force.size() == n && dof_motion.size() == nv) return;
   parent_from_joint.resize(n);
   world_from_joint.resize(n);
   velocity.resize(n);
   acceleration.resize(n);
   bias_acceleration.resize(n);
   force.resize(n);
-  motion_axis.resize(n);
   articulated_inertia.resize(n);
-  inertia_times_axis.resize(n);
-  inverse_axis_inertia.resize(n);
-  residual_effort.resize(n);
+  inverse_joint_inertia.resize(n);
   composite_inertia.resize(n);
+  dof_motion.resize(nv);
+  dof_inertia_times_motion.resize(nv);
+  dof_residual_effort.resize(nv);
   subtree_mass.resize(n);
   subtree_mass_moment.resize(n);
 }

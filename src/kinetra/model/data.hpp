@@ -9,26 +9,30 @@
 
 namespace kinetra {
 
-// Per-joint tables the algorithms reuse between calls; their contents are unspecified.
+// Tables the algorithms reuse between calls, per joint and per velocity coordinate (dof); their
+// contents are unspecified. The frame each sweep uses is stated in model/forward_pass.hpp.
 struct Workspace {
+  // per joint
   std::vector<SE3> parent_from_joint;
   std::vector<SE3> world_from_joint;
   std::vector<SpatialMotion> velocity;
   std::vector<SpatialMotion> acceleration;
   std::vector<SpatialMotion> bias_acceleration;
   std::vector<SpatialForce> force;
-  std::vector<SpatialMotion> motion_axis;
   std::vector<SpatialTransform> articulated_inertia;
-  std::vector<SpatialForce> inertia_times_axis;
-  std::vector<double> inverse_axis_inertia;
-  std::vector<double> residual_effort;
+  // D^-1 = (S^T IA S)^-1 in its top-left nv x nv block
+  std::vector<SpatialTransform> inverse_joint_inertia;
   std::vector<OriginInertia> composite_inertia;
+  // per dof: S column, U = IA S column, u = tau - S^T pA entry
+  std::vector<SpatialMotion> dof_motion;
+  std::vector<SpatialForce> dof_inertia_times_motion;
+  std::vector<double> dof_residual_effort;
   // centre of mass: mass and sum of m c (world) of the bodies at or below each joint
   std::vector<double> subtree_mass;
   std::vector<Vector3D> subtree_mass_moment;
 
-  // Sizes every table for n joints; tables already of that size are left as they are.
-  void resize(std::size_t n);
+  // Sizes every table for n joints and nv dofs; tables already of that size are left as they are.
+  void resize(std::size_t n, std::size_t nv);
 };
 
 // The workspace of one model: joint states and world placements from forward kinematics.

@@ -1,44 +1,60 @@
 #include "kinetra/model/energy.hpp"
 
-#include "kinetra/model/joint_motion.hpp"
+#include "kinetra/inertia/origin_inertia.hpp"
+#include "kinetra/model/forward_pass.hpp"
 
 namespace kinetra {
 
 std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& data,
                                                      const ConfigurationRef& q,
                                                      const ConfigurationRef& v) {
-  if (auto ok = check_arguments(model, data, q, {{"v", v}}); !ok) {
-    return std::unexpected(ok.error());
-  }
-  Workspace& ws = data.workspace;
-  ws.velocity[0].setZero();
-  double energy = 0.0;
-  for (std::size_t i = 1; i < model.njoints(); ++i) {
-    SpatialMotion vi =
-        parent_from_joint(model, i, q).act_motion_inverse(ws.velocity[model.joint_parents()[i]]);
-    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
-      s.add_to(vi, v[static_cast<Eigen::Index>(model.idx_v(i))]);
-    });
-    ws.velocity[i] = vi;
-    energy += 0.5 * vi.dot(model.inertias()[i] * vi);
-  }
-  return energy;
+  return checked(model, data, q, {{"v", v}}, [&] {
+    Workspace& ws = data.workspace;
+    world_forward_pass(model, ws, q, &v);
+    double energy = 0.0;
+    for (std::size_t i = 1; i < model.njoints(); ++i) {
+      // the body's velocity in its own frame, where its inertia is given
+      const SpatialMotion vi = ws.world_from_joint[i].act_motion_inverse(ws.velocity[i]);
+      energy += 0.5 * vi.dot(model.inertias()[i] * vi);
+    }
+    return energy;
+  });
 }
 
 std::expected<double, AlgorithmError> potential_energy(const Model& model, Data& data,
                                                        const ConfigurationRef& q) {
-  if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
-  Workspace& ws = data.workspace;
-  ws.world_from_joint[0] = SE3::identity();
-  double energy = 0.0;
-  for (std::size_t i = 1; i < model.njoints(); ++i) {
-    const SE3 world_from_this =
-        ws.world_from_joint[model.joint_parents()[i]] * parent_from_joint(model, i, q);
-    ws.world_from_joint[i] = world_from_this;
-    const Inertia& inertia = model.inertias()[i];
-    energy -= inertia.mass * model.gravity().dot(world_from_this.act_point(inertia.com));
-  }
-  return energy;
+  return checked(model, data, q, {}, [&] {
+    Workspace& ws = data.workspace;
+    world_forward_pass(model, ws, q, nullptr);
+    double energy = 0.0;
+    for (std::size_t i = 1; i < model.njoints(); ++i) {
+      const Inertia& inertia = model.inertias()[i];
+      energy -= inertia.mass * model.gravity().dot(ws.world_from_joint[i].act_point(inertia.com));
+    }
+    return energy;
+  });
+}
+
+std::expected<Vector6D, AlgorithmError> centroidal_momentum(const Model& model, Data& data,
+                                                            const ConfigurationRef& q,
+                                                            const ConfigurationRef& v) {
+  return checked(model, data, q, {{"v", v}}, [&] {
+    Workspace& ws = data.workspace;
+    world_forward_pass(model, ws, q, &v);
+    // momentum about the world origin, then its moment moved to the centre of mass
+    OriginInertia total;
+    SpatialForce momentum = SpatialForce::Zero();
+    for (std::size_t i = 1; i < model.njoints(); ++i) {
+      const OriginInertia body(model.inertias()[i].act(ws.world_from_joint[i]));
+      momentum += body * ws.velocity[i];
+      total += body;
+    }
+    const Vector3D com =
+        total.mass > 0.0 ? Vector3D(total.first_moment / total.mass) : Vector3D::Zero();
+    const Vector3D linear = momentum.tail<3>();
+    momentum.head<3>() -= com.cross(linear);
+    return Vector6D(momentum);
+  });
 }
 
 }  // namespace kinetra

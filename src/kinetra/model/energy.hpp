@@ -17,4 +17,10 @@ std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& d
 std::expected<double, AlgorithmError> potential_energy(const Model& model, Data& data,
                                                        const ConfigurationRef& q);
 
+// The robot's momentum (angular momentum about its centre of mass; linear momentum) in world
+// axes for (q, v); with no mass, the angular part is about the world origin.
+std::expected<Vector6D, AlgorithmError> centroidal_momentum(const Model& model, Data& data,
+                                                            const ConfigurationRef& q,
+                                                            const ConfigurationRef& v);
+
 }  // namespace kinetra

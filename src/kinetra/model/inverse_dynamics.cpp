@@ -4,9 +4,53 @@
 
 namespace kinetra {
 
-static_assert(max_joint_nv == 1, "the Newton-Euler sweep handles single-axis joints");
-
 namespace {
+
+// Several-axis joints: v += S qd, a += S qdd + v x S qd, kept out of line so that the
+// single-axis sweep stays small.
+template <class Joint>
+[[gnu::noinline]] void add_multi_axis_motion(const Joint& joint, Eigen::Index first,
+                                             const ConfigurationRef* qd,
+                                             const ConfigurationRef* qdd, SpatialMotion& vi,
+                                             SpatialMotion& ai) {
+  constexpr auto nv = static_cast<int>(Joint::nv);
+  const auto s = joint.subspace();
+  if (qd) {
+    const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
+    vi += joint_velocity;
+    ai += motion_cross_motion(vi, joint_velocity);
+  }
+  if (qdd) ai += s * qdd->segment<nv>(first);
+}
+
+// Adds joint i's own motion to its velocity and acceleration, S in the joint frame: v += S qd,
+// a += S qdd + v x S qd. A null qd or qdd stands for zero.
+template <class Joint>
+void add_joint_motion(const Joint& joint, Eigen::Index first, const ConfigurationRef* qd,
+                      const ConfigurationRef* qdd, SpatialMotion& vi, SpatialMotion& ai) {
+  if constexpr (requires { joint.motion_axis(); }) {
+    const auto s = joint.motion_axis();
+    if (qd) {
+      s.add_to(vi, (*qd)[first]);
+      s.add_cross(ai, vi, (*qd)[first]);
+    }
+    if (qdd) s.add_to(ai, (*qdd)[first]);
+  } else if constexpr (Joint::nv > 0) {
+    add_multi_axis_motion(joint, first, qd, qdd, vi, ai);
+  }
+}
+
+// tau = S^T f for joint i, S in the joint frame.
+template <class Joint>
+void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f,
+                   Configuration& tau) {
+  constexpr auto nv = static_cast<int>(Joint::nv);
+  if constexpr (requires { joint.motion_axis(); }) {
+    tau[first] = joint.motion_axis().dot(f);
+  } else if constexpr (nv > 0) {
+    tau.segment<nv>(first) = joint.subspace().transpose() * f;
+  }
+}
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero.
 Configuration newton_euler(const Model& model, Workspace& ws, const ConfigurationRef& q,
@@ -20,15 +64,9 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
     const SE3& parent_from_this = ws.parent_from_joint[i] = parent_from_joint(model, i, q);
     SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
     SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
-    // v = X^-1 v_parent + S qd, a = X^-1 a_parent + S qdd + v x S qd
-    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
-      const auto k = static_cast<Eigen::Index>(model.idx_v(i));
-      if (v) {
-        s.add_to(vi, (*v)[k]);
-        s.add_cross(ai, vi, (*v)[k]);
-      }
-      if (a) s.add_to(ai, (*a)[k]);
-    });
+    const auto first = static_cast<Eigen::Index>(model.idx_v(i));
+    model.joint_models()[i].visit(
+        [&](const auto& joint) { add_joint_motion(joint, first, v, a, vi, ai); });
     // f = I a + v x* (I v)
     ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
     ws.velocity[i] = vi;
@@ -37,10 +75,9 @@ Configuration newton_euler(const Model& model, Workspace& ws, const Configuratio
 
   Configuration tau(static_cast<Eigen::Index>(model.nv()));
   for (std::size_t i = n - 1; i > 0; --i) {
-    // tau = S^T f
-    with_motion_axis(model.joint_models()[i], [&](const auto& s) {
-      tau[static_cast<Eigen::Index>(model.idx_v(i))] = s.dot(ws.force[i]);
-    });
+    const auto first = static_cast<Eigen::Index>(model.idx_v(i));
+    model.joint_models()[i].visit(
+        [&](const auto& joint) { project_force(joint, first, ws.force[i], tau); });
     const std::size_t parent = model.joint_parents()[i];
     if (parent != 0) ws.force[parent] += ws.parent_from_joint[i].act_force(ws.force[i]);
   }
@@ -53,25 +90,21 @@ std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data
                                                   const ConfigurationRef& q,
                                                   const ConfigurationRef& v,
                                                   const ConfigurationRef& a) {
-  if (auto ok = check_arguments(model, data, q, {{"v", v}, {"a", a}}); !ok) {
-    return std::unexpected(ok.error());
-  }
-  return newton_euler(model, data.workspace, q, &v, &a);
+  return checked(model, data, q, {{"v", v}, {"a", a}},
+                 [&] { return newton_euler(model, data.workspace, q, &v, &a); });
 }
 
 std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
                                                                const ConfigurationRef& q,
                                                                const ConfigurationRef& v) {
-  if (auto ok = check_arguments(model, data, q, {{"v", v}}); !ok) {
-    return std::unexpected(ok.error());
-  }
-  return newton_euler(model, data.workspace, q, &v, nullptr);
+  return checked(model, data, q, {{"v", v}},
+                 [&] { return newton_euler(model, data.workspace, q, &v, nullptr); });
 }
 
 std::expected<Configuration, AlgorithmError> generalized_gravity(const Model& model, Data& data,
                                                                  const ConfigurationRef& q) {
-  if (auto ok = check_arguments(model, data, q); !ok) return std::unexpected(ok.error());
-  return newton_euler(model, data.workspace, q, nullptr, nullptr);
+  return checked(model, data, q, {},
+                 [&] { return newton_euler(model, data.workspace, q, nullptr, nullptr); });
 }
 
 }  // namespace kinetra

@@ -14,7 +14,7 @@ namespace {
 std::expected<void, AlgorithmError> prepare(const Model& model, Data& data,
                                             const ConfigurationRef& q, std::size_t frame_id,
                                             std::initializer_list<NamedVector> velocity_sized) {
-  if (auto ok = check_sizes(model, q, velocity_sized); !ok) return ok;
+  if (auto ok = check_configuration(model, q, velocity_sized); !ok) return ok;
   if (auto ok = check_frame_id(model, frame_id); !ok) return ok;
   return forward_kinematics(model, data, q);
 }

@@ -128,6 +128,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, Join
   idx_v_.push_back(nv_);
   nq_ += joint.nq();
   nv_ += joint.nv();
+  if (joint.has_quaternion()) quaternion_joints_.push_back(id);
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);
@@ -174,7 +175,7 @@ Data Model::create_data() const {
   data.joint_data.reserve(njoints());
   for (const auto& joint : joint_models_) data.joint_data.push_back(joint.create_data());
   data.joint_placements.assign(njoints(), SE3::identity());
-  data.workspace.resize(njoints());
+  data.workspace.resize(njoints(), nv());
   return data;
 }
 

@@ -54,6 +54,8 @@ class Model {
   // Offsets of joint i's entries in q (nq-sized) and in v, a, tau (nv-sized).
   std::size_t idx_q(std::size_t joint) const { return idx_q_[joint]; }
   std::size_t idx_v(std::size_t joint) const { return idx_v_[joint]; }
+  // The joints whose configuration holds a quaternion, in order.
+  const std::vector<std::size_t>& quaternion_joints() const { return quaternion_joints_; }
 
   // Every joint's position bounds in q order (length nq).
   Configuration lower_position_limits() const;
@@ -97,6 +99,7 @@ class Model {
   std::vector<Frame> frames_;
   std::vector<std::size_t> idx_q_;
   std::vector<std::size_t> idx_v_;
+  std::vector<std::size_t> quaternion_joints_;
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;

@@ -7,10 +7,13 @@ namespace kinetra {
 
 namespace {
 
-Vector3D rotation_axis(BinaryReader& r) {
+// A rotation axis or plane normal: finite and not zero. A refused one reads as z, so that the
+// joint made from it before the failure is noticed is a valid one.
+Vector3D direction(BinaryReader& r) {
   const Vector3D axis = r.fixed<Vector3D>();
-  if (!(axis.squaredNorm() > 0.0)) r.fail("a rotation axis of zero length");
-  return axis;
+  if (axis.allFinite() && (axis.array() != 0.0).any()) return axis;
+  r.fail("a rotation axis or plane normal that is zero or not finite");
+  return Vector3D::UnitZ();
 }
 
 // How each joint kind is rebuilt from its own fields; the fields are written generically.
@@ -20,12 +23,14 @@ struct JointKind {
 };
 
 const JointKind joint_kinds[] = {
-    {JointType::Revolute, [](BinaryReader& r) { return JointModel::revolute(rotation_axis(r)); }},
-    {JointType::Continuous,
-     [](BinaryReader& r) { return JointModel::continuous(rotation_axis(r)); }},
+    {JointType::Revolute, [](BinaryReader& r) { return JointModel::revolute(direction(r)); }},
+    {JointType::Continuous, [](BinaryReader& r) { return JointModel::continuous(direction(r)); }},
     {JointType::Prismatic,
      [](BinaryReader& r) { return JointModel::prismatic(r.fixed<Vector3D>()); }},
     {JointType::Fixed, [](BinaryReader&) { return JointModel::fixed(); }},
+    {JointType::Floating, [](BinaryReader&) { return JointModel::floating(); }},
+    {JointType::Spherical, [](BinaryReader&) { return JointModel::spherical(); }},
+    {JointType::Planar, [](BinaryReader& r) { return JointModel::planar(direction(r)); }},
 };
 
 constexpr FrameType frame_types[] = {FrameType::Operational, FrameType::Joint, FrameType::Fixed,
@@ -59,8 +64,10 @@ std::optional<Inertia> BinaryForm<Inertia>::read(BinaryReader& r) {
 
 void BinaryForm<JointModel>::write(BinaryWriter& w, const JointModel& value) {
   w.string(to_string(value.type()));
+  // the kind's own vector as it was given: an axis or a plane normal
   value.visit([&](const auto& joint) {
     if constexpr (requires { joint.axis; }) w.fixed(joint.axis);
+    if constexpr (requires { joint.normal; }) w.fixed(joint.normal);
   });
   const JointLimits& limits = value.limits();
   for (const Configuration* v : {&limits.max_effort, &limits.max_velocity,

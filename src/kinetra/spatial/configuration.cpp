@@ -1,7 +1,6 @@
 #include "kinetra/spatial/configuration.hpp"
 
 #include <cmath>
-#include <numbers>
 
 namespace kinetra {
 
@@ -16,22 +15,31 @@ std::expected<void, ConfigurationError> check_size(const char* parameter, std::s
   return std::unexpected(ConfigurationError::invalid_size(parameter, expected, actual));
 }
 
-std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng) {
-  constexpr double two_pi = 2.0 * std::numbers::pi;
-  if (lower <= -INFINITY) lower = -two_pi;
-  if (upper >= INFINITY) upper = two_pi;
+std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng,
+                                                      double span) {
+  if (lower <= -INFINITY && upper >= INFINITY) {
+    lower = -span;
+    upper = span;
+  } else if (lower <= -INFINITY) {
+    lower = upper - span;
+  } else if (upper >= INFINITY) {
+    upper = lower + span;
+  }
+  if (!(lower < upper)) return std::unexpected(EmptyRangeError{});
+  const double u = uniform01(rng);
   const double width = upper - lower;
-  if (!(lower < upper) || !std::isfinite(width)) return std::unexpected(EmptyRangeError{});
-  const double x = lower + uniform01(rng) * width;
+  // a width beyond the largest double: blend the bounds instead
+  const double x = std::isfinite(width) ? lower + u * width : (1.0 - u) * lower + u * upper;
   // rounding may land on the open upper end
   return x < upper ? x : std::nextafter(upper, lower);
 }
 
 std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration& lower,
-                                                             const Configuration& upper, Rng& rng) {
+                                                             const Configuration& upper, Rng& rng,
+                                                             double span) {
   Configuration out(lower.size());
   for (Eigen::Index i = 0; i < lower.size(); ++i) {
-    auto x = sample_uniform(lower[i], upper[i], rng);
+    auto x = sample_uniform(lower[i], upper[i], rng, span);
     if (!x) return std::unexpected(x.error());
     out[i] = *x;
   }

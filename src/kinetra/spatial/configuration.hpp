@@ -3,6 +3,7 @@
 #include <Eigen/Core>
 #include <cstddef>
 #include <expected>
+#include <numbers>
 #include <span>
 #include <string>
 
@@ -32,17 +33,26 @@ struct ConfigurationError {
 std::expected<void, ConfigurationError> check_size(const char* parameter, std::size_t expected,
                                                    std::size_t actual);
 
-// Bounds that admit no sample: lower >= upper, or a range that is not finite.
+// Bounds that admit no sample: lower >= upper, or a NaN bound.
 struct EmptyRangeError {
   static constexpr const char* message = "cannot sample empty range";
+  std::string joint;  // set by the model-level sampling
+
+  // the message, then " of joint 'name'" when the joint is known
+  std::string display() const {
+    return joint.empty() ? message : std::string(message) + " of joint '" + joint + "'";
+  }
 };
 
-// One value uniform in [lower, upper); infinite bounds are replaced by -2 pi and 2 pi.
-std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng);
+// One value uniform in [lower, upper). An infinite bound is replaced by the finite one moved by
+// `span` (both infinite: [-span, span)); widths beyond the largest double are handled.
+std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng,
+                                                      double span = 2.0 * std::numbers::pi);
 
 // Entry-wise sample between `lower` and `upper` (both of length n).
 std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration& lower,
-                                                             const Configuration& upper, Rng& rng);
+                                                             const Configuration& upper, Rng& rng,
+                                                             double span = 2.0 * std::numbers::pi);
 
 // The entries of every part, in order.
 Configuration concat(std::span<const Configuration> parts);

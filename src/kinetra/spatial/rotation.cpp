@@ -6,7 +6,7 @@ namespace kinetra {
 
 SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle) {
   if (angle == 0.0) return SpatialRotation::Identity();
-  return rotation_about_unit_axis(axis / axis.norm(), std::cos(angle), std::sin(angle));
+  return rotation_about_unit_axis(unit_vector(axis), std::cos(angle), std::sin(angle));
 }
 
 SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw) {

@@ -17,6 +17,13 @@ inline SpatialRotation rotation_about_unit_axis(const Vector3D& u, double c, dou
   return r;
 }
 
+// The unit vector along v (finite, non-zero), exact for axis-aligned v of any magnitude: v is
+// scaled by its largest entry first, so its squared norm neither overflows nor underflows.
+inline Vector3D unit_vector(const Vector3D& v) {
+  const Vector3D scaled = v / v.cwiseAbs().maxCoeff();
+  return scaled / scaled.norm();
+}
+
 // Rotation by `angle` radians about `axis` (any non-zero length); identity when angle == 0.
 SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle);
 

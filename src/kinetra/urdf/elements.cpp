@@ -32,11 +32,12 @@ std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& origin) {
   return placement;
 }
 
-std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis) {
-  if (!axis) return Vector3D::UnitX();
+std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis,
+                                               const Vector3D& fallback) {
+  if (!axis) return fallback;
   const auto xyz = extract_vector3(axis, "xyz");
   if (!xyz) return xyz;
-  if (!xyz->allFinite() || !(xyz->squaredNorm() > 0.0)) {
+  if (!xyz->allFinite() || xyz->isZero(0.0)) {
     return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, "xyz"));
   }
   return xyz;

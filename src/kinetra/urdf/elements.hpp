@@ -18,9 +18,10 @@ namespace kinetra {
 // missing rpy no rotation (R = Rz(yaw) Ry(pitch) Rx(roll)).
 std::expected<SE3, ParseError> parse_origin(const pugi::xml_node& origin);
 
-// The xyz of an <axis>, (1, 0, 0) without one. A zero or non-finite axis is refused: it has no
+// The xyz of an <axis>, `fallback` without one. A zero or non-finite axis is refused: it has no
 // direction.
-std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis);
+std::expected<Vector3D, ParseError> parse_axis(const pugi::xml_node& axis,
+                                               const Vector3D& fallback = Vector3D::UnitX());
 
 // The body an <inertial> of the named link describes, the zero inertia without one. Mass and
 // tensor are taken as written; an unreadable inertial origin reads as zero.

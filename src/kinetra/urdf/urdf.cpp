@@ -35,7 +35,10 @@ struct WalkStep {
 FrameType frame_type_named_by(const pugi::xml_node& parent) {
   const std::string_view type = parent.attribute("type").value();
   if (type == "fixed") return FrameType::Fixed;
-  if (type == "revolute" || type == "prismatic" || type == "continuous") return FrameType::Joint;
+  if (type == "revolute" || type == "prismatic" || type == "continuous" || type == "floating" ||
+      type == "planar") {
+    return FrameType::Joint;
+  }
   return FrameType::Body;
 }
 
@@ -49,6 +52,30 @@ struct Added {
 
 std::unexpected<ParseError> error(ParseError::Kind kind, std::string_view subject) {
   return std::unexpected(ParseError::of(kind, std::string(subject)));
+}
+
+// The model of a moving joint of this URDF type. Floating and planar joints have no limits (a
+// <limit> is ignored); a planar joint's axis is its plane's normal, z without one.
+std::expected<JointModel, ParseError> make_joint(std::string_view type, const pugi::xml_node& axis,
+                                                 const pugi::xml_node& limit) {
+  if (type == "floating") return JointModel::floating();
+  if (type == "planar") {
+    const auto normal = parse_axis(axis, Vector3D::UnitZ());
+    if (!normal) return std::unexpected(normal.error());
+    return JointModel::planar(*normal);
+  }
+  JointModel (*make)(const Vector3D&) = nullptr;
+  if (type == "revolute") make = &JointModel::revolute;
+  if (type == "prismatic") make = &JointModel::prismatic;
+  if (type == "continuous") make = &JointModel::continuous;
+  if (make == nullptr) return error(ParseError::Kind::UnknownJointType, type);
+  const auto direction = parse_axis(axis);
+  if (!direction) return std::unexpected(direction.error());
+  JointModel joint = make(*direction);
+  if (auto limits = parse_limits(limit, joint); !limits) {
+    return std::unexpected(std::move(limits.error()));
+  }
+  return joint;
 }
 
 // Builds the models from the links and joints reachable from the root links.
@@ -226,20 +253,10 @@ class Assembly {
       return Added{*name, step.parent_joint, *frame, FrameType::Fixed};
     }
 
-    JointModel (*make)(const Vector3D&) = nullptr;
-    if (*type == "revolute") make = &JointModel::revolute;
-    if (*type == "prismatic") make = &JointModel::prismatic;
-    if (*type == "continuous") make = &JointModel::continuous;
-    if (make == nullptr) return error(ParseError::Kind::UnknownJointType, *type);
-
-    const auto direction = parse_axis(axis);
-    if (!direction) return std::unexpected(direction.error());
-    JointModel joint_model = make(*direction);
-    if (auto limits = parse_limits(limit, joint_model); !limits) {
-      return std::unexpected(std::move(limits.error()));
-    }
-    const auto id =
-        model().add_joint(step.parent_joint, std::move(joint_model), placement, std::string(*name));
+    auto joint_model = make_joint(*type, axis, limit);
+    if (!joint_model) return std::unexpected(std::move(joint_model.error()));
+    const auto id = model().add_joint(step.parent_joint, std::move(*joint_model), placement,
+                                      std::string(*name));
     if (!id) return std::unexpected(ParseError::model_failure(id.error()));
     const auto frame = add_frame(Frame{std::string(*name), *id, *parent, SE3::identity(),
                                        FrameType::Joint, Inertia::zeros()},

@@ -14,7 +14,7 @@ TEST(MotionAxis, ProductsMatchTheFullAxis) {
        {JointModel::revolute({1, -2, 2}), JointModel::continuous({0, 3, 4}),
         JointModel::prismatic({0.5, 0, -2})}) {
     SCOPED_TRACE(to_string(joint.type()));
-    const SpatialMotion& s = joint.axes().front();
+    const SpatialMotion s = joint.motion_subspace().col(0);
     const SpatialMotion m = SpatialMotion::Random(), v = SpatialMotion::Random();
     const SpatialForce f = SpatialForce::Random();
     const double x = -1.7;

@@ -15,8 +15,8 @@ TEST(CenterOfMass, JacobianAgreesWithFiniteDifferences) {
     Data data = model.create_data();
     const Configuration q = testing::random_q(model, rng), v = testing::random_v(model, rng);
     const double h = 1e-5;
-    const Vector3D rate = (*center_of_mass(model, data, testing::integrate(model, q, v * h)) -
-                           *center_of_mass(model, data, testing::integrate(model, q, -v * h))) /
+    const Vector3D rate = (*center_of_mass(model, data, *integrate(model, q, v * h)) -
+                           *center_of_mass(model, data, *integrate(model, q, -v * h))) /
                           (2 * h);
     const Vector3D jacobian_v = *center_of_mass_jacobian(model, data, q) * v;
     EXPECT_LE((jacobian_v - rate).norm(), 1e-7 * std::max(1.0, rate.norm())) << seed;

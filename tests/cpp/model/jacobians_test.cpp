@@ -24,7 +24,7 @@ struct Motion {
   const Model& model;
   Configuration q, v, a;
 
-  Configuration q_at(double t) const { return testing::integrate(model, q, v * t + a * t * t / 2); }
+  Configuration q_at(double t) const { return *integrate(model, q, v * t + a * t * t / 2); }
   Configuration v_at(double t) const { return v + a * t; }
 };
 
@@ -95,7 +95,7 @@ TEST(FrameJacobian, KindsAreOneTwistSeenThroughThePlacement) {
 
 TEST(FrameJacobian, RefusesBadInputWithoutChangingData) {
   Rng rng(7);
-  const Model model = testing::random_tree(rng, 3, false);
+  const Model model = testing::random_tree(rng, 3, false, false);
   Data data = model.create_data();
   const Configuration q = testing::random_q(model, rng), v = testing::random_v(model, rng);
   ASSERT_TRUE(forward_kinematics(model, data, q));

@@ -78,7 +78,7 @@ TEST(Serialization, RefusalsSayWhy) {
   EXPECT_EQ(from_bytes<JointModel>(bytes.substr(0, bytes.size() - 1)).error().message,
             "corrupt kinetra payload: a length of 1 runs past the end");
   EXPECT_EQ(from_bytes<JointModel>(to_bytes(JointModel::revolute({0, 0, 0}))).error().message,
-            "corrupt kinetra payload: a rotation axis of zero length");
+            "corrupt kinetra payload: a rotation axis or plane normal that is zero or not finite");
 }
 
 }  // namespace

@@ -139,8 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                   robot(link("a") + link("b") +
                         R"(<joint name="j"><parent link="a"/><child link="b"/></joint>)"),
                   "Missing required parameter: type"},
-        ErrorCase{"floating joint", robot(link("a") + link("b") + joint("j", "floating", "a", "b")),
-                  "unknown joint type (floating)."},
+        ErrorCase{"unknown joint type", robot(link("a") + link("b") + joint("j", "ball", "a", "b")),
+                  "unknown joint type (ball)."},
         ErrorCase{"child without link",
                   robot(link("a") + R"(<joint name="j" type="fixed"><child/></joint>)"),
                   "Missing required parameter: link"},

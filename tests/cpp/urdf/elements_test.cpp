@@ -49,20 +49,53 @@ TEST(Origin, MalformedListsAreRefusedXyzFirst) {
 }
 
 TEST(Axis, DefaultsToXAndRefusesDirectionlessAxes) {
-  EXPECT_EQ(load(revolute("")).model.joint_models()[1].axes()[0],
+  EXPECT_EQ(SpatialMotion(load(revolute("")).model.joint_models()[1].motion_subspace().col(0)),
             motion_from_rotational_axis(Vector3D::UnitX()));
-  EXPECT_EQ(load(one_joint("prismatic", std::string(R"(<axis xyz="0 0 2"/>)") + limit))
-                .model.joint_models()[1]
-                .axes()[0],
-            motion_from_translational_axis(Vector3D(0, 0, 2)));
+  EXPECT_EQ(
+      SpatialMotion(load(one_joint("prismatic", std::string(R"(<axis xyz="0 0 2"/>)") + limit))
+                        .model.joint_models()[1]
+                        .motion_subspace()
+                        .col(0)),
+      motion_from_translational_axis(Vector3D(0, 0, 2)));
   for (const char* type : {"revolute", "prismatic", "continuous"}) {
-    for (const char* axis : {"0 0 0", "nan 0 0", "inf 0 0", "1e-200 0 0"}) {
+    for (const char* axis : {"0 0 0", "nan 0 0", "inf 0 0"}) {
       const std::string body = std::string(R"(<axis xyz=")") + axis + "\"/>" + limit;
       EXPECT_EQ(load_error(one_joint(type, body)), "Invalid value for parameter: xyz")
           << type << " " << axis;
     }
   }
   EXPECT_EQ(load_error(revolute("<axis/>")), "Missing required parameter: xyz");
+}
+
+TEST(Axis, AnyFiniteNonZeroScaleTurnsAboutTheUnitAxis) {
+  for (const char* type : {"revolute", "continuous"}) {
+    const auto subspace = [&](const char* axis) {
+      const std::string body = std::string(R"(<axis xyz=")") + axis + "\"/>" + limit;
+      return load(one_joint(type, body)).model.joint_models()[1].motion_subspace();
+    };
+    for (const char* axis : {"1e155 0 0", "1e-160 0 0", "1e-320 0 0", "1e308 0 0"}) {
+      EXPECT_EQ(subspace(axis), subspace("1 0 0")) << type << " " << axis;
+    }
+  }
+}
+
+// Floating and planar joints ignore limits; a planar joint's axis is its plane's normal, z by
+// default, and its in-plane axes are perpendicular to it.
+TEST(JointTypes, FloatingAndPlanar) {
+  const JointModel floating = load(one_joint("floating", "")).model.joint_models()[1];
+  EXPECT_EQ(floating.type(), JointType::Floating);
+  EXPECT_EQ(load(one_joint("floating", R"(<limit lower="2" upper="1"/>)")).model.nq(), 7u);
+
+  const MotionSubspace flat =
+      load(one_joint("planar", "")).model.joint_models()[1].motion_subspace();
+  EXPECT_EQ(SpatialMotion(flat.col(0)), motion_from_rotational_axis(Vector3D::UnitZ()));
+  const MotionSubspace tilted =
+      load(one_joint("planar", R"(<axis xyz="0 2 0"/>)")).model.joint_models()[1].motion_subspace();
+  EXPECT_EQ(SpatialMotion(tilted.col(0)), motion_from_rotational_axis(Vector3D::UnitY()));
+  for (Eigen::Index k : {1, 2}) {
+    EXPECT_NEAR(tilted.col(k).tail<3>().dot(Vector3D::UnitY()), 0.0, 1e-15);
+    EXPECT_NEAR(tilted.col(k).tail<3>().norm(), 1.0, 1e-15);
+  }
 }
 
 TEST(Limits, RequiredForRevoluteAndPrismaticOnly) {
