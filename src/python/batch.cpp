@@ -254,6 +254,7 @@ Shape efforts(const Model& m) { return {nv(m)}; }
 Shape mass_matrix(const Model& m) { return {nv(m), nv(m)}; }
 Shape scalar(const Model&) { return {}; }
 Shape point(const Model&) { return {3}; }
+Shape configuration(const Model& m) { return {nq(m)}; }
 Shape joint_placements(const Model& m) { return {static_cast<Py_ssize_t>(m.njoints()), 4, 4}; }
 
 constexpr Input q_input{"q", Width::Nq};
@@ -340,6 +341,15 @@ const Function functions[] = {
      &point,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
        return batch::center_of_mass(m, n, in[0], out, t);
+     }},
+    {"integrate",
+     "(model, q, v, out=None, threads=None)",
+     "Each configuration moved by its velocity for unit time, (N, nq).",
+     {q_input, v_input},
+     2,
+     &configuration,
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+       return batch::integrate(m, n, in[0], in[1], out, t);
      }},
 };
 

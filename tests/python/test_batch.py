@@ -31,6 +31,8 @@ def single(name, model, data, *row):
     if name == "forward_kinematics":
         kinetra.forward_kinematics(model, data, *row)
         return np.array([p.homogeneous for p in data.joint_placements])
+    if name == "integrate":  # takes no workspace
+        return np.asarray(kinetra.integrate(model, *row))
     result = getattr(kinetra, name)(model, data, *row)
     return np.asarray(result.to_numpy() if hasattr(result, "to_numpy") else result)
 
@@ -38,6 +40,7 @@ def single(name, model, data, *row):
 FUNCTIONS = {  # name: how many of (q, v, a) it takes
     "forward_kinematics": 1, "rnea": 3, "aba": 3, "crba": 1, "nonlinear_effects": 2,
     "generalized_gravity": 1, "kinetic_energy": 2, "potential_energy": 1, "center_of_mass": 1,
+    "integrate": 2,
 }
 
 
@@ -288,6 +291,29 @@ def test_rollout_refuses_bad_input(arm, change, error, message):
     assert str(info.value) == message
 
 
+def test_rollout_on_a_floating_base_steps_through_integrate():
+    """Semi-implicit Euler is the loop of aba and integrate; the quaternion stays a unit one."""
+    model = kinetra.Model()
+    root = model.add_joint(0, kinetra.JointModelFloating(), kinetra.SE3.Identity(), "root")
+    ball = model.add_joint(root, kinetra.JointModelSpherical(), kinetra.SE3.Random(), "ball")
+    for joint in (root, ball):
+        model.add_frame(kinetra.Frame(f"body{joint}", joint, 0, kinetra.SE3.Random(),
+                                      kinetra.FrameType.Body, kinetra.Inertia.FromSphere(1.0, 0.2)),
+                        True)
+    q = np.array([kinetra.random_configuration(model).to_numpy() for _ in range(3)])
+    v = np.random.default_rng(2).uniform(-1, 1, (3, model.nv))
+    tau = np.random.default_rng(3).uniform(-1, 1, (3, 5, model.nv))
+    qs, vs = batch.rollout(model, q, v, tau, 0.01, integrator="semi_implicit_euler")
+    data = model.create_data()
+    qi, vi = q[1], v[1]
+    for k in range(5):
+        vi = vi + 0.01 * kinetra.aba(model, data, qi, vi, tau[1, k]).to_numpy()
+        qi = np.asarray(kinetra.integrate(model, qi, 0.01 * vi))
+        assert np.array_equal(qs[1, k + 1], qi) and np.array_equal(vs[1, k + 1], vi)
+    qs, _ = batch.rollout(model, q, v, tau, 0.01)
+    assert np.allclose(np.linalg.norm(qs[:, :, 3:7], axis=2), 1.0, atol=1e-12)
+
+
 def test_rollout_of_no_states_and_into_out(arm):
     qs, vs = batch.rollout(arm, np.empty((0, 6)), np.empty((0, 6)), np.empty((0, 3, 6)), 0.1)
     assert qs.shape == (0, 4, 6) and vs.shape == (0, 4, 6)
@@ -301,6 +327,7 @@ def test_rollout_of_no_states_and_into_out(arm):
 def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
     assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout"]
+    assert batch.integrate.__text_signature__ == "(model, q, v, out=None, threads=None)"
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 
 

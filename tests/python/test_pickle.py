@@ -80,6 +80,40 @@ def test_model_copy_gives_bit_identical_algorithms(name, path, packages):
     assert twin.joint_names == model.joint_names and twin.name == model.name
 
 
+MULTI_AXIS = """<robot name="multi">
+  <link name="base"><inertial><mass value="3"/><inertia ixx="0.1" iyy="0.2" izz="0.3"
+    ixy="0" ixz="0" iyz="0"/></inertial></link>
+  <link name="slider"><inertial><origin xyz="0.1 0 0"/><mass value="1"/><inertia ixx="0.01"
+    iyy="0.02" izz="0.03" ixy="0" ixz="0" iyz="0"/></inertial></link>
+  <joint name="root" type="floating"><parent link="world"/><child link="base"/></joint>
+  <joint name="plane" type="planar"><parent link="base"/><child link="slider"/>
+    <origin xyz="0 0.2 0" rpy="0.1 0.2 0.3"/><axis xyz="0.3 0.4 1"/></joint>
+  <link name="world"/>
+</robot>"""
+
+
+def multi_axis_model():
+    model = kinetra.build_models_from_urdf_string(MULTI_AXIS)[0]
+    ball = model.add_joint(model.njoints - 1, kinetra.JointModelSpherical(),
+                           kinetra.SE3.Random(), "ball")
+    model.add_frame(kinetra.Frame("ball_body", ball, 0, kinetra.SE3.Random(),
+                                  kinetra.FrameType.Body, kinetra.Inertia.FromSphere(0.5, 0.1)),
+                    True)
+    return model
+
+
+def test_joints_of_several_axes_travel_bit_for_bit():
+    model = multi_axis_model()
+    twin = pickle.loads(pickle.dumps(model))
+    assert pickle.dumps(twin) == pickle.dumps(model)
+    q = np.array([kinetra.random_configuration(model).to_numpy() for _ in range(10)])
+    v = np.random.default_rng(3).uniform(-1, 1, (10, model.nv))
+    for f, args in [(batch.rnea, (q, v, v)), (batch.aba, (q, v, v)), (batch.crba, (q,)),
+                    (batch.integrate, (q, v)), (batch.frame_placements, (q,))]:
+        assert np.array_equal(f(model, *args), f(twin, *args))
+    assert [type(j) for j in twin.joint_models] == [type(j) for j in model.joint_models]
+
+
 def test_gravity_and_limits_travel(arm):
     model = copy.deepcopy(arm[0])
     model.gravity = np.array([1.0, 2.0, -3.0])

@@ -97,6 +97,14 @@ std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size
   });
 }
 
+std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
+                                              const double* v, double* q_out, std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data&, std::size_t i) {
+    return store(kinetra::integrate(model, row(q, i, nq), row(v, i, nv)), q_out + i * nq);
+  });
+}
+
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,
                                          std::size_t threads) {

@@ -38,6 +38,10 @@ std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size
                                                    const double* q, double* centers,
                                                    std::size_t threads);
 
+// n x nq configurations: each q moved by its v for unit time.
+std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
+                                              const double* v, double* q_out, std::size_t threads);
+
 // n x nv efforts.
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,

@@ -20,26 +20,31 @@ std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
     if (!q_next) return std::unexpected(q_next.error());
     return std::pair{std::move(*q_next), std::move(v_next)};
   }
-  // slopes (v_k, a_k) at q moved by h v_(k-1), all in the tangent space at q
-  auto slope = [&](double h, const Configuration& v_before,
-                   const Configuration& v_k) -> std::expected<Configuration, AlgorithmError> {
-    auto q_k = integrate(model, q, h * v_before);
-    if (!q_k) return std::unexpected(q_k.error());
-    return aba(model, data, *q_k, v_k, tau);
+  // the commutator-free fourth-order scheme of Celledoni, Marthinsen and Owren: stages and
+  // the step are compositions of integrate, so motions on rotation groups keep the order
+  auto a_at = [&](const Configuration& q_k, const Configuration& v_k) {
+    return aba(model, data, q_k, v_k, tau);
   };
-  const Configuration v1 = v;
+  auto q2 = integrate(model, q, (dt / 2) * v);
+  if (!q2) return std::unexpected(q2.error());
   const Configuration v2 = v + (dt / 2) * *a1;
-  auto a2 = slope(dt / 2, v1, v2);
+  auto a2 = a_at(*q2, v2);
   if (!a2) return std::unexpected(a2.error());
+  auto q3 = integrate(model, q, (dt / 2) * v2);
+  if (!q3) return std::unexpected(q3.error());
   const Configuration v3 = v + (dt / 2) * *a2;
-  auto a3 = slope(dt / 2, v2, v3);
+  auto a3 = a_at(*q3, v3);
   if (!a3) return std::unexpected(a3.error());
+  auto q4 = integrate(model, *q2, dt * (v3 - v / 2));
+  if (!q4) return std::unexpected(q4.error());
   const Configuration v4 = v + dt * *a3;
-  auto a4 = slope(dt, v3, v4);
+  auto a4 = a_at(*q4, v4);
   if (!a4) return std::unexpected(a4.error());
-  Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
-  auto q_next = integrate(model, q, (dt / 6) * (v1 + 2 * v2 + 2 * v3 + v4));
+  auto q_half = integrate(model, q, dt * (-v / 12 + v2 / 6 + v3 / 6 + v4 / 4));
+  if (!q_half) return std::unexpected(q_half.error());
+  auto q_next = integrate(model, *q_half, dt * (v / 4 + v2 / 6 + v3 / 6 - v4 / 12));
   if (!q_next) return std::unexpected(q_next.error());
+  Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
   return std::pair{std::move(*q_next), std::move(v_next)};
 }
 

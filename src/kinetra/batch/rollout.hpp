@@ -11,7 +11,8 @@ namespace kinetra {
 enum class Integrator {
   // v' = v + dt aba(q, v, tau), q' = integrate(q, dt v')
   SemiImplicitEuler,
-  // classical Runge-Kutta, its four slopes taken in the tangent space at q
+  // fourth-order Runge-Kutta on the configuration manifold (commutator-free: every stage moves
+  // q by integrate), the classical one where the joints' configurations form a vector space
   RungeKutta4,
 };
 

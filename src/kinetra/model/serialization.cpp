@@ -36,12 +36,12 @@ const JointKind joint_kinds[] = {
 constexpr FrameType frame_types[] = {FrameType::Operational, FrameType::Joint, FrameType::Fixed,
                                      FrameType::Body, FrameType::Sensor};
 
-// A limit vector, which must hold one value per position coordinate.
-Configuration limit(BinaryReader& r, std::size_t nq) {
+// A limit vector, which must hold `size` values (one per velocity or position coordinate).
+Configuration limit(BinaryReader& r, std::size_t size) {
   Configuration values = r.vector();
-  if (r.ok() && static_cast<std::size_t>(values.size()) != nq) {
+  if (r.ok() && static_cast<std::size_t>(values.size()) != size) {
     r.fail("a joint limit of " + std::to_string(values.size()) + " values for " +
-           std::to_string(nq) + " coordinates");
+           std::to_string(size) + " coordinates");
   }
   return values;
 }
@@ -82,10 +82,10 @@ std::optional<JointModel> BinaryForm<JointModel>::read(BinaryReader& r) {
     if (name != to_string(kind.type)) continue;
     JointModel joint = kind.read(r);
     JointLimits& limits = joint.limits();
-    for (Configuration* v : {&limits.max_effort, &limits.max_velocity, &limits.min_configuration,
-                             &limits.max_configuration}) {
-      *v = limit(r, joint.nq());
-    }
+    limits.max_effort = limit(r, joint.nv());
+    limits.max_velocity = limit(r, joint.nv());
+    limits.min_configuration = limit(r, joint.nq());
+    limits.max_configuration = limit(r, joint.nq());
     if (!r.ok()) return std::nullopt;
     return joint;
   }

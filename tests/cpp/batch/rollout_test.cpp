@@ -26,14 +26,14 @@ class Rollout : public ::testing::TestWithParam<Integrator> {};
 // Without efforts the total energy stays; the error falls with the step as the method's order.
 TEST_P(Rollout, ConservesEnergyToTheMethodsOrder) {
   Rng rng(4);
-  const Model model = random_tree(rng, 5, false);
+  const Model model = random_tree(rng, 5, false, false);
   Data data = model.create_data();
   const Configuration q0 = random_q(model, rng), v0 = random_v(model, rng) / 4;
   const std::size_t nq = model.nq(), nv = model.nv();
   const double duration = 0.2;
   double drift[2];
   for (int refine = 0; refine < 2; ++refine) {
-    const std::size_t steps = 200u << refine;
+    const std::size_t steps = 50u << refine;
     std::vector<double> tau(steps * nv, 0.0), q((steps + 1) * nq), v((steps + 1) * nv);
     ASSERT_TRUE(rollout(model, data, q0, v0, tau.data(), steps,
                         duration / static_cast<double>(steps), GetParam(), q.data(), v.data()));
@@ -42,8 +42,8 @@ TEST_P(Rollout, ConservesEnergyToTheMethodsOrder) {
                              energy(model, data, q0.data(), v0.data()));
   }
   const double order = GetParam() == Integrator::RungeKutta4 ? 4 : 1;
-  EXPECT_LT(drift[0], GetParam() == Integrator::RungeKutta4 ? 1e-7 : 5e-2);
-  EXPECT_GT(drift[0] / drift[1], std::pow(2.0, order) * 0.6);
+  EXPECT_LT(drift[0], GetParam() == Integrator::RungeKutta4 ? 1e-5 : 1e-1);
+  EXPECT_GT(drift[0] / drift[1], std::pow(2.0, order) * 0.6) << drift[0] << " " << drift[1];
 }
 
 TEST_P(Rollout, BatchRowsAreSingleTrajectories) {
