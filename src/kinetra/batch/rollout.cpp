@@ -40,9 +40,9 @@ std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
   const Configuration v4 = v + dt * *a3;
   auto a4 = a_at(*q4, v4);
   if (!a4) return std::unexpected(a4.error());
-  auto q_half = integrate(model, q, dt * (-v / 12 + v2 / 6 + v3 / 6 + v4 / 4));
+  auto q_half = integrate(model, q, dt * (v / 4 + v2 / 6 + v3 / 6 - v4 / 12));
   if (!q_half) return std::unexpected(q_half.error());
-  auto q_next = integrate(model, *q_half, dt * (v / 4 + v2 / 6 + v3 / 6 - v4 / 12));
+  auto q_next = integrate(model, *q_half, dt * (-v / 12 + v2 / 6 + v3 / 6 + v4 / 4));
   if (!q_next) return std::unexpected(q_next.error());
   Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
   return std::pair{std::move(*q_next), std::move(v_next)};

@@ -11,8 +11,10 @@ namespace kinetra {
 enum class Integrator {
   // v' = v + dt aba(q, v, tau), q' = integrate(q, dt v')
   SemiImplicitEuler,
-  // fourth-order Runge-Kutta on the configuration manifold (commutator-free: every stage moves
-  // q by integrate), the classical one where the joints' configurations form a vector space
+  // fourth-order Runge-Kutta on the configuration manifold, commutator-free (every stage moves
+  // q by integrate): the classical method on vector-space joints, fourth order on rotation
+  // groups; floating and planar joints, whose integrate moves the position along the axes it
+  // starts from, keep only first order in their positions
   RungeKutta4,
 };
 
