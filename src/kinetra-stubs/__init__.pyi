@@ -11,7 +11,11 @@ Conventions shared by every name below:
 - placements (SE3) map coordinates of a child frame into its parent frame; "world" placements
   map them into the world frame;
 - six-vectors (twists, accelerations, Jacobian rows) are (angular; linear): entries 0-2 are the
-  angular part, 3-5 the linear part.
+  angular part, 3-5 the linear part;
+- models, geometry, frames, joint models, spatial values and shapes pickle and copy (pickle,
+  copy.copy, copy.deepcopy); a Data copies but does not pickle.
+
+kinetra.batch runs the algorithms over many states at once; kinetra.vortan holds the shapes.
 """
 
 import os
@@ -21,7 +25,7 @@ from typing import Any, ClassVar, Final, Literal, SupportsIndex, TypeAlias, fina
 import numpy as np
 from numpy.typing import ArrayLike, NDArray
 
-from . import vortan as vortan
+from . import batch as batch, vortan as vortan
 
 __all__ = [
     "Configuration",
@@ -78,6 +82,7 @@ __all__ = [
     "interpolate",
     "normalize",
     "centroidal_momentum",
+    "batch",
 ]
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
@@ -119,6 +124,12 @@ class Configuration:
 
     def __mul__(self, value: float, /) -> Configuration:
         """Every entry scaled by the number `value` (vector * number only)."""
+
+    def __copy__(self) -> Configuration:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Configuration:
+        """An independent copy (the same as __copy__)."""
 
 # ---- model
 
@@ -221,6 +232,12 @@ class Model:
     def frames(self) -> list[Frame]:
         """Every frame by frame id (copies)."""
 
+    def __copy__(self) -> Model:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Model:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Data:
     """The workspace of the algorithms for one model: pass it with that model. Holds the world
@@ -235,6 +252,12 @@ class Data:
     @property
     def oMi(self) -> list[SE3]:
         """World placement of each joint frame by joint id; an alias of joint_placements."""
+
+    def __copy__(self) -> Data:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Data:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class Frame:
@@ -271,6 +294,12 @@ class Frame:
     @property
     def inertia(self) -> Inertia:
         """Inertia of the body the frame describes, in the frame (zero for non-body frames)."""
+
+    def __copy__(self) -> Frame:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Frame:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class FrameType:
@@ -319,6 +348,12 @@ class JointModel:
     def axis(self) -> _Array | None:
         """The axis a revolute, continuous or prismatic joint turns about or slides along, as
         given, a (3,) array in the joint frame; None for other joints."""
+
+    def __copy__(self) -> JointModel:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> JointModel:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class JointType:
@@ -387,6 +422,12 @@ class GeometryModel:
     def geometry_objects(self) -> list[GeometryObject]:
         """The objects by index (copies)."""
 
+    def __copy__(self) -> GeometryModel:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> GeometryModel:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class GeometryData:
     """World placements of a geometry model's objects, computed from a Data's joint
@@ -442,6 +483,12 @@ class GeometryObject:
         it)."""
     @mesh_color.setter
     def mesh_color(self, value: _ArrayIn, /) -> None: ...
+
+    def __copy__(self) -> GeometryObject:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> GeometryObject:
+        """An independent copy (the same as __copy__)."""
 
 # ---- configurations of a model
 
@@ -516,6 +563,12 @@ class Inertia:
     def inertia(self) -> _Array:
         """Rotational inertia about the centre of mass, a symmetric (3, 3) array, body axes."""
 
+    def __copy__(self) -> Inertia:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Inertia:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class SE3:
     """A rigid placement: rotation R (3, 3) and translation p (3,), mapping a point x of the
@@ -555,6 +608,12 @@ class SE3:
     def homogeneous(self) -> _Array:
         """The (4, 4) homogeneous matrix [[R, p], [0, 0, 0, 1]]."""
 
+    def __copy__(self) -> SE3:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> SE3:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Vector3D:
     """A 3-vector (x, y, z)."""
@@ -586,11 +645,23 @@ class Vector3D:
 
     def __rmul__(self, value: Vector3D, /) -> Vector3D: ...
 
+    def __copy__(self) -> Vector3D:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Vector3D:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Vector6D:
     """A spatial six-vector (angular x, y, z; linear w, v, u)."""
 
     def __new__(cls, x: float, y: float, z: float, w: float, v: float, u: float) -> Vector6D: ...
+
+    def __copy__(self) -> Vector6D:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Vector6D:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class Symmetric3:
@@ -630,6 +701,12 @@ class Symmetric3:
 
     def __getitem__(self, key: tuple[SupportsIndex, SupportsIndex], /) -> float:
         """Entry (row, column), each in 0..2 (IndexError otherwise)."""
+
+    def __copy__(self) -> Symmetric3:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Symmetric3:
+        """An independent copy (the same as __copy__)."""
 
 # ---- algorithms
 

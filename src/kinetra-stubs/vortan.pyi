@@ -17,6 +17,12 @@ class Capsule:
         """`length`: the cylinder part's full length along z (the caps add `radius` at each
         end)."""
 
+    def __copy__(self) -> Capsule:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Capsule:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Cone:
     """A cone with its axis along z."""
@@ -30,6 +36,12 @@ class Cone:
     def half_length(self) -> float:
         """Half the height along z."""
 
+    def __copy__(self) -> Cone:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Cone:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Cuboid:
     """A box with its edges along the frame axes."""
@@ -37,6 +49,12 @@ class Cuboid:
     def __new__(cls, sides: Sequence[float]) -> Cuboid:
         """`sides`: the full edge lengths along x, y and z (a sequence of at least 3 numbers;
         only the first three are read)."""
+
+    def __copy__(self) -> Cuboid:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Cuboid:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class Cylinder:
@@ -51,11 +69,23 @@ class Cylinder:
     def half_length(self) -> float:
         """Half the length along z."""
 
+    def __copy__(self) -> Cylinder:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Cylinder:
+        """An independent copy (the same as __copy__)."""
+
 @final
 class Sphere:
     """A ball."""
 
     def __new__(cls, radius: float) -> Sphere: ...
+
+    def __copy__(self) -> Sphere:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Sphere:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class PyMesh:
@@ -67,6 +97,12 @@ class PyMesh:
     @property
     def mesh_path(self) -> str:
         """The mesh file's path."""
+
+    def __copy__(self) -> PyMesh:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> PyMesh:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class Shape:
@@ -88,6 +124,12 @@ class Shape:
     @property
     def mesh_path(self) -> str:
         """The file of a mesh."""
+
+    def __copy__(self) -> Shape:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> Shape:
+        """An independent copy (the same as __copy__)."""
 
 @final
 class ShapeType:
