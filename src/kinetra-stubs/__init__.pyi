@@ -121,7 +121,6 @@ class Configuration:
         """Entry-wise sum of two vectors of the same length (ValueError otherwise)."""
 
     def __radd__(self, value: Configuration, /) -> Configuration: ...
-
     def __mul__(self, value: float, /) -> Configuration:
         """Every entry scaled by the number `value` (vector * number only)."""
 
@@ -169,65 +168,80 @@ class Model:
     @property
     def name(self) -> str:
         """The robot's name (from the URDF <robot name=...>; "" for a model built by hand)."""
+
     @name.setter
     def name(self, value: str, /) -> None: ...
     @property
     def nq(self) -> int:
         """Length of a configuration q."""
+
     @property
     def nv(self) -> int:
         """Length of a velocity, acceleration or effort vector."""
+
     @property
     def njoints(self) -> int:
         """Number of joints, the world joint included."""
+
     @property
     def nframes(self) -> int:
         """Number of frames, the world frame included."""
+
     @property
     def gravity(self) -> _Array:
         """Gravity acceleration in the world frame, a (3,) array in m/s^2 (a copy). Assign 3
         finite numbers to change it (ValueError otherwise, model unchanged)."""
+
     @gravity.setter
     def gravity(self, value: _ArrayIn, /) -> None: ...
     @property
     def lower_position_limits(self) -> _Array:
         """Every joint's lower position bound in q order, an (nq,) array (a copy: assign a whole
         array to change them; ValueError on a wrong length or a bound above its upper bound)."""
+
     @lower_position_limits.setter
     def lower_position_limits(self, value: _ArrayIn, /) -> None: ...
     @property
     def upper_position_limits(self) -> _Array:
         """Every joint's upper position bound in q order, an (nq,) array (a copy: assign a whole
         array to change them; ValueError on a wrong length or a bound below its lower bound)."""
+
     @upper_position_limits.setter
     def upper_position_limits(self, value: _ArrayIn, /) -> None: ...
     @property
     def velocity_limits(self) -> _Array:
         """Every joint's speed bound in v order, an (nv,) array (a copy: assign a whole array to
         change them; ValueError on a wrong length)."""
+
     @velocity_limits.setter
     def velocity_limits(self, value: _ArrayIn, /) -> None: ...
     @property
     def effort_limits(self) -> _Array:
         """Every joint's effort bound in v order, an (nv,) array (a copy: assign a whole array to
         change them; ValueError on a wrong length)."""
+
     @effort_limits.setter
     def effort_limits(self, value: _ArrayIn, /) -> None: ...
     @property
     def joint_names(self) -> list[str]:
         """Joint names by joint id ("__WORLD__" first)."""
+
     @property
     def joint_parents(self) -> list[int]:
         """Parent joint id of each joint (the world joint is its own parent, 0)."""
+
     @property
     def joint_placements(self) -> list[SE3]:
         """Rest placement of each joint frame in its parent joint's frame (copies)."""
+
     @property
     def joint_models(self) -> list[JointModel]:
         """The kind, sizes and axis of each joint (copies)."""
+
     @property
     def inertias(self) -> list[Inertia]:
         """Inertia of the body each joint carries, in that joint's frame (copies)."""
+
     @property
     def frames(self) -> list[Frame]:
         """Every frame by frame id (copies)."""
@@ -249,6 +263,7 @@ class Data:
     @property
     def joint_placements(self) -> list[SE3]:
         """World placement of each joint frame by joint id, from the last forward kinematics."""
+
     @property
     def oMi(self) -> list[SE3]:
         """World placement of each joint frame by joint id; an alias of joint_placements."""
@@ -279,18 +294,23 @@ class Frame:
     @property
     def name(self) -> str:
         """The frame's name."""
+
     @property
     def parent_joint(self) -> int:
         """Id of the joint carrying the frame."""
+
     @property
     def parent_frame(self) -> int:
         """Id of the frame it was declared under (informational)."""
+
     @property
     def placement(self) -> SE3:
         """Placement of the frame in its parent joint's frame."""
+
     @property
     def frame_type(self) -> FrameType:
         """The kind of frame."""
+
     @property
     def inertia(self) -> Inertia:
         """Inertia of the body the frame describes, in the frame (zero for non-body frames)."""
@@ -323,8 +343,10 @@ class FrameType:
     @property
     def name(self) -> str:
         """The kind's name, e.g. "Body"."""
+
     def __eq__(self, value: object, /) -> bool:
         """Equal when the kinds are equal."""
+
     def __hash__(self) -> int:
         """Hashed by kind: equal kinds hash alike."""
 
@@ -338,12 +360,15 @@ class JointModel:
     @property
     def joint_type(self) -> JointType:
         """The joint's kind."""
+
     @property
     def nq(self) -> int:
         """Number of configuration entries of the joint."""
+
     @property
     def nv(self) -> int:
         """Number of velocity entries of the joint."""
+
     @property
     def axis(self) -> _Array | None:
         """The axis a revolute, continuous or prismatic joint turns about or slides along, as
@@ -382,8 +407,10 @@ class JointType:
     @property
     def name(self) -> str:
         """The kind's name, e.g. "Revolute"."""
+
     def __eq__(self, value: object, /) -> bool:
         """Equal when the kinds are equal."""
+
     def __hash__(self) -> int:
         """Hashed by kind: equal kinds hash alike."""
 
@@ -418,6 +445,7 @@ class GeometryModel:
     @property
     def ngeoms(self) -> int:
         """Number of objects."""
+
     @property
     def geometry_objects(self) -> list[GeometryObject]:
         """The objects by index (copies)."""
@@ -462,28 +490,34 @@ class GeometryObject:
     @property
     def name(self) -> str:
         """The object's name."""
+
     @property
     def parent_joint(self) -> int:
         """Id of the joint whose motion carries the object."""
+
     @property
     def parent_frame(self) -> int:
         """Id of the frame it was declared under (informational)."""
+
     @property
     def disable_collision(self) -> bool:
         """Whether collision checks skip the object."""
+
     @property
     def geometry(self) -> vortan.Shape:
         """The object's shape, in the object's frame."""
+
     @property
     def placement(self) -> SE3:
         """Placement of the object's frame in its parent joint's frame."""
+
     @property
     def mesh_color(self) -> _Array:
         """RGBA colour, a (4,) array of numbers in [0, 1] (a copy; assign 4 numbers to change
         it)."""
+
     @mesh_color.setter
     def mesh_color(self, value: _ArrayIn, /) -> None: ...
-
     def __copy__(self) -> GeometryObject:
         """An independent copy."""
 
@@ -549,16 +583,18 @@ class Inertia:
         """The two bodies rigidly joined (both in the same frame)."""
 
     def __radd__(self, value: Inertia, /) -> Inertia: ...
-
     @property
     def mass(self) -> float:
         """Mass in kg."""
+
     @property
     def com(self) -> _Array:
         """Centre of mass, a (3,) array in the body frame."""
+
     @property
     def lever(self) -> _Array:
         """Centre of mass, a (3,) array in the body frame; an alias of com."""
+
     @property
     def inertia(self) -> _Array:
         """Rotational inertia about the centre of mass, a symmetric (3, 3) array, body axes."""
@@ -595,13 +631,14 @@ class SE3:
         """Composition: (a * b) maps b's child frame into a's parent frame."""
 
     def __rmul__(self, value: SE3, /) -> SE3: ...
-
     @property
     def rotation(self) -> _Array:
         """The rotation, a (3, 3) array (a copy)."""
+
     @property
     def translation(self) -> _Array:
         """The translation, a (3,) array (a copy; assign a (3,) array to change it)."""
+
     @translation.setter
     def translation(self, value: _ArrayIn, /) -> None: ...
     @property
@@ -644,7 +681,6 @@ class Vector3D:
         """Entry-wise product."""
 
     def __rmul__(self, value: Vector3D, /) -> Vector3D: ...
-
     def __copy__(self) -> Vector3D:
         """An independent copy."""
 
@@ -656,7 +692,6 @@ class Vector6D:
     """A spatial six-vector (angular x, y, z; linear w, v, u)."""
 
     def __new__(cls, x: float, y: float, z: float, w: float, v: float, u: float) -> Vector6D: ...
-
     def __copy__(self) -> Vector6D:
         """An independent copy."""
 
@@ -713,7 +748,9 @@ class Symmetric3:
 def forward_kinematics(model: Model, data: Data, q: _ArrayIn) -> None:
     """Computes the world placement of every joint at q (nq,) into data.joint_placements."""
 
-def forward_dynamics(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn) -> Configuration:
+def forward_dynamics(
+    model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn
+) -> Configuration:
     """Joint accelerations a (nv,) for q (nq,), v (nv,) and efforts tau (nv,) under the model's
     gravity, by the articulated-body algorithm."""
 
@@ -721,7 +758,9 @@ def aba(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn) -> Co
     """Joint accelerations a (nv,) for q (nq,), v (nv,) and efforts tau (nv,) under the model's
     gravity (articulated-body algorithm); the same as forward_dynamics."""
 
-def inverse_dynamics(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, a: _ArrayIn) -> Configuration:
+def inverse_dynamics(
+    model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, a: _ArrayIn
+) -> Configuration:
     """Joint efforts tau (nv,) that give accelerations a (nv,) at q (nq,) and v (nv,) under the
     model's gravity, by the recursive Newton-Euler algorithm."""
 
@@ -760,7 +799,11 @@ def frame_placements(model: Model, data: Data) -> _Array:
     array of homogeneous matrices indexed by frame id."""
 
 def frame_jacobian(
-    model: Model, data: Data, q: _ArrayIn, frame_id: SupportsIndex, kind: _JacobianKind = "geometric"
+    model: Model,
+    data: Data,
+    q: _ArrayIn,
+    frame_id: SupportsIndex,
+    kind: _JacobianKind = "geometric",
 ) -> _Array:
     """Jacobian of frame `frame_id` at q (nq,), a (6, nv) array with rows (angular; linear):
     "geometric" (world axes, at the frame origin), "body" (frame axes) or "spatial" (world

@@ -4,18 +4,23 @@ released; results equal those of the single-state calls, row for row.
 Every state argument is an array of shape (N, width) (q: width nq; v, a, tau: width nv), or a
 single state of shape (width,) counted as N = 1 (the result keeps its leading axis of length 1);
 anything NumPy converts to float64 without loss is accepted. There is no Data argument: each
-thread keeps its own workspace. `out`, when given, is a C-contiguous, aligned, writeable float64 array of the
-result's shape, written in place and returned. `threads` is the number of threads to use (at
-least 1); None uses every CPU the process may run on.
+thread keeps its own workspace. `out`, when given, is a C-contiguous, aligned, writeable
+float64 array of the result's shape, written in place and returned. `threads` is the number of
+threads to use (at least 1); None uses every CPU the process may run on.
 """
 
 from collections.abc import Sequence
-from typing import Literal, SupportsIndex
+from typing import Literal, SupportsIndex, TypeAlias
 
 import numpy as np
 from numpy.typing import ArrayLike, NDArray
 
 from kinetra import Model
+
+# a result array; `out` and `threads` as described above
+_Array: TypeAlias = NDArray[np.float64]
+_Out: TypeAlias = _Array | None
+_Threads: TypeAlias = SupportsIndex | None
 
 __all__ = [
     "forward_kinematics",
@@ -34,8 +39,8 @@ __all__ = [
 ]
 
 def forward_kinematics(
-    model: Model, q: ArrayLike, out: NDArray[np.float64] | None = None, threads: SupportsIndex | None = None
-) -> NDArray[np.float64]:
+    model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None
+) -> _Array:
     """World placements of every joint for each q (N, nq), as homogeneous matrices:
     (N, njoints, 4, 4), indexed by joint id."""
 
@@ -44,9 +49,9 @@ def rnea(
     q: ArrayLike,
     v: ArrayLike,
     a: ArrayLike,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Joint efforts by recursive Newton-Euler for each state (q, v, a): (N, nv)."""
 
 def aba(
@@ -54,57 +59,55 @@ def aba(
     q: ArrayLike,
     v: ArrayLike,
     tau: ArrayLike,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Joint accelerations by the articulated-body algorithm for each state (q, v, tau):
     (N, nv)."""
 
-def crba(
-    model: Model, q: ArrayLike, out: NDArray[np.float64] | None = None, threads: SupportsIndex | None = None
-) -> NDArray[np.float64]:
+def crba(model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None) -> _Array:
     """Joint-space inertia matrix for each q: (N, nv, nv), each symmetric."""
 
 def nonlinear_effects(
     model: Model,
     q: ArrayLike,
     v: ArrayLike,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Coriolis, centrifugal and gravity efforts for each state (q, v): (N, nv)."""
 
 def generalized_gravity(
-    model: Model, q: ArrayLike, out: NDArray[np.float64] | None = None, threads: SupportsIndex | None = None
-) -> NDArray[np.float64]:
+    model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None
+) -> _Array:
     """Gravity efforts for each q: (N, nv)."""
 
 def kinetic_energy(
     model: Model,
     q: ArrayLike,
     v: ArrayLike,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Kinetic energy of every body for each state (q, v), in J: (N,)."""
 
 def potential_energy(
-    model: Model, q: ArrayLike, out: NDArray[np.float64] | None = None, threads: SupportsIndex | None = None
-) -> NDArray[np.float64]:
+    model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None
+) -> _Array:
     """Gravitational potential energy of every body for each q, in J: (N,)."""
 
 def center_of_mass(
-    model: Model, q: ArrayLike, out: NDArray[np.float64] | None = None, threads: SupportsIndex | None = None
-) -> NDArray[np.float64]:
+    model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None
+) -> _Array:
     """World centre of mass of every body for each q: (N, 3)."""
 
 def integrate(
     model: Model,
     q: ArrayLike,
     v: ArrayLike,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Each configuration q (N, nq) moved by its velocity v (N, nv) for unit time, as
     kinetra.integrate: (N, nq)."""
 
@@ -112,9 +115,9 @@ def frame_placements(
     model: Model,
     q: ArrayLike,
     frame_ids: Sequence[SupportsIndex] | None = None,
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """World placements of the frames `frame_ids` (every frame when None) for each q, as
     homogeneous matrices: (N, len(frame_ids), 4, 4)."""
 
@@ -123,9 +126,9 @@ def frame_jacobian(
     q: ArrayLike,
     frame_id: SupportsIndex,
     kind: Literal["geometric", "body", "spatial"] = "geometric",
-    out: NDArray[np.float64] | None = None,
-    threads: SupportsIndex | None = None,
-) -> NDArray[np.float64]:
+    out: _Out = None,
+    threads: _Threads = None,
+) -> _Array:
     """Jacobian of frame `frame_id` of `kind` for each q, rows (angular; linear) as in
     kinetra.frame_jacobian: (N, 6, nv)."""
 
@@ -136,9 +139,9 @@ def rollout(
     tau: ArrayLike,
     dt: float,
     integrator: Literal["rk4", "semi_implicit_euler"] = "rk4",
-    out: tuple[NDArray[np.float64], NDArray[np.float64]] | None = None,
-    threads: SupportsIndex | None = None,
-) -> tuple[NDArray[np.float64], NDArray[np.float64]]:
+    out: tuple[_Array, _Array] | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, _Array]:
     """Trajectories of T steps of length dt (> 0, s) from the states q0 (N, nq), v0 (N, nv)
     under the efforts tau (N, T, nv), tau[:, k] acting during step k, by aba and the
     configuration-space integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv),

@@ -80,7 +80,6 @@ class Sphere:
     """A ball."""
 
     def __new__(cls, radius: float) -> Sphere: ...
-
     def __copy__(self) -> Sphere:
         """An independent copy."""
 
@@ -112,15 +111,19 @@ class Shape:
     @property
     def shape_type(self) -> ShapeType:
         """The kind of shape."""
+
     @property
     def radius(self) -> float:
         """Radius of a sphere, capsule, cone or cylinder."""
+
     @property
     def half_extents(self) -> NDArray[np.float32]:
         """Half the edge lengths of a cuboid along x, y, z: a (3,) float32 array."""
+
     @property
     def half_length(self) -> float:
         """Half the length along z of a capsule's cylinder part, a cone or a cylinder."""
+
     @property
     def mesh_path(self) -> str:
         """The file of a mesh."""
@@ -149,7 +152,9 @@ class ShapeType:
     @property
     def name(self) -> str:
         """The kind's name, e.g. "Sphere"."""
+
     def __eq__(self, value: object, /) -> bool:
         """Equal when the kinds are equal."""
+
     def __hash__(self) -> int:
         """Hashed by kind: equal kinds hash alike."""
