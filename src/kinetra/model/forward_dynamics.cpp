@@ -69,10 +69,10 @@ void accelerate(const Model& model, Workspace& ws, std::size_t i, Configuration&
 
 }  // namespace
 
-KINETRA_AVX2_CLONES std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
-                                                                     const ConfigurationRef& q,
-                                                                     const ConfigurationRef& v,
-                                                                     const ConfigurationRef& tau) {
+// Flattened so that each joint kind's steps are inlined into both copies of the sweeps.
+KINETRA_AVX2_CLONES [[gnu::flatten]] std::expected<Configuration, AlgorithmError> aba(
+    const Model& model, Data& data, const ConfigurationRef& q, const ConfigurationRef& v,
+    const ConfigurationRef& tau) {
   return checked(model, data, q, {{"v", v}, {"tau", tau}}, [&] {
     Workspace& ws = data.workspace;
     world_forward_pass(model, ws, q, &v);

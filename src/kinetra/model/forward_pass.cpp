@@ -5,8 +5,9 @@
 
 namespace kinetra {
 
-KINETRA_AVX2_CLONES void world_forward_pass(const Model& model, Workspace& ws,
-                                            const ConfigurationRef& q, const ConfigurationRef* v) {
+KINETRA_AVX2_CLONES [[gnu::flatten]] void world_forward_pass(const Model& model, Workspace& ws,
+                                                             const ConfigurationRef& q,
+                                                             const ConfigurationRef* v) {
   ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < model.njoints(); ++i) {

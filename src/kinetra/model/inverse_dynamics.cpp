@@ -52,25 +52,31 @@ void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f
   }
 }
 
-// Recursive Newton-Euler in joint frames; a null v or a stands for zero.
-Configuration newton_euler(const Model& model, Workspace& ws, const ConfigurationRef& q,
-                           const ConfigurationRef* v, const ConfigurationRef* a) {
+// Recursive Newton-Euler in joint frames; a null v or a stands for zero. Flattened so that the
+// small spatial products are inlined into every joint kind's case of the sweep.
+[[gnu::flatten]] Configuration newton_euler(const Model& model, Workspace& ws,
+                                            const ConfigurationRef& q, const ConfigurationRef* v,
+                                            const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
   ws.velocity[0].setZero();
   // a base acceleration of -g stands in for gravity on every body
   ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t parent = model.joint_parents()[i];
-    const SE3& parent_from_this = ws.parent_from_joint[i] = parent_from_joint(model, i, q);
-    SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
-    SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
     const auto first = static_cast<Eigen::Index>(model.idx_v(i));
-    model.joint_models()[i].visit(
-        [&](const auto& joint) { add_joint_motion(joint, first, v, a, vi, ai); });
-    // f = I a + v x* (I v)
-    ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
-    ws.velocity[i] = vi;
-    ws.acceleration[i] = ai;
+    const double* qi = q.data() + model.idx_q(i);
+    // one dispatch per joint: its placement and its own motion inlined for its kind
+    model.joint_models()[i].visit([&](const auto& joint) {
+      const SE3& parent_from_this = ws.parent_from_joint[i] =
+          joint.transform_after(model.joint_placements()[i], qi);
+      SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
+      SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
+      add_joint_motion(joint, first, v, a, vi, ai);
+      // f = I a + v x* (I v)
+      ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
+      ws.velocity[i] = vi;
+      ws.acceleration[i] = ai;
+    });
   }
 
   Configuration tau(static_cast<Eigen::Index>(model.nv()));
