@@ -217,7 +217,7 @@ def find_robots(root):
     return robots
 
 
-def load_kinetra(path, folder, floating):
+def load_kinetra(path, folder, floating=False):
     import kinetra
 
     packages = folder / "_packages"
@@ -539,7 +539,7 @@ class Result:
         return self.status == "compared" and all(x <= TOLERANCE for x in self.worst.values())
 
 
-def load_both(robot, rng, floating):
+def load_both(robot, rng, floating=False):
     """kinetra's and MuJoCo's models of one robot, and notes on any reconciliation made.
 
     kinetra reads the robot's own file unless seeded inertials had to be added; it refuses
