@@ -244,10 +244,13 @@ def load_mujoco(text, gravity, free_joints=()):
     """MuJoCo's model of the text, with a free joint of each (name, body) in `free_joints`."""
     import mujoco
 
-    spec = mujoco.MjSpec.from_string(text)
-    for name, body in free_joints:
-        spec.body(body).add_freejoint(name=name)
-    model = spec.compile()
+    if free_joints:
+        spec = mujoco.MjSpec.from_string(text)
+        for name, body in free_joints:
+            spec.body(body).add_freejoint(name=name)
+        model = spec.compile()
+    else:
+        model = mujoco.MjModel.from_xml_string(text)
     model.opt.gravity[:] = gravity
     model.dof_damping[:] = 0.0
     model.dof_frictionloss[:] = 0.0
