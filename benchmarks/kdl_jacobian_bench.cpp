@@ -2,49 +2,21 @@
 // the same chain, built from kinetra's model. Built only when KDL is installed.
 #include <benchmark/benchmark.h>
 
-#include <kdl/chain.hpp>
 #include <kdl/chainjnttojacsolver.hpp>
 #include <kdl/jacobian.hpp>
-#include <vector>
 
+#include "kdl_chain.hpp"
 #include "kinetra/model/algorithms.hpp"
 #include "shared_robot.hpp"
 
 namespace kinetra {
 namespace {
 
-KDL::Frame kdl_frame(const SE3& placement) {
-  const SpatialRotation& r = placement.rotation;
-  return {
-      KDL::Rotation(r(0, 0), r(0, 1), r(0, 2), r(1, 0), r(1, 1), r(1, 2), r(2, 0), r(2, 1),
-                    r(2, 2)),
-      KDL::Vector(placement.translation.x(), placement.translation.y(), placement.translation.z())};
-}
-
-// Segments of the joints carrying `frame`: a fixed one to the first joint, then each joint's
-// axis with the rest placement of the next joint (or the frame) as its tip.
-KDL::Chain kdl_chain(const Model& model, std::size_t frame) {
-  std::vector<std::size_t> path;
-  for (std::size_t i = model.frames()[frame].parent_joint; i > 0; i = model.joint_parents()[i]) {
-    path.insert(path.begin(), i);
-  }
-  KDL::Chain chain;
+// The joints carrying `frame`, then a fixed segment to the frame.
+KDL::Chain chain_to_frame(const Model& model, std::size_t frame) {
+  KDL::Chain chain = bench::kdl_chain(model, model.frames()[frame].parent_joint);
   chain.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::Fixed),
-                                kdl_frame(model.joint_placements()[path.front()])));
-  for (std::size_t k = 0; k < path.size(); ++k) {
-    const JointModel& joint = model.joint_models()[path[k]];
-    const SE3 tip = k + 1 < path.size() ? model.joint_placements()[path[k + 1]]
-                                        : model.frames()[frame].placement;
-    KDL::Joint kdl_joint(KDL::Joint::Fixed);
-    if (!joint.axes().empty()) {
-      const SpatialMotion& s = joint.axes().front();
-      const bool turns = joint.type() != JointType::Prismatic;
-      const Vector3D axis = turns ? Vector3D(s.head<3>()) : Vector3D(s.tail<3>());
-      kdl_joint = KDL::Joint(KDL::Vector::Zero(), KDL::Vector(axis.x(), axis.y(), axis.z()),
-                             turns ? KDL::Joint::RotAxis : KDL::Joint::TransAxis);
-    }
-    chain.addSegment(KDL::Segment(kdl_joint, kdl_frame(tip)));
-  }
+                                bench::kdl_frame(model.frames()[frame].placement)));
   return chain;
 }
 
@@ -65,7 +37,7 @@ std::optional<Arm> load(benchmark::State& bench) {
   Rng rng(1);
   const std::size_t frame = *model->get_frame_id("lbr_iiwa_link_7");
   Arm arm{*model, model->create_data(), frame, *random_configuration(*model, rng),
-          kdl_chain(*model, frame)};
+          chain_to_frame(*model, frame)};
   bench.SetLabel("iiwa, nv " + std::to_string(arm.model.nv()));
   return arm;
 }

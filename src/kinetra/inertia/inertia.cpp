@@ -37,10 +37,6 @@ Inertia Inertia::operator+(const Inertia& other) const {
   return out;
 }
 
-Inertia Inertia::act(const SE3& placement) const {
-  return {mass, placement.act_point(com), inertia.rotate(placement.rotation)};
-}
-
 SpatialTransform Inertia::matrix() const { return OriginInertia(*this).matrix(); }
 
 DebugValue debug_value(const Inertia& inertia) {

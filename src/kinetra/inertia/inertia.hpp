@@ -36,7 +36,9 @@ struct Inertia {
   Inertia& operator+=(const Inertia& other) { return *this = *this + other; }
 
   // The same body expressed in the frame that `placement` maps body coordinates into.
-  Inertia act(const SE3& placement) const;
+  Inertia act(const SE3& placement) const {
+    return {mass, placement.act_point(com), inertia.rotate(placement.rotation)};
+  }
 
   // Spatial momentum (n; f) of the body moving with `motion` (w; v), both at the frame origin:
   // f = m (v - c x w), n = I w + c x f.

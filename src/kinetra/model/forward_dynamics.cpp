@@ -2,6 +2,7 @@
 
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/forward_pass.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -13,7 +14,7 @@ template <int nv>
 using DofVector = Eigen::Matrix<double, nv, 1>;
 
 // Rigid inertias in the world and bias forces p = v x* (I v).
-void body_inertias_and_bias_forces(const Model& model, Workspace& ws) {
+KINETRA_AVX2_CLONES void body_inertias_and_bias_forces(const Model& model, Workspace& ws) {
   for (std::size_t i = 1; i < model.njoints(); ++i) {
     const OriginInertia body(model.inertias()[i].act(ws.world_from_joint[i]));
     ws.articulated_inertia[i] = body.matrix();
@@ -68,10 +69,10 @@ void accelerate(const Model& model, Workspace& ws, std::size_t i, Configuration&
 
 }  // namespace
 
-std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
-                                                 const ConfigurationRef& q,
-                                                 const ConfigurationRef& v,
-                                                 const ConfigurationRef& tau) {
+KINETRA_AVX2_CLONES std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
+                                                                     const ConfigurationRef& q,
+                                                                     const ConfigurationRef& v,
+                                                                     const ConfigurationRef& tau) {
   return checked(model, data, q, {{"v", v}, {"tau", tau}}, [&] {
     Workspace& ws = data.workspace;
     world_forward_pass(model, ws, q, &v);

@@ -1,11 +1,12 @@
 #include "kinetra/model/forward_pass.hpp"
 
 #include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
-void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
-                        const ConfigurationRef* v) {
+KINETRA_AVX2_CLONES void world_forward_pass(const Model& model, Workspace& ws,
+                                            const ConfigurationRef& q, const ConfigurationRef* v) {
   ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < model.njoints(); ++i) {

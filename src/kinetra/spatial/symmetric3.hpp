@@ -22,9 +22,18 @@ struct Symmetric3 {
 
   // Full-matrix element (row, col), both below 3.
   double operator()(int row, int col) const;
-  Eigen::Matrix3d to_matrix() const;
-  // R S R^T
-  Symmetric3 rotate(const SpatialRotation& r) const;
+  Eigen::Matrix3d to_matrix() const {
+    const auto& d = data;
+    Eigen::Matrix3d m;
+    m << d[0], d[3], d[4], d[3], d[1], d[5], d[4], d[5], d[2];
+    return m;
+  }
+  // R S R^T: the upper triangle of (R S) R^T
+  Symmetric3 rotate(const SpatialRotation& r) const {
+    const Eigen::Matrix3d rs = r * to_matrix();
+    const auto entry = [&](int i, int j) { return rs.row(i).dot(r.row(j)); };
+    return {{entry(0, 0), entry(1, 1), entry(2, 2), entry(0, 1), entry(0, 2), entry(1, 2)}};
+  }
 
   Vector3D operator*(const Vector3D& v) const {
     const auto& m = data;
