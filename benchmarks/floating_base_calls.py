@@ -1,65 +1,76 @@
-"""Cost per call from Python of rnea, aba and crba on the shared humanoid_g1 with a floating base
-(nv 35), beside MuJoCo on the same robot with a free joint, in the same run.
+"""Nanoseconds per call from Python of rnea, aba and crba on the shared humanoid_g1 with a floating
+base (nv 35), beside MuJoCo on the same robot with a free joint, in the same run.
 
-MuJoCo's model is the cross-check's (validation/compare_mujoco.py): no geometry, constraints
-and passive forces off. Its calls are whole pipeline stages, each with the state written first:
-rnea against mj_inverse, aba against mj_forward, crba against mj_fwdPosition then mj_fullM.
+MuJoCo's model is the cross-check's (validation/compare_mujoco.py: no geometry, constraints and
+passive forces off) and its calls are those of benchmarks/compare.py: rnea = mj_kinematics,
+mj_comPos, mj_comVel, mj_rne; aba = mj_forward; crba = mj_crb, mj_fullM. Both engines are first
+checked to agree at the state.
 
-Usage: python3 benchmarks/floating_base_calls.py (needs mujoco: pip install mujoco)
+Usage: python3 benchmarks/floating_base_calls.py [--repeat N]  (needs mujoco: pip install mujoco)
 """
-import os
-import sys
+import argparse
 
 import numpy as np
 
 import kinetra
-from python_calls import ROOT, best_ns
-
-sys.path.insert(0, os.path.join(ROOT, "validation"))
-import compare_mujoco  # noqa: E402
+from compare import best_ns, validation
 
 
-def calls(repeat=50_000):
-    robots = os.environ.get("KINETRA_SHARED_ROBOTS", compare_mujoco.DEFAULT_ROBOTS)
-    (robot,) = [r for r in compare_mujoco.find_robots(robots) if r.name == "humanoid_g1"]
-    rng = np.random.default_rng(1)
-    model, mj_model, _ = compare_mujoco.load_both(robot, rng, floating=True)
-    joints = compare_mujoco.match_joints(model, mj_model)
-    state = compare_mujoco.State(joints, rng, model.nq, mj_model.nq, model.nv)
-    data = model.create_data()
-    q, v, a = state.q, state.v, state.a
-
+def engines():
+    """kinetra's and MuJoCo's calls at one random state, and their worst disagreement."""
     import mujoco
 
-    mj_data = mujoco.MjData(mj_model)
-    qpos, qvel = state.qpos, state.velocity_map @ v
-    qacc = state.velocity_map @ a + state.acceleration_bias(v)
-    tau = state.velocity_map @ kinetra.rnea(model, data, q, v, a).to_numpy()
-    full = np.zeros((mj_model.nv, mj_model.nv))
+    (robot,) = [r for r in validation.find_robots(validation.DEFAULT_ROBOTS)
+                if r.name == "humanoid_g1"]
+    rng = np.random.default_rng(1)
+    model, m, _ = validation.load_both(robot, rng, floating=True)
+    state = validation.State(validation.match_joints(model, m), rng, model.nq, m.nq, model.nv)
+    data, d = model.create_data(), mujoco.MjData(m)
+    q, v, a, to_mujoco = state.q, state.v, state.a, state.velocity_map
+    tau = kinetra.rnea(model, data, q, v, a).to_numpy()
+    d.qpos[:], d.qvel[:] = state.qpos, to_mujoco @ v
+    d.qacc[:] = to_mujoco @ a + state.acceleration_bias(v)
+    d.qfrc_applied[:] = to_mujoco @ tau
+    rne, full = np.zeros(m.nv), np.zeros((m.nv, m.nv))
 
-    def mj_inverse():
-        mj_data.qpos[:], mj_data.qvel[:], mj_data.qacc[:] = qpos, qvel, qacc
-        mujoco.mj_inverse(mj_model, mj_data)
+    def mj_rnea():
+        mujoco.mj_kinematics(m, d)
+        mujoco.mj_comPos(m, d)
+        mujoco.mj_comVel(m, d)
+        mujoco.mj_rne(m, d, 1, rne)
 
-    def mj_forward():
-        mj_data.qpos[:], mj_data.qvel[:], mj_data.qfrc_applied[:] = qpos, qvel, tau
-        mujoco.mj_forward(mj_model, mj_data)
+    def mj_crba():
+        mujoco.mj_crb(m, d)
+        mujoco.mj_fullM(m, d, full)
 
-    def mj_mass_matrix():
-        mj_data.qpos[:] = qpos
-        mujoco.mj_fwdPosition(mj_model, mj_data)
-        mujoco.mj_fullM(mj_model, mj_data, full)
-
-    pairs = {
-        "rnea": (lambda: kinetra.rnea(model, data, q, v, a), mj_inverse),
-        "aba": (lambda: kinetra.aba(model, data, q, v, tau), mj_forward),
-        "crba": (lambda: kinetra.crba(model, data, q), mj_mass_matrix),
+    qacc = d.qacc.copy()
+    mj_rnea()
+    mj_crba()
+    mujoco.mj_forward(m, d)
+    worst = max(np.max(np.abs(to_mujoco.T @ rne - tau)),
+                np.max(np.abs(to_mujoco.T @ full @ to_mujoco - kinetra.crba(model, data, q))),
+                np.max(np.abs(to_mujoco.T @ (d.qacc - state.acceleration_bias(v)) - a)))
+    d.qacc[:] = qacc  # mj_forward overwrote it
+    calls = {
+        "rnea": (lambda: kinetra.rnea(model, data, q, v, a), mj_rnea),
+        "aba": (lambda: kinetra.aba(model, data, q, v, tau), lambda: mujoco.mj_forward(m, d)),
+        "crba": (lambda: kinetra.crba(model, data, q), mj_crba),
     }
-    print(f"humanoid_g1, floating base (nq {model.nq}, nv {model.nv}), ns per call from Python:")
-    print(f"  {'':<6} {'kinetra':>9} {'mujoco':>9}")
-    for label, (ours, theirs) in pairs.items():
-        print(f"  {label:<6} {best_ns(ours, repeat):9.0f} {best_ns(theirs, repeat):9.0f}")
+    return model, calls, worst
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--repeat", type=int, default=5)
+    args = parser.parse_args(argv)
+    model, calls, worst = engines()
+    print(f"humanoid_g1 with a floating base (nq {model.nq}, nv {model.nv}), CPU ns per call "
+          f"from Python; worst difference between the engines {worst:.1e}")
+    print(f"  {'':<6} {'kinetra':>9} {'mujoco':>9} {'mujoco/kinetra':>15}")
+    for label, (ours, theirs) in calls.items():
+        ours_ns, theirs_ns = best_ns(ours, args.repeat), best_ns(theirs, args.repeat)
+        print(f"  {label:<6} {ours_ns:9.0f} {theirs_ns:9.0f} {theirs_ns / ours_ns:15.2f}")
 
 
 if __name__ == "__main__":
-    calls()
+    main()
