@@ -13,7 +13,7 @@ import argparse
 import numpy as np
 
 import kinetra
-from compare import best_ns, validation
+from compare import best_ns, mujoco_calls, validation
 
 
 def engines():
@@ -31,31 +31,21 @@ def engines():
     d.qpos[:], d.qvel[:] = state.qpos, to_mujoco @ v
     d.qacc[:] = to_mujoco @ a + state.acceleration_bias(v)
     d.qfrc_applied[:] = to_mujoco @ tau
-    rne, full = np.zeros(m.nv), np.zeros((m.nv, m.nv))
-
-    def mj_rnea():
-        mujoco.mj_kinematics(m, d)
-        mujoco.mj_comPos(m, d)
-        mujoco.mj_comVel(m, d)
-        mujoco.mj_rne(m, d, 1, rne)
-
-    def mj_crba():
-        mujoco.mj_crb(m, d)
-        mujoco.mj_fullM(m, d, full)
-
+    theirs, rne, full = mujoco_calls(m, d)
     qacc = d.qacc.copy()
-    mj_rnea()
-    mj_crba()
+    theirs["rnea"]()
+    theirs["crba"]()
     mujoco.mj_forward(m, d)
     worst = max(np.max(np.abs(to_mujoco.T @ rne - tau)),
                 np.max(np.abs(to_mujoco.T @ full @ to_mujoco - kinetra.crba(model, data, q))),
                 np.max(np.abs(to_mujoco.T @ (d.qacc - state.acceleration_bias(v)) - a)))
     d.qacc[:] = qacc  # mj_forward overwrote it
-    calls = {
-        "rnea": (lambda: kinetra.rnea(model, data, q, v, a), mj_rnea),
-        "aba": (lambda: kinetra.aba(model, data, q, v, tau), lambda: mujoco.mj_forward(m, d)),
-        "crba": (lambda: kinetra.crba(model, data, q), mj_crba),
+    ours = {
+        "rnea": lambda: kinetra.rnea(model, data, q, v, a),
+        "aba": lambda: kinetra.aba(model, data, q, v, tau),
+        "crba": lambda: kinetra.crba(model, data, q),
     }
+    calls = {label: (call, theirs[label]) for label, call in ours.items()}
     return model, calls, worst
 
 
