@@ -49,6 +49,8 @@ def cases(folder):
     with open(duplicate, "w") as file:
         file.write("<robot name='r'><link name='a'/><link name='a'/></robot>")
     short = np.zeros(model.nq - 1)
+    states = np.full((64, model.nq), 0.3)
+    payload = model.__reduce__()[1][0]
     return {
         "forward_kinematics": lambda: kinetra.forward_kinematics(model, data, q),
         "rnea": lambda: kinetra.rnea(model, data, q, v, v),
@@ -74,6 +76,13 @@ def cases(folder):
                                             os.path.join(folder, "absent.urdf")),
         "error: urdf bad reference": refused(kinetra.build_models_from_urdf, bad_xml),
         "error: urdf duplicate link": refused(kinetra.build_models_from_urdf, duplicate),
+        "batch.rnea": lambda: kinetra.batch.rnea(model, states, states, states, threads=2),
+        "batch.rollout": lambda: kinetra.batch.rollout(model, states[:2], states[:2],
+                                                       states[:6].reshape(2, 3, -1), 1e-3),
+        "pickle round trip": lambda: kinetra._from_bytes(payload),
+        "error: batch.rnea wrong size": refused(kinetra.batch.rnea, model, states, states[:3],
+                                                states),
+        "error: corrupt payload": refused(kinetra._from_bytes, payload[:-3]),
     }
 
 

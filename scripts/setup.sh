@@ -16,4 +16,5 @@ fi
 
 python3 -m pip install -q --disable-pip-version-check "scikit-build-core>=0.10" "numpy>=1.23" pytest \
   "matplotlib>=3.5"
-python3 -m pip install -q --disable-pip-version-check --no-build-isolation .
+# with the dask extra, which the Dask example's test needs
+python3 -m pip install -q --disable-pip-version-check --no-build-isolation ".[dask]"

@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -34,7 +35,8 @@ ClassSpec configuration_spec() {
   return {
       .name = "Configuration",
       .doc = "Python wrapper for the `Configuration` struct.",
-      .methods = {def<"Configuration.to_numpy", "($self)", &PyConfiguration::value>()},
+      .methods = with_copies<PyConfiguration>(
+          {def<"Configuration.to_numpy", "($self)", &PyConfiguration::value>()}),
       .properties = {property("__array_interface__", &getter<&configuration_array_interface>)},
       .slots = {{Py_nb_add, slot<&binary<&configuration_add>>()},
                 {Py_nb_multiply, slot<&binary<&configuration_scale>>()},

@@ -6,9 +6,9 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/frame_arguments.hpp"
 
 namespace kinetra::python {
-namespace {
 
 // A frame id as an index below the model's frame count; raises and returns false otherwise.
 bool load_frame_id(const Model& model, PyObject* obj, std::size_t& out) {
@@ -47,6 +47,18 @@ bool load_kind(const std::optional<std::string>& text, JacobianKind& out) {
   return true;
 }
 
+// The error as a Python exception: frame ids are IndexError, the rest ValueError after
+// `prefix` (except the unprefixed "the model has no mass").
+PyError python_error(const AlgorithmError& error, const char* prefix) {
+  if (std::holds_alternative<FrameIdError>(error.error)) {
+    return {PyExc_IndexError, error.display()};
+  }
+  if (std::holds_alternative<NoMassError>(error.error)) return {PyExc_ValueError, error.display()};
+  return {PyExc_ValueError, prefix + error.display()};
+}
+
+namespace {
+
 // The frame id and kind of a call.
 struct FrameQuery {
   std::size_t id = 0;
@@ -57,16 +69,6 @@ struct FrameQuery {
     return load_frame_id(model, frame_id, id) && load_kind(kind_text, kind);
   }
 };
-
-// The error as a Python exception: frame ids are IndexError, the rest ValueError after
-// `prefix` (except the unprefixed "the model has no mass").
-PyError python_error(const AlgorithmError& error, const char* prefix) {
-  if (std::holds_alternative<FrameIdError>(error.error)) {
-    return {PyExc_IndexError, error.display()};
-  }
-  if (std::holds_alternative<NoMassError>(error.error)) return {PyExc_ValueError, error.display()};
-  return {PyExc_ValueError, prefix + error.display()};
-}
 
 template <class T>
 PyObject* result_to_python(std::expected<T, AlgorithmError>&& result, const char* prefix) {

@@ -6,6 +6,7 @@
 #include "kinetra/spatial/debug.hpp"
 #include "python/classes.hpp"
 #include "python/families.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -92,6 +93,7 @@ ClassSpec geometry_object_spec() {
       .text_signature = "(*py_args)",
       .doc = "A Python wrapper for the `GeometryObject` struct.",
       .constructor = geometry_object_new,
+      .methods = with_copies<GeometryObject>(),
       .properties = {property("name", &getter<&GeometryObject::name>),
                      property("parent_joint", &getter<&GeometryObject::parent_joint>),
                      property("parent_frame", &getter<&GeometryObject::parent_frame>),
@@ -128,7 +130,7 @@ ClassSpec geometry_model_spec() {
       .text_signature = "()",
       .doc = "A Python wrapper for the [`GeometryModel`] struct.",
       .constructor = constructor<"GeometryModel.__new__", "()", &model_new>,
-      .methods =
+      .methods = with_copies<GeometryModel>(
           {def<"GeometryModel.add_geometry_object", "($self, object)",
                &GeometryModel::add_geometry_object>(
                "Adds a new geometry model to the list of models.\n\n# Arguments\n\n* `object` - "
@@ -139,7 +141,7 @@ ClassSpec geometry_model_spec() {
            def<"GeometryModel.create_data", "($self, data)", &model_create_data>(
                "Creates a new `GeometryData` object based on the provided model and data.\n\n# "
                "Arguments\n\n* `data` - The data to be used for creating the geometry data.\n# "
-               "Returns\n\nA `GeometryData` object containing the geometry data for the model.")},
+               "Returns\n\nA `GeometryData` object containing the geometry data for the model.")}),
       .properties = {property("ngeoms", &getter<&model_ngeoms>),
                      property("geometry_objects", &getter<&GeometryModel::objects>, nullptr,
                               "Returns the list of geometry objects in the model.")},

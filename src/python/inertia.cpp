@@ -2,6 +2,7 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -31,7 +32,7 @@ ClassSpec inertia_spec() {
       .text_signature = "(mass, com, inertia)",
       .doc = "A Python wrapper for the [`Inertia`] struct.",
       .constructor = constructor<"Inertia.__new__", "(mass, com, inertia)", &inertia_new>,
-      .methods =
+      .methods = with_copies<Inertia>(
           {static_def<"Inertia.FromSphere", "(mass, radius)", &inertia_from_sphere>(
                "Creates a new inertia sphere with the given parameters.\n\n# Arguments\n\n* "
                "`mass` - The mass of the sphere.\n* `radius` - The radius of the sphere.\n\n# "
@@ -39,7 +40,7 @@ ClassSpec inertia_spec() {
            static_def<"Inertia.zeros", "()", &inertia_zeros>(
                "Creates a new [`Inertia`] object with zero mass, zero center of mass, and zero "
                "inertia matrix.\n\n# Returns\nA new [`Inertia`] object with all properties set "
-               "to zero.")},
+               "to zero.")}),
       .properties = {property("mass", &getter<&Inertia::mass>),
                      property("com", &getter<&Inertia::com>),
                      property("lever", &getter<&Inertia::com>, nullptr,

@@ -2,6 +2,7 @@
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -24,6 +25,7 @@ ClassSpec joint_model_spec() {
   return {
       .name = "JointModel",
       .doc = "A Python wrapper for the `JointWrapper` type.",
+      .methods = with_copies<JointModel>(),
       .properties = {property("joint_type", &getter<&JointModel::type>),
                      property("nq", &getter<&JointModel::nq>),
                      property("nv", &getter<&JointModel::nv>),

@@ -2,6 +2,7 @@
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -97,7 +98,7 @@ ClassSpec model_spec() {
           "A [`Model`] is a data structure that contains the information about the robot "
           "model,\nincluding the joints models, placements, the link inertias, and the frames.",
       .constructor = constructor<"Model.__new__", "()", &model_new>,
-      .methods =
+      .methods = with_copies<Model>(
           {def<"Model.add_joint", "($self, parent_id, joint_model, placement, name)",
                &model_add_joint>(
                "Adds a joint to the model.\n\n# Arguments\n\n* `parent_id` - The identifier of "
@@ -108,7 +109,7 @@ ClassSpec model_spec() {
            def<"Model.get_joint_id", "($self, name)", &Model::get_joint_id>(),
            def<"Model.get_frame_id", "($self, name, frame_type=None)", &model_get_frame_id>(
                "Index of the first frame named `name` (of `frame_type`, when given), or None."),
-           def<"Model.create_data", "($self)", &Model::create_data>()},
+           def<"Model.create_data", "($self)", &Model::create_data>()}),
       .properties = {property("name", &getter<&Model::name>, &setter<"name", &Model::set_name>),
                      property("nq", &getter<&Model::nq>), property("nv", &getter<&Model::nv>),
                      property("njoints", &getter<&Model::njoints>),
@@ -143,12 +144,20 @@ ClassSpec model_spec() {
 
 // ---- Data
 
+// A workspace is made where it is used: pickling one is refused.
+Result<Ref> data_reduce(const Data&) {
+  return std::unexpected(PyError{PyExc_TypeError,
+                                 "cannot pickle 'Data' object: make one from its model with "
+                                 "model.create_data()"});
+}
+
 ClassSpec data_spec() {
   return {
       .name = "Data",
       .text_signature = "(model)",
       .doc = "A Python wrapper for the `Data` struct.",
       .constructor = constructor<"Data.__new__", "(model)", &Model::create_data>,
+      .methods = with_copies<Data, false>({def<"__reduce__", "($self)", &data_reduce>()}),
       .properties = {property("joint_placements", &getter<&Data::joint_placements>, nullptr,
                               "Returns the placements of the joints in the world frame."),
                      property("oMi", &getter<&Data::joint_placements>, nullptr,
@@ -174,6 +183,7 @@ ClassSpec frame_spec() {
       .name = "Frame",
       .text_signature = frame_signature,
       .constructor = constructor<"Frame.__new__", frame_signature, &frame_new>,
+      .methods = with_copies<Frame>(),
       .properties = {property("name", &getter<&Frame::name>),
                      property("parent_joint", &getter<&Frame::parent_joint>),
                      property("parent_frame", &getter<&Frame::parent_frame>),

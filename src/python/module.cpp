@@ -3,6 +3,7 @@
 #include "python/families.hpp"
 #include "python/kit/error.hpp"
 #include "python/kit/numpy.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -32,7 +33,8 @@ constexpr bool (*kFamilies[])(ModuleBuilder&) = {init_configuration,
                                                  init_dynamics_terms,
                                                  init_urdf_text,
                                                  init_frames,
-                                                 init_configuration_space};
+                                                 init_configuration_space,
+                                                 init_batch};
 
 // Creates the module once per process; later imports get the same object. Multi-phase
 // initialisation makes every interpreter call this, so other interpreters can be refused.
@@ -54,6 +56,7 @@ PyObject* create_module(PyObject*, PyModuleDef*) {
   for (auto init : kFamilies) {
     if (!init(builder)) return nullptr;
   }
+  if (!add_from_bytes(module.get())) return nullptr;
   owning_interpreter = interpreter;
   cached_module = Py_NewRef(module.get());
   return module.release();

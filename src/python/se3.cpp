@@ -3,6 +3,7 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -59,10 +60,10 @@ ClassSpec se3_spec() {
       .text_signature = "(rotation, translation)",
       .doc = "Python wrapper for the SE(3) group.",
       .constructor = constructor<"SE3.__new__", "(rotation, translation)", &se3_new>,
-      .methods = {static_def<"SE3.Identity", "()", &se3_identity>(),
-                  static_def<"SE3.Random", "()", &se3_random>(),
-                  def<"SE3.inverse", "($self)", &SE3::inverse>(),
-                  def<"SE3.copy", "($self)", &se3_copy>()},
+      .methods = with_copies<SE3>({static_def<"SE3.Identity", "()", &se3_identity>(),
+                                   static_def<"SE3.Random", "()", &se3_random>(),
+                                   def<"SE3.inverse", "($self)", &SE3::inverse>(),
+                                   def<"SE3.copy", "($self)", &se3_copy>()}),
       .properties = {property("rotation", &getter<&SE3::rotation>),
                      property("translation", &getter<&SE3::translation>,
                               &setter<"translation", &se3_set_translation>),

@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/kit/enumeration.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -45,13 +46,15 @@ PyObject* cuboid_new(PyObject* sides) {
 ClassSpec sphere_spec() {
   return {.name = "Sphere",
           .text_signature = "(radius)",
-          .constructor = constructor<"Sphere.__new__", "(radius)", &sphere_new>};
+          .constructor = constructor<"Sphere.__new__", "(radius)", &sphere_new>,
+          .methods = with_copies<vortan::Sphere>()};
 }
 
 ClassSpec cuboid_spec() {
   return {.name = "Cuboid",
           .text_signature = "(sides)",
-          .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>};
+          .constructor = constructor<"Cuboid.__new__", "(sides)", &cuboid_new>,
+          .methods = with_copies<vortan::Cuboid>()};
 }
 
 // Capsule, Cone, Cylinder; the last two also answer their dimensions as methods.
@@ -70,6 +73,7 @@ ClassSpec round_shape_spec() {
                     def<join<Class, ".half_length">, "($self)", &Round::half_length>(
                         ("Returns the half length of the " + noun + ".").c_str())};
   }
+  spec.methods = with_copies<Round>(std::move(spec.methods));
   return spec;
 }
 
@@ -78,6 +82,7 @@ ClassSpec mesh_spec() {
           .text_signature = "(path)",
           .doc = "A Python wrapper for the Mesh type.",
           .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
+          .methods = with_copies<vortan::Mesh>(),
           .properties = {property("mesh_path", &getter<&vortan::Mesh::path>)}};
 }
 
@@ -108,6 +113,7 @@ Result<std::string> shape_mesh_path(const vortan::ShapeWrapper& s) {
 ClassSpec shape_spec() {
   return {.name = "Shape",
           .doc = "A Python wrapper for the ShapeWrapper type.",
+          .methods = with_copies<vortan::ShapeWrapper>(),
           .properties = {property("shape_type", &getter<&shape_type>),
                          property("radius", &getter<&shape_radius>),
                          property("half_extents", &getter<&shape_half_extents>),

@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/pickling.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -33,11 +34,11 @@ ClassSpec vector3_spec() {
       .name = "Vector3D",
       .text_signature = "(x, y, z)",
       .constructor = constructor<"Vector3D.__new__", "(x, y, z)", &vector3_new>,
-      .methods = {static_def<"Vector3D.zeros", "()", &vector3_zeros>(),
-                  static_def<"Vector3D.ones", "()", &vector3_ones>(),
-                  def<"Vector3D.to_numpy", "($self)", &PyVector3D::value>(),
-                  def<"Vector3D.vector", "($self)", &PyVector3D::value>(),
-                  def<"Vector3D.norm", "($self)", &vector3_norm>()},
+      .methods = with_copies<PyVector3D>({static_def<"Vector3D.zeros", "()", &vector3_zeros>(),
+                                          static_def<"Vector3D.ones", "()", &vector3_ones>(),
+                                          def<"Vector3D.to_numpy", "($self)", &PyVector3D::value>(),
+                                          def<"Vector3D.vector", "($self)", &PyVector3D::value>(),
+                                          def<"Vector3D.norm", "($self)", &vector3_norm>()}),
       .slots = {{Py_nb_add, slot<&binary<&vector3_add>>()},
                 {Py_nb_subtract, slot<&binary<&vector3_sub>>()},
                 {Py_nb_multiply, slot<&binary<&vector3_mul>>()},
@@ -54,12 +55,11 @@ PyVector6D vector6_new(double x, double y, double z, double w, double v, double 
 }
 
 ClassSpec vector6_spec() {
-  return {
-      .name = "Vector6D",
-      .text_signature = "(x, y, z, w, v, u)",
-      .doc = "Python wrapper for spatial motion vectors (`Vector6D`).",
-      .constructor = constructor<"Vector6D.__new__", "(x, y, z, w, v, u)", &vector6_new>,
-  };
+  return {.name = "Vector6D",
+          .text_signature = "(x, y, z, w, v, u)",
+          .doc = "Python wrapper for spatial motion vectors (`Vector6D`).",
+          .constructor = constructor<"Vector6D.__new__", "(x, y, z, w, v, u)", &vector6_new>,
+          .methods = with_copies<PyVector6D>()};
 }
 
 // ---- Symmetric3
@@ -121,10 +121,11 @@ ClassSpec symmetric3_spec() {
       .text_signature = "(m11, m22, m33, m12, m13, m23)",
       .constructor =
           constructor<"Symmetric3.__new__", "(m11, m22, m33, m12, m13, m23)", &symmetric3_new>,
-      .methods = {static_def<"Symmetric3.Zero", "()", &symmetric3_zero>(),
-                  static_def<"Symmetric3.Identity", "()", &symmetric3_identity>(),
-                  def<"Symmetric3.to_numpy", "($self)", &Symmetric3::to_matrix>(),
-                  def<"Symmetric3.matrix", "($self)", &Symmetric3::to_matrix>()},
+      .methods =
+          with_copies<Symmetric3>({static_def<"Symmetric3.Zero", "()", &symmetric3_zero>(),
+                                   static_def<"Symmetric3.Identity", "()", &symmetric3_identity>(),
+                                   def<"Symmetric3.to_numpy", "($self)", &Symmetric3::to_matrix>(),
+                                   def<"Symmetric3.matrix", "($self)", &Symmetric3::to_matrix>()}),
       .slots = {{Py_nb_add, slot<&binary<&symmetric3_add>>()},
                 {Py_nb_subtract, slot<&binary<&symmetric3_sub>>()},
                 {Py_nb_multiply, slot<&symmetric3_multiply>()},

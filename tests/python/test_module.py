@@ -31,7 +31,7 @@ CONFIGURATION_SPACE = [
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + CONFIGURATION_SPACE)
+                               + CONFIGURATION_SPACE + ["batch"])
     assert kinetra.__doc__ == ""
 
 

@@ -4,7 +4,7 @@
 
 namespace kinetra {
 
-PlanarJoint::PlanarJoint(const Vector3D& normal) {
+PlanarJoint::PlanarJoint(const Vector3D& given_normal) : normal(given_normal) {
   // n exactly, ex from the coordinate axis least along n (x for n = z), ey = n x ex
   const Vector3D n = unit_vector(normal);
   Eigen::Index least = 0;

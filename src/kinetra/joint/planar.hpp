@@ -16,6 +16,7 @@ struct PlanarJoint {
   static constexpr JointType type = JointType::Planar;
   static constexpr std::size_t nq = 4, nv = 3;
 
+  Vector3D normal;        // as given
   SpatialRotation plane;  // columns ex, ey, n
   Eigen::Matrix<double, 6, 3> motion;
 

@@ -1,0 +1,178 @@
+#include "kinetra/batch/batched_algorithms.hpp"
+
+#include <algorithm>
+
+#include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/model/algorithms.hpp"
+
+namespace kinetra::batch {
+
+Data& thread_workspace(const Model& model) {
+  thread_local Data data;
+  if (!check_data(model, data)) data = model.create_data();
+  return data;
+}
+
+namespace {
+
+void write(double value, double* out) { *out = value; }
+void write(const Configuration& values, double* out) {
+  Eigen::Map<Configuration>(out, values.size()) = values;
+}
+void write(const Vector3D& values, double* out) { Eigen::Map<Vector3D>{out} = values; }
+
+// Stores a single-state result at `out`.
+template <class Values>
+std::expected<void, AlgorithmError> store(std::expected<Values, AlgorithmError>&& result,
+                                          double* out) {
+  if (!result) return std::unexpected(std::move(result.error()));
+  write(*result, out);
+  return {};
+}
+
+// A placement as a row-major homogeneous matrix of 16 values.
+void write_homogeneous(const SE3& placement, double* out) {
+  Eigen::Map<Eigen::Matrix4d> homogeneous(out);  // column-major map of the row-major matrix
+  homogeneous.topLeftCorner<3, 3>() = placement.rotation.transpose();
+  homogeneous.block<1, 3>(3, 0) = placement.translation.transpose();
+  homogeneous.col(3) << 0.0, 0.0, 0.0, 1.0;
+}
+
+}  // namespace
+
+std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
+                                                       const double* q, double* placements,
+                                                       std::size_t threads) {
+  const std::size_t nq = model.nq(), njoints = model.njoints();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
+    if (!done) return done;
+    for (std::size_t j = 0; j < njoints; ++j) {
+      write_homogeneous(data.joint_placements[j], placements + (i * njoints + j) * 16);
+    }
+    return done;
+  });
+}
+
+std::expected<void, AlgorithmError> frame_placements(const Model& model, std::size_t n,
+                                                     const double* q,
+                                                     std::span<const std::size_t> frame_ids,
+                                                     double* placements, std::size_t threads) {
+  for (std::size_t id : frame_ids) {
+    if (auto ok = check_frame_id(model, id); !ok) return ok;
+  }
+  const std::size_t nq = model.nq(), count = frame_ids.size();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
+    if (!done) return done;
+    for (std::size_t k = 0; k < count; ++k) {
+      write_homogeneous(world_from_frame(model, data, frame_ids[k]),
+                        placements + (i * count + k) * 16);
+    }
+    return done;
+  });
+}
+
+std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size_t n,
+                                                   const double* q, std::size_t frame_id,
+                                                   JacobianKind kind, double* jacobians,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq();
+  const auto nv = static_cast<Eigen::Index>(model.nv());
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    // a column-major view of the row-major 6 x nv block
+    Eigen::Map<Matrix6X, 0, Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>> jacobian(
+        jacobians + i * 6 * model.nv(), 6, nv,
+        Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>(1, nv));
+    return kinetra::frame_jacobian(model, data, row(q, i, nq), frame_id, kind, jacobian);
+  });
+}
+
+std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
+                                                   const double* q, double* centers,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::center_of_mass(model, data, row(q, i, nq)), centers + i * 3);
+  });
+}
+
+std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
+                                              const double* v, double* q_out, std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data&, std::size_t i) {
+    return store(kinetra::integrate(model, row(q, i, nq), row(v, i, nv)), q_out + i * nq);
+  });
+}
+
+std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
+                                         const double* v, const double* a, double* tau,
+                                         std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv)),
+                 tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
+                                                      const double* q, const double* v, double* tau,
+                                                      std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv)),
+                 tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
+                                                        const double* q, double* tau,
+                                                        std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::generalized_gravity(model, data, row(q, i, nq)), tau + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
+                                        const double* v, const double* tau, double* a,
+                                        std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv)),
+                 a + i * nv);
+  });
+}
+
+std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
+                                         double* mass, std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads,
+                      [&](Data& data, std::size_t i) -> std::expected<void, AlgorithmError> {
+                        auto matrix = kinetra::crba(model, data, row(q, i, nq));
+                        if (!matrix) return std::unexpected(matrix.error());
+                        // symmetric: its column-major storage is also its row-major one
+                        std::copy_n(matrix->data(), matrix->size(), mass + i * nv * nv);
+                        return {};
+                      });
+}
+
+std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
+                                                   const double* q, const double* v, double* energy,
+                                                   std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::kinetic_energy(model, data, row(q, i, nq), row(v, i, nv)), energy + i);
+  });
+}
+
+std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
+                                                     const double* q, double* energy,
+                                                     std::size_t threads) {
+  const std::size_t nq = model.nq();
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    return store(kinetra::potential_energy(model, data, row(q, i, nq)), energy + i);
+  });
+}
+
+}  // namespace kinetra::batch

@@ -1,0 +1,89 @@
+#include "kinetra/batch/rollout.hpp"
+
+#include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/model/configurations.hpp"
+#include "kinetra/model/forward_dynamics.hpp"
+
+namespace kinetra {
+
+namespace {
+
+// One step from (q, v) under `tau`; returns the new (q, v).
+std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
+    const Model& model, Data& data, const ConfigurationRef& q, const ConfigurationRef& v,
+    const ConfigurationRef& tau, double dt, Integrator integrator) {
+  auto a1 = aba(model, data, q, v, tau);
+  if (!a1) return std::unexpected(a1.error());
+  if (integrator == Integrator::SemiImplicitEuler) {
+    Configuration v_next = v + dt * *a1;
+    auto q_next = integrate(model, q, dt * v_next);
+    if (!q_next) return std::unexpected(q_next.error());
+    return std::pair{std::move(*q_next), std::move(v_next)};
+  }
+  // the commutator-free fourth-order scheme of Celledoni, Marthinsen and Owren: stages and
+  // the step are compositions of integrate, so motions on rotation groups keep the order
+  auto a_at = [&](const Configuration& q_k, const Configuration& v_k) {
+    return aba(model, data, q_k, v_k, tau);
+  };
+  auto q2 = integrate(model, q, (dt / 2) * v);
+  if (!q2) return std::unexpected(q2.error());
+  const Configuration v2 = v + (dt / 2) * *a1;
+  auto a2 = a_at(*q2, v2);
+  if (!a2) return std::unexpected(a2.error());
+  auto q3 = integrate(model, q, (dt / 2) * v2);
+  if (!q3) return std::unexpected(q3.error());
+  const Configuration v3 = v + (dt / 2) * *a2;
+  auto a3 = a_at(*q3, v3);
+  if (!a3) return std::unexpected(a3.error());
+  auto q4 = integrate(model, *q2, dt * (v3 - v / 2));
+  if (!q4) return std::unexpected(q4.error());
+  const Configuration v4 = v + dt * *a3;
+  auto a4 = a_at(*q4, v4);
+  if (!a4) return std::unexpected(a4.error());
+  auto q_half = integrate(model, q, dt * (v / 4 + v2 / 6 + v3 / 6 - v4 / 12));
+  if (!q_half) return std::unexpected(q_half.error());
+  auto q_next = integrate(model, *q_half, dt * (-v / 12 + v2 / 6 + v3 / 6 + v4 / 4));
+  if (!q_next) return std::unexpected(q_next.error());
+  Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
+  return std::pair{std::move(*q_next), std::move(v_next)};
+}
+
+}  // namespace
+
+std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
+                                            const ConfigurationRef& q0, const ConfigurationRef& v0,
+                                            const double* tau, std::size_t steps, double dt,
+                                            Integrator integrator, double* q_out, double* v_out) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  if (auto ok = check_arguments(model, data, q0, {{"v", v0}}); !ok) return ok;
+  batch::row(q_out, 0, nq) = q0;
+  batch::row(v_out, 0, nv) = v0;
+  for (std::size_t k = 0; k < steps; ++k) {
+    auto next = step(model, data, batch::row(q_out, k, nq), batch::row(v_out, k, nv),
+                     batch::row(tau, k, nv), dt, integrator);
+    if (!next) return std::unexpected(next.error());
+    batch::row(q_out, k + 1, nq) = next->first;
+    batch::row(v_out, k + 1, nv) = next->second;
+  }
+  return {};
+}
+
+namespace batch {
+
+std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, std::size_t steps,
+                                            const double* q0, const double* v0, const double* tau,
+                                            double dt, Integrator integrator, double* q_out,
+                                            double* v_out, std::size_t threads) {
+  const std::size_t nq = model.nq(), nv = model.nv();
+  return for_each_row(
+      model, n, threads,
+      [&](Data& data, std::size_t i) {
+        return kinetra::rollout(model, data, row(q0, i, nq), row(v0, i, nv), tau + i * steps * nv,
+                                steps, dt, integrator, q_out + i * (steps + 1) * nq,
+                                v_out + i * (steps + 1) * nv);
+      },
+      steps * (integrator == Integrator::RungeKutta4 ? 4 : 1));
+}
+
+}  // namespace batch
+}  // namespace kinetra
