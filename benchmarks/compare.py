@@ -122,6 +122,31 @@ class Kinetra:
         self.mass = np.asarray(kinetra.crba(m, d, s.q))
 
 
+def mujoco_calls(m, d):
+    """MuJoCo's call of each algorithm at the state in `d`, and the arrays its rnea and crba fill."""
+    import mujoco
+
+    rne, full = np.zeros(m.nv), np.zeros((m.nv, m.nv))
+
+    def rnea():
+        mujoco.mj_kinematics(m, d)
+        mujoco.mj_comPos(m, d)
+        mujoco.mj_comVel(m, d)
+        mujoco.mj_rne(m, d, 1, rne)
+
+    def crba():
+        mujoco.mj_crb(m, d)
+        mujoco.mj_fullM(m, d, full)
+
+    calls = {
+        "fk": lambda: mujoco.mj_kinematics(m, d),
+        "rnea": rnea,
+        "aba": lambda: mujoco.mj_forward(m, d),
+        "crba": crba,
+    }
+    return calls, rne, full
+
+
 class Mujoco:
     """MuJoCo's calls at the state, with results in kinetra's velocity order."""
 
@@ -142,31 +167,14 @@ class Mujoco:
         d.qvel[dofs] = state.v
         d.qacc[dofs] = state.a
         d.qfrc_applied[dofs] = state.a  # aba reads a as the efforts, as kinetra's call does
-        rne, full = np.zeros(m.nv), np.zeros((m.nv, m.nv))
-
-        def rnea():
-            mujoco.mj_kinematics(m, d)
-            mujoco.mj_comPos(m, d)
-            mujoco.mj_comVel(m, d)
-            mujoco.mj_rne(m, d, 1, rne)
-
-        def crba():
-            mujoco.mj_crb(m, d)
-            mujoco.mj_fullM(m, d, full)
-
+        self.calls, rne, full = mujoco_calls(m, d)
         qacc = d.qacc.copy()
-        self.calls = {
-            "fk": lambda: mujoco.mj_kinematics(m, d),
-            "rnea": rnea,
-            "aba": lambda: mujoco.mj_forward(m, d),
-            "crba": crba,
-        }
-        rnea()
+        self.calls["rnea"]()
         self.tau = rne[dofs].copy()
         mujoco.mj_forward(m, d)
         self.ddq = d.qacc[dofs].copy()
         d.qacc[:] = qacc  # mj_forward overwrote it
-        crba()
+        self.calls["crba"]()
         self.mass = full[np.ix_(dofs, dofs)].copy()
 
 

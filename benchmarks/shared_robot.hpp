@@ -1,5 +1,6 @@
 // A robot of the shared robots folder (KINETRA_SHARED_ROBOTS, or ../shared/robots next to the
-// sources), loaded with ROS_PACKAGE_PATH set for its packages.
+// sources), loaded with ROS_PACKAGE_PATH set for its packages, and `root_joint` under its root
+// link when given.
 #pragma once
 
 #include <cstdlib>
@@ -11,7 +12,9 @@
 
 namespace kinetra::bench {
 
-inline std::optional<Model> load_shared_robot(const std::string& folder, const std::string& file) {
+inline std::optional<Model> load_shared_robot(
+    const std::string& folder, const std::string& file,
+    const std::optional<JointModel>& root_joint = std::nullopt) {
   namespace fs = std::filesystem;
   const char* root = std::getenv("KINETRA_SHARED_ROBOTS");
   const fs::path dir = fs::path(root ? root : KINETRA_SOURCE_DIR "/../shared/robots") / folder;
@@ -23,7 +26,8 @@ inline std::optional<Model> load_shared_robot(const std::string& folder, const s
     }
   }
   ::setenv("ROS_PACKAGE_PATH", package_path.c_str(), 1);
-  auto models = build_models_from_urdf((dir / file).string(), dir.string());
+  auto models =
+      build_models_from_urdf((dir / file).string(), MeshLookup{dir.string(), {}, true}, root_joint);
   if (!models) return std::nullopt;
   return std::move(models->model);
 }

@@ -1,11 +1,12 @@
 """Cross-checks kinetra's rigid-body dynamics against MuJoCo on real URDF robots.
 
-Each robot is read by kinetra from its own file and by MuJoCo from a copy without geometry.
-Joints are matched by name and both engines are evaluated at the same random states
-(fixed seed): inverse dynamics, the mass matrix, forward dynamics, the bias and gravity
-efforts, the energies, the joint placements, the placement and geometric Jacobian of every
-link's body frame, and the centre of mass with its Jacobian. Each figure is the worst over all states of
-max|kinetra - mujoco| / max|mujoco|.
+Each robot is read by kinetra from its own file and by MuJoCo from a copy without geometry,
+welded to the world and, for the robots in FLOATING, also with a floating base (kinetra's
+JointModelFloating against MuJoCo's free joint). Joints are matched by name and both engines are
+evaluated at the same random states (fixed seed): inverse dynamics, the mass matrix, forward
+dynamics, the bias and gravity efforts, the energies, the joint placements, the placement and
+geometric Jacobian of every link's body frame, and the centre of mass with its Jacobian. Each
+figure is the worst over all states of max|kinetra - mujoco| / max|mujoco|.
 
     python3 validation/compare_mujoco.py [--robots DIR] [--states N] [--seed S]
 """
@@ -27,6 +28,8 @@ DEFAULT_ROBOTS = Path(__file__).resolve().parents[2] / "shared" / "robots"
 QUANTITIES = ("rnea", "crba", "aba", "nle", "gravity", "kinetic", "potential", "placements",
               "frames", "jacobians", "com", "com_jacobian")
 TOLERANCE = 1e-9
+# robots also compared with a floating base
+FLOATING = ("humanoid_g1", "quadruped_a1")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -214,20 +217,40 @@ def find_robots(root):
     return robots
 
 
-def load_kinetra(path, folder):
+def load_kinetra(path, folder, floating=False):
     import kinetra
 
     packages = folder / "_packages"
     if packages.is_dir():
         os.environ["ROS_PACKAGE_PATH"] = ":".join(str(p) for p in sorted(packages.iterdir()))
-    model, _, _ = kinetra.build_models_from_urdf(str(path), package_dir=str(folder))
+    root_joint = kinetra.JointModelFloating() if floating else None
+    model, _, _ = kinetra.build_models_from_urdf(str(path), package_dir=str(folder),
+                                                 root_joint=root_joint)
     return model
 
 
-def load_mujoco(text, gravity):
+def root_joints(kmodel):
+    """(joint name, root link name) of each joint kinetra put between the world and a root link."""
+    roots = []
+    for index, name in enumerate(kmodel.joint_names):
+        if index and kmodel.joint_parents[index] == 0 and kmodel.joint_models[index].nq == 7:
+            body = next(f.name for f in kmodel.frames if f.parent_joint == index
+                        and f.name != name)
+            roots.append((name, body))
+    return roots
+
+
+def load_mujoco(text, gravity, free_joints=()):
+    """MuJoCo's model of the text, with a free joint of each (name, body) in `free_joints`."""
     import mujoco
 
-    model = mujoco.MjModel.from_xml_string(text)
+    if free_joints:
+        spec = mujoco.MjSpec.from_string(text)
+        for name, body in free_joints:
+            spec.body(body).add_freejoint(name=name)
+        model = spec.compile()
+    else:
+        model = mujoco.MjModel.from_xml_string(text)
     model.opt.gravity[:] = gravity
     model.dof_damping[:] = 0.0
     model.dof_frictionloss[:] = 0.0
@@ -245,7 +268,7 @@ class JointMap:
     """Where each moving kinetra joint lives in both engines."""
 
     name: str
-    kind: str  # "hinge", "slide" or "continuous"
+    kind: str  # "hinge", "slide", "continuous" or "free"
     kinetra_q: int
     kinetra_v: int
     kinetra_joint: int
@@ -273,6 +296,8 @@ def match_joints(kmodel, mmodel):
             kind = "hinge"
         elif joint.nq == 1 and mtype == mujoco.mjtJoint.mjJNT_SLIDE:
             kind = "slide"
+        elif joint.nq == 7 and mtype == mujoco.mjtJoint.mjJNT_FREE:
+            kind = "free"
         else:
             raise ValueError(f"joint {name} differs in kind between the engines")
         joints.append(JointMap(name, kind, iq, iv, index, int(mmodel.jnt_qposadr[j]),
@@ -300,15 +325,48 @@ def match_body_frames(kmodel, mmodel):
     return frames, bodies
 
 
+def quaternion_matrix(x, y, z, w):
+    return np.array([
+        [1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)],
+        [2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)],
+        [2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)],
+    ])
+
+
 class State:
-    """One random state in both engines' coordinates: angles, displacements, v and a."""
+    """One random state in both engines' coordinates: angles, displacements, v and a.
+
+    Velocities map by `velocity_map` (MuJoCo's qvel = velocity_map @ v). It permutes the
+    coordinates and, for a free joint, turns kinetra's (angular; linear) twist in the body's axes
+    into MuJoCo's (linear velocity in world axes; angular velocity in body axes): an orthogonal
+    matrix, so efforts map by it too and back by its transpose. MuJoCo's free-joint acceleration
+    is the rate of its world-axes linear velocity, so it carries R (w x v) more.
+    """
 
     def __init__(self, joints, rng, kinetra_nq, mujoco_nq, nv):
         self.q = np.zeros(kinetra_nq)
         self.qpos = np.zeros(mujoco_nq)
         self.v = rng.uniform(-1.0, 1.0, nv)
         self.a = rng.uniform(-1.0, 1.0, nv)
+        self.velocity_map = np.zeros((nv, nv))
+        self.free = []  # (kinetra dof, MuJoCo dof, rotation) of each free joint
         for joint in joints:
+            kv, mv = joint.kinetra_v, joint.mujoco_v
+            if joint.kind == "free":
+                position = rng.uniform(-1.0, 1.0, 3)
+                quaternion = rng.normal(size=4)  # uniform on the rotation group once normalised
+                quaternion /= np.linalg.norm(quaternion)
+                self.q[joint.kinetra_q:joint.kinetra_q + 7] = np.concatenate(
+                    [position, quaternion])
+                # MuJoCo puts the scalar first
+                self.qpos[joint.mujoco_q:joint.mujoco_q + 7] = np.concatenate(
+                    [position, quaternion[3:], quaternion[:3]])
+                rotation = quaternion_matrix(*quaternion)
+                self.velocity_map[mv:mv + 3, kv + 3:kv + 6] = rotation
+                self.velocity_map[mv + 3:mv + 6, kv:kv + 3] = np.eye(3)
+                self.free.append((kv, mv, rotation))
+                continue
+            self.velocity_map[mv, kv] = 1.0
             if joint.kind == "slide":
                 x = rng.uniform(-0.5, 0.5)
                 self.q[joint.kinetra_q] = x
@@ -320,9 +378,16 @@ class State:
                     self.q[joint.kinetra_q] = x
             self.qpos[joint.mujoco_q] = x
 
+    def acceleration_bias(self, v):
+        """MuJoCo's acceleration at kinetra's zero acceleration and velocity v."""
+        bias = np.zeros(len(v))
+        for kv, mv, rotation in self.free:
+            bias[mv:mv + 3] = rotation @ np.cross(v[kv:kv + 3], v[kv + 3:kv + 6])
+        return bias
+
 
 class MujocoSide:
-    """MuJoCo's quantities, reordered into kinetra's velocity order."""
+    """MuJoCo's quantities in kinetra's velocity coordinates."""
 
     def __init__(self, model, joints):
         import mujoco
@@ -331,23 +396,17 @@ class MujocoSide:
         self.model = model
         self.data = mujoco.MjData(model)
         self.joints = joints
-        self.dofs = np.array([j.mujoco_v for j in sorted(joints, key=lambda j: j.kinetra_v)])
-
-    def _to_mujoco(self, x):
-        out = np.zeros(self.model.nv)
-        out[self.dofs] = x
-        return out
 
     def _set(self, state, v):
         self.data.qpos[:] = state.qpos
-        self.data.qvel[:] = self._to_mujoco(v)
+        self.data.qvel[:] = state.velocity_map @ v
         self.data.qfrc_applied[:] = 0.0
 
     def rnea(self, state, v, a):
         self._set(state, v)
-        self.data.qacc[:] = self._to_mujoco(a)
+        self.data.qacc[:] = state.velocity_map @ a + state.acceleration_bias(v)
         self.mujoco.mj_inverse(self.model, self.data)
-        return self.data.qfrc_inverse[self.dofs].copy()
+        return state.velocity_map.T @ self.data.qfrc_inverse
 
     def nonlinear_effects(self, state):
         return self.rnea(state, state.v, np.zeros_like(state.v))
@@ -357,9 +416,9 @@ class MujocoSide:
 
     def aba(self, state, tau):
         self._set(state, state.v)
-        self.data.qfrc_applied[:] = self._to_mujoco(tau)
+        self.data.qfrc_applied[:] = state.velocity_map @ tau
         self.mujoco.mj_forward(self.model, self.data)
-        return self.data.qacc[self.dofs].copy()
+        return state.velocity_map.T @ (self.data.qacc - state.acceleration_bias(state.v))
 
     def crba(self, state):
         self._set(state, state.v)
@@ -369,7 +428,7 @@ class MujocoSide:
             self.mujoco.mj_fullM(self.model, self.data, full)
         except TypeError:  # older releases take the packed matrix instead of the data
             self.mujoco.mj_fullM(self.model, full, self.data.qM)
-        return full[np.ix_(self.dofs, self.dofs)]
+        return state.velocity_map.T @ full @ state.velocity_map
 
     def energies(self, state):
         """Kinetic and potential energy; the potential leaves out bodies welded to the world."""
@@ -396,7 +455,7 @@ class MujocoSide:
             jacp, jacr = np.zeros((3, self.model.nv)), np.zeros((3, self.model.nv))
             self.mujoco.mj_jacBody(self.model, self.data, jacp, jacr, body)
             out.append((self.data.xmat[body].reshape(3, 3).copy(), self.data.xpos[body].copy(),
-                        np.vstack([jacr, jacp])[:, self.dofs]))
+                        np.vstack([jacr, jacp]) @ state.velocity_map))
         return out
 
     def center_of_mass(self, state):
@@ -405,7 +464,7 @@ class MujocoSide:
         self.mujoco.mj_forward(self.model, self.data)
         jacp = np.zeros((3, self.model.nv))
         self.mujoco.mj_jacSubtreeCom(self.model, self.data, jacp, 0)
-        return self.data.subtree_com[0].copy(), jacp[:, self.dofs]
+        return self.data.subtree_com[0].copy(), jacp @ state.velocity_map
 
 
 class KinetraSide:
@@ -472,6 +531,7 @@ def relative(ours, reference):
 class Result:
     robot: str
     status: str
+    floating: bool = False
     nq: int = 0
     nv: int = 0
     note: str = ""
@@ -482,7 +542,7 @@ class Result:
         return self.status == "compared" and all(x <= TOLERANCE for x in self.worst.values())
 
 
-def load_both(robot, rng):
+def load_both(robot, rng, floating=False):
     """kinetra's and MuJoCo's models of one robot, and notes on any reconciliation made.
 
     kinetra reads the robot's own file unless seeded inertials had to be added; it refuses
@@ -502,9 +562,9 @@ def load_both(robot, rng):
                 strip_geometry(copy)
                 path = Path(tmp) / robot.urdf.name
                 ET.ElementTree(copy).write(path)
-                kmodel = load_kinetra(path, robot.folder)
+                kmodel = load_kinetra(path, robot.folder, floating)
         else:
-            kmodel = load_kinetra(robot.urdf, robot.folder)
+            kmodel = load_kinetra(robot.urdf, robot.folder, floating)
     except ValueError as error:
         if "unknown joint type" in str(error):
             return None, None, [str(error)]
@@ -517,14 +577,15 @@ def load_both(robot, rng):
     if weighed:
         notes.append("negligible inertia (1e-14) given to massless " + ", ".join(weighed)
                      + " for MuJoCo")
-    return kmodel, load_mujoco(mujoco_text(robot_element), kmodel.gravity), notes
+    mmodel = load_mujoco(mujoco_text(robot_element), kmodel.gravity, root_joints(kmodel))
+    return kmodel, mmodel, notes
 
 
-def compare(robot, states, seed):
+def compare(robot, states, seed, floating=False):
     rng = np.random.default_rng(seed)
-    kmodel, mmodel, notes = load_both(robot, rng)
+    kmodel, mmodel, notes = load_both(robot, rng, floating)
     if kmodel is None:
-        return Result(robot.name, "unsupported", note=notes[0])
+        return Result(robot.name, "unsupported", floating, note=notes[0])
     joints = match_joints(kmodel, mmodel)
     frames, bodies = match_body_frames(kmodel, mmodel)
     ours, theirs = KinetraSide(kmodel, joints), MujocoSide(mmodel, joints)
@@ -555,19 +616,20 @@ def compare(robot, states, seed):
                                                        theirs.center_of_mass(state))
         record("com", com, mcom)
         record("com_jacobian", com_jacobian, mcom_jacobian)
-    return Result(robot.name, "compared", kmodel.nq, kmodel.nv, "; ".join(notes), worst)
+    return Result(robot.name, "compared", floating, kmodel.nq, kmodel.nv, "; ".join(notes), worst)
 
 
 def table(results):
-    header = ["robot", "nq", "nv"] + list(QUANTITIES) + ["status"]
+    header = ["robot", "base", "nq", "nv"] + list(QUANTITIES) + ["status"]
     rows = []
     for r in results:
+        base = "floating" if r.floating else "fixed"
         if r.status == "compared":
             figures = [f"{r.worst[k]:.1e}" for k in QUANTITIES]
-            rows.append([r.robot, str(r.nq), str(r.nv)] + figures
+            rows.append([r.robot, base, str(r.nq), str(r.nv)] + figures
                         + ["ok" if r.agrees else "DIFFERS"])
         else:
-            rows.append([r.robot, "-", "-"] + ["-"] * len(QUANTITIES) + [r.status])
+            rows.append([r.robot, base, "-", "-"] + ["-"] * len(QUANTITIES) + [r.status])
     widths = [max(len(row[i]) for row in rows + [header]) for i in range(len(header))]
     lines = ["  ".join(c.ljust(w) for c, w in zip(row, widths)).rstrip()
              for row in [header] + rows]
@@ -584,7 +646,9 @@ def main(argv=None):
     if not args.robots.is_dir():
         print(f"no robots at {args.robots}", file=sys.stderr)
         return 2
-    results = [compare(robot, args.states, args.seed) for robot in find_robots(args.robots)]
+    results = [compare(robot, args.states, args.seed, floating)
+               for robot in find_robots(args.robots)
+               for floating in ((False, True) if robot.name in FLOATING else (False,))]
     print(f"worst max|kinetra - mujoco| / max|mujoco| over {args.states} random states "
           f"(seed {args.seed}), tolerance {TOLERANCE:g}")
     print(table(results))

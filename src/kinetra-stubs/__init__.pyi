@@ -542,12 +542,15 @@ def build_models_from_urdf(
     package_dir: _Path | None = None,
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
+    root_joint: JointModel | None = None,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads a URDF file: (model, collision_model, visual_model).
 
     Mesh references "package://NAME/..." resolve through `packages` (package name to folder),
     then `package_dir`, then ROS_PACKAGE_PATH; relative ones against the file's folder. With
-    check_meshes=False mesh files need not exist. ValueError on a malformed description.
+    check_meshes=False mesh files need not exist. `root_joint` (e.g. JointModelFloating()), when
+    given, joins each root link to the world instead of welding it. ValueError on a malformed
+    description.
     """
 
 def build_models_from_urdf_string(
@@ -555,6 +558,7 @@ def build_models_from_urdf_string(
     package_dir: _Path | None = None,
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
+    root_joint: JointModel | None = None,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads URDF text in memory with the same rules and errors as build_models_from_urdf:
     (model, collision_model, visual_model)."""

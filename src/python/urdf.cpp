@@ -81,6 +81,16 @@ std::optional<MeshLookup> mesh_lookup(PyObject* package_dir, PyObject* packages,
   return lookup;
 }
 
+// None, or the joint model to put under each root link; false with TypeError raised for anything
+// else.
+bool read_root_joint(PyObject* root_joint, std::optional<JointModel>& joint) {
+  if (!root_joint || root_joint == Py_None) return true;
+  ArgFor<const JointModel&> model;
+  if (!model.load(root_joint, "root_joint")) return false;
+  joint = model.get();
+  return true;
+}
+
 // The reader's models as a tuple, or its error as a ValueError. The reading runs without the GIL.
 template <class Read>
 PyObject* read_models(Read read) {
@@ -95,19 +105,23 @@ PyObject* read_models(Read read) {
 }
 
 PyObject* read_urdf(PyObject* filepath, PyObject* package_dir, PyObject* packages,
-                    PyObject* check_meshes) {
+                    PyObject* check_meshes, PyObject* root_joint) {
   const auto path = path_text(filepath, "filepath");
   if (!path) return nullptr;
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
-  return read_models([&] { return build_models_from_urdf(*path, *lookup); });
+  std::optional<JointModel> root;
+  if (!read_root_joint(root_joint, root)) return nullptr;
+  return read_models([&] { return build_models_from_urdf(*path, *lookup, root); });
 }
 
 PyObject* read_urdf_string(const std::string& xml, PyObject* package_dir, PyObject* packages,
-                           PyObject* check_meshes) {
+                           PyObject* check_meshes, PyObject* root_joint) {
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
-  return read_models([&] { return build_models_from_urdf_string(xml, *lookup); });
+  std::optional<JointModel> root;
+  if (!read_root_joint(root_joint, root)) return nullptr;
+  return read_models([&] { return build_models_from_urdf_string(xml, *lookup, root); });
 }
 
 }  // namespace
@@ -116,15 +130,16 @@ PyObject* read_urdf_string(const std::string& xml, PyObject* package_dir, PyObje
 bool kinetra::python::init_urdf(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
       def<"build_models_from_urdf",
-          "(filepath, package_dir=None, packages=None, check_meshes=True)", &read_urdf>(
-          "A Python wrapper for the `build_models_from_urdf` function.")};
+          "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None)",
+          &read_urdf>("A Python wrapper for the `build_models_from_urdf` function.")};
   return m.add_functions(functions);
 }
 
 bool kinetra::python::init_urdf_text(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
       def<"build_models_from_urdf_string",
-          "(xml, package_dir=None, packages=None, check_meshes=True)", &read_urdf_string>(
+          "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None)",
+          &read_urdf_string>(
           "Reads a robot from URDF text in memory: the same rules and errors as "
           "`build_models_from_urdf`. Returns (model, collision_model, visual_model).")};
   return m.add_functions(functions);

@@ -35,7 +35,8 @@ def load(tmp_path, text, **kwargs):
 
 def test_signature_and_result_types():
     f = kinetra.build_models_from_urdf
-    assert f.__text_signature__ == "(filepath, package_dir=None, packages=None, check_meshes=True)"
+    assert f.__text_signature__ == (
+        "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None)")
     assert f.__doc__ == "A Python wrapper for the `build_models_from_urdf` function."
     path = os.path.join(ARM, "kinetra_arm.urdf")
     model, collision, visual = f(path, package_dir=ARM)
@@ -45,6 +46,9 @@ def test_signature_and_result_types():
         f(123)
     with pytest.raises(TypeError, match="^argument 'package_dir': "):
         f(path, package_dir=1)
+    with pytest.raises(TypeError, match="^argument 'root_joint': 'int' object cannot be converted "
+                                        "to 'JointModel'$"):
+        f(path, root_joint=1)
 
 
 def test_package_dir_defaults_to_none(tmp_path):
@@ -339,7 +343,7 @@ def test_the_text_reader_gives_what_the_file_reader_gives(tmp_path):
     assert from_text[0].lower_position_limits.tolist() == from_file[0].lower_position_limits.tolist()
     assert mesh_paths(from_text) == mesh_paths(from_file)
     assert kinetra.build_models_from_urdf_string.__text_signature__ == (
-        "(xml, package_dir=None, packages=None, check_meshes=True)")
+        "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None)")
     bad = ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="revolute">'
            '<parent link="a"/><child link="b"/></joint></robot>')
     with pytest.raises(ValueError) as from_text_error:

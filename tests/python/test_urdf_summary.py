@@ -55,12 +55,17 @@ def test_axes_and_limits_come_from_the_model_and_columns_fit_long_names(tmp_path
     assert f"  {'':<{width}}   neutral    random" in lines
 
 
-def test_floating_needs_floating_joints(capsys):
-    code = main([os.path.join(ARM, "kinetra_arm.urdf"), "--floating", "--seed", "1"])
+@pytest.mark.parametrize("path, nq_nv", [(os.path.join(ARM, "kinetra_arm.urdf"), "nq 13, nv 12"),
+                                         (os.path.join(ROBOTS, "quadruped_a1/a1.urdf"), "nq 19, nv 18")])
+def test_floating_needs_floating_joints(path, nq_nv, capsys):
+    if not os.path.exists(path):
+        pytest.skip(f"{path} is not available")
+    code = main([path, "--floating", "--skip-meshes", "--seed", "1"])
     out, err = capsys.readouterr()
     if "root_joint" in (kinetra.build_models_from_urdf.__text_signature__ or ""):
-        # six more velocity coordinates: the base's
-        assert code == 0 and ", nv 12, " in out.splitlines()[0]
+        # six more velocity coordinates, and a quaternion: the base's
+        assert code == 0 and f", {nq_nv}, " in out.splitlines()[0]
+        assert "  root_joint (Floating)" in out and "nan" not in out
     else:
         assert (code, err) == (1, "error: --floating needs a kinetra with floating base joints "
                                   "(kinetra.JointModelFloating); this one has none\n")

@@ -62,13 +62,14 @@ def write_robot(folder, text):
     return compare_mujoco.Robot(folder.name, folder, path)
 
 
-@pytest.mark.parametrize("name", ROBOTS)
-def test_shared_robot_agrees(name):
+@pytest.mark.parametrize("name, floating", [(name, False) for name in ROBOTS]
+                         + [(name, True) for name in compare_mujoco.FLOATING])
+def test_shared_robot_agrees(name, floating):
     folder = compare_mujoco.DEFAULT_ROBOTS / name
     if not folder.is_dir():
         pytest.skip(f"{folder} is absent")
     (robot,) = [r for r in compare_mujoco.find_robots(folder.parent) if r.name == name]
-    result = compare_mujoco.compare(robot, states=5, seed=3)
+    result = compare_mujoco.compare(robot, states=5, seed=3, floating=floating)
     assert result.status == "compared"
     assert result.agrees, compare_mujoco.table([result])
 

@@ -1,5 +1,6 @@
 #include "kinetra/urdf/urdf.hpp"
 
+#include <set>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -88,19 +89,32 @@ class Assembly {
         meshes_(meshes),
         models_{Model(robot.attribute("name").value()), {}, {}} {}
 
-  // Room in the models for all the walk adds: a joint per joint at most, one frame per link
-  // and per joint. Room never used is never touched.
-  void reserve(const RobotChildren& robot) {
-    model().reserve(1 + robot.joints.size(), 1 + robot.joints.size() + robot.links.size());
+  // Room in the models for all the walk adds: a joint per joint and per root joint at most, one
+  // frame per link and per joint. Room never used is never touched.
+  void reserve(const RobotChildren& robot, std::size_t root_joints) {
+    const std::size_t joints = 1 + robot.joints.size() + root_joints;
+    model().reserve(joints, joints + robot.links.size());
     models_.collision.objects.reserve(robot.collision_count);
     models_.visual.objects.reserve(robot.visual_count);
   }
 
+  // Adds a joint from the world that carries a root link, and its frame.
+  std::expected<Added, ParseError> add_root_joint(const JointModel& joint, std::string name) {
+    const auto id = model().add_joint(0, joint, SE3::identity(), name);
+    if (!id) return std::unexpected(ParseError::model_failure(id.error()));
+    const auto frame = add_frame(
+        Frame{std::move(name), *id, 0, SE3::identity(), FrameType::Joint, Inertia::zeros()}, true);
+    if (!frame) return std::unexpected(frame.error());
+    return Added{{}, *id, *frame, FrameType::Joint};
+  }
+
   // Depth-first and pre-order: a link, then each of its joints by name, each followed at once
-  // by the subtree of its child link.
-  std::expected<void, ParseError> walk(const LinkGraph& graph, const LinkGraph::Root& root) {
+  // by the subtree of its child link. The root link hangs from `base`, else from the world.
+  std::expected<void, ParseError> walk(const LinkGraph& graph, const LinkGraph::Root& root,
+                                       const std::optional<Added>& base) {
     std::vector<WalkStep> pending{{root.link, robot_, robot_name_, frame_type_named_by(robot_),
-                                   root.links, 0, 0, FrameType::Fixed, true, true}};
+                                   root.links, base ? base->joint : 0, base ? base->frame : 0,
+                                   base ? base->frame_type : FrameType::Fixed, true, true}};
     while (!pending.empty()) {
       const WalkStep step = pending.back();
       pending.pop_back();
@@ -137,14 +151,14 @@ class Assembly {
  private:
   Model& model() { return models_.model; }
 
-  // The frame a link or joint is placed relative to: the world frame when its parent element
-  // bears the robot's name, else the first frame named after the parent whose type the
-  // parent's type attribute gives (Fixed, Joint, or Body when it has none).
+  // The frame a link or joint is placed relative to: the world frame (or a root link's root
+  // joint) when its parent element bears the robot's name, else the first frame named after the
+  // parent whose type the parent's type attribute gives (Fixed, Joint, or Body when it has none).
   std::expected<std::size_t, ParseError> parent_frame(const WalkStep& step) const {
     const auto& parent_name = step.parent_name;
     if (!parent_name) return error(ParseError::Kind::MissingName, describe_element(step.parent));
     if (!robot_name_) return error(ParseError::Kind::MissingName, describe_element(robot_));
-    if (*parent_name == *robot_name_) return 0;
+    if (*parent_name == *robot_name_) return step.is_root ? step.parent_frame : 0;
     const FrameType type = step.parent_named_type;
     // adding the parent's frame returned that first frame already
     if (!step.is_root && type == step.parent_frame_type) return step.parent_frame;
@@ -274,12 +288,28 @@ class Assembly {
   std::vector<pugi::xml_node> collisions_, visuals_;
 };
 
+// Names for `count` root joints: "root_joint", "root_joint_1", ..., none a joint of the
+// description has.
+std::vector<std::string> root_joint_names(const RobotChildren& robot, std::size_t count) {
+  std::set<std::string_view, std::less<>> taken;
+  for (const RobotChildren::Joint& joint : robot.joints) {
+    taken.insert(joint.element.attribute("name").value());
+  }
+  std::vector<std::string> names;
+  for (std::size_t k = 0; names.size() < count; ++k) {
+    std::string name = k == 0 ? "root_joint" : "root_joint_" + std::to_string(k);
+    if (!taken.contains(name)) names.push_back(std::move(name));
+  }
+  return names;
+}
+
 bool is_robot_element(const pugi::xml_node& node) {
   return node.type() == pugi::node_element && local_name(node) == "robot";
 }
 
 // Everything after reading: `xml` is valid UTF-8.
-std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const MeshLookup& meshes) {
+std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const MeshLookup& meshes,
+                                                   const std::optional<JointModel>& root_joint) {
   pugi::xml_document document;
   if (auto loaded = load_xml_document(xml, document); !loaded) {
     return std::unexpected(std::move(loaded.error()));
@@ -293,10 +323,18 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const M
   const auto graph = index_links(children);
   if (!graph) return std::unexpected(graph.error());
 
+  const std::vector<std::string> root_names =
+      root_joint ? root_joint_names(children, graph->roots.size()) : std::vector<std::string>{};
   Assembly assembly(robot, std::move(*materials), meshes);
-  assembly.reserve(children);
-  for (const LinkGraph::Root& root : graph->roots) {
-    if (auto walked = assembly.walk(*graph, root); !walked) {
+  assembly.reserve(children, root_names.size());
+  for (std::size_t i = 0; i < graph->roots.size(); ++i) {
+    std::optional<Added> base;
+    if (root_joint) {
+      auto added = assembly.add_root_joint(*root_joint, root_names[i]);
+      if (!added) return std::unexpected(std::move(added.error()));
+      base = *added;
+    }
+    if (auto walked = assembly.walk(*graph, graph->roots[i], base); !walked) {
       return std::unexpected(std::move(walked.error()));
     }
   }
@@ -305,21 +343,22 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const M
 
 }  // namespace
 
-std::expected<UrdfModels, ParseError> build_models_from_urdf_string(std::string_view xml,
-                                                                    const MeshLookup& meshes) {
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const MeshLookup& meshes, const std::optional<JointModel>& root_joint) {
   if (const auto pos = find_invalid_utf8(xml)) {
     // the position is counted over the valid prefix
     return std::unexpected(
         ParseError::of(ParseError::Kind::XmlError, "invalid UTF-8 at " + text_position(xml, *pos)));
   }
-  return build_models(xml, meshes);
+  return build_models(xml, meshes, root_joint);
 }
 
-std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
-                                                             const MeshLookup& meshes) {
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const MeshLookup& meshes,
+    const std::optional<JointModel>& root_joint) {
   const auto text = read_text_file(filepath);
   if (!text) return std::unexpected(text.error());
-  return build_models(*text, meshes);
+  return build_models(*text, meshes, root_joint);
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(

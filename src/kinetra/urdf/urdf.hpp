@@ -29,10 +29,14 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
     std::string_view xml, const std::optional<std::string>& package_dir);
 
-// Both with mesh files looked up as `meshes` says.
-std::expected<UrdfModels, ParseError> build_models_from_urdf(const std::string& filepath,
-                                                             const MeshLookup& meshes);
-std::expected<UrdfModels, ParseError> build_models_from_urdf_string(std::string_view xml,
-                                                                    const MeshLookup& meshes);
+// Both with mesh files looked up as `meshes` says. With a `root_joint`, a copy of it joins each
+// root link to the world: "root_joint" for the first root link, then "root_joint_1",
+// "root_joint_2", ..., skipping names the description gives its own joints.
+std::expected<UrdfModels, ParseError> build_models_from_urdf(
+    const std::string& filepath, const MeshLookup& meshes,
+    const std::optional<JointModel>& root_joint = std::nullopt);
+std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
+    std::string_view xml, const MeshLookup& meshes,
+    const std::optional<JointModel>& root_joint = std::nullopt);
 
 }  // namespace kinetra

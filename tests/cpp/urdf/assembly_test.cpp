@@ -88,6 +88,31 @@ TEST(Walk, RootLinkMassGoesToTheWorldJointThroughItsFrame) {
   EXPECT_EQ(models.model.inertias()[0].com, Vector3D(0, 0, 2));
 }
 
+TEST(Walk, RootJointsCarryEachRootLinkUnderFreeNames) {
+  // the description's own "root_joint" keeps its name; the root joints take the next ones
+  const auto models =
+      build_models_from_urdf_string(robot(link("base", mass(4)) + link("tip", mass(1)) + link("z") +
+                                          joint("root_joint", "revolute", "base", "tip")),
+                                    MeshLookup{}, JointModel::floating());
+  ASSERT_TRUE(models.has_value()) << models.error().display();
+  const Model& model = models->model;
+  EXPECT_EQ(model.joint_names(),
+            (std::vector<std::string>{"__WORLD__", "root_joint_1", "root_joint", "root_joint_2"}));
+  EXPECT_EQ(model.joint_parents(), (std::vector<std::size_t>{0, 0, 1, 0}));
+  EXPECT_EQ(model.nq(), 15u);
+  EXPECT_EQ(model.nv(), 13u);
+  EXPECT_EQ(frame_names(model),
+            (std::vector<std::string>{"__WORLD_FRAME__", "root_joint_1", "base", "root_joint",
+                                      "tip", "root_joint_2", "z"}));
+  const Frame& base = model.frames()[2];
+  EXPECT_EQ(model.frames()[1].frame_type, FrameType::Joint);
+  EXPECT_EQ(base.parent_joint, 1u);
+  EXPECT_EQ(base.parent_frame, 1u);
+  EXPECT_EQ(model.inertias()[0].mass, 0.0);
+  EXPECT_EQ(model.inertias()[1].mass, 4.0);
+  EXPECT_EQ(model.frames()[6].parent_joint, 3u);
+}
+
 TEST(Walk, IgnoresWhatItDoesNotRead) {
   const auto models = load(robot(
       link("base") + link("tip") + "<gazebo reference=\"base\"/><transmission name=\"t\"/><foo/>" +
