@@ -693,7 +693,8 @@ class Vector3D:
 
 @final
 class Vector6D:
-    """A spatial six-vector (angular x, y, z; linear w, v, u)."""
+    """A spatial motion six-vector, entries in the order given: (x, y, z, w, v, u), angular
+    part first, then linear (the layout of every six-vector here)."""
 
     def __new__(cls, x: float, y: float, z: float, w: float, v: float, u: float) -> Vector6D: ...
     def __copy__(self) -> Vector6D:
