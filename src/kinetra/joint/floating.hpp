@@ -3,6 +3,7 @@
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/quaternion.hpp"
+#include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
@@ -25,6 +26,13 @@ struct FloatingJoint {
     const Quaternion r = read_quaternion(q + 3);
     Vector3D::Map(out) = Vector3D::Map(q) + r * Vector3D::Map(v + 3);
     write_quaternion((r * quaternion_exp(Vector3D::Map(v))).normalized(), out + 3);
+  }
+  // the rate of delta for integrate(q, delta) moving at v: the turn by Jr^-1(delta_w), the
+  // position by the turn exp(delta_w) made since q
+  static void chart_rate(const double* delta, const double* v, double* out) {
+    const Vector3D w = Vector3D::Map(delta);
+    Vector3D::Map(out) = inverse_right_jacobian(w) * Vector3D::Map(v);
+    Vector3D::Map(out + 3) = quaternion_exp(w) * Vector3D::Map(v + 3);
   }
   static void difference(const double* q0, const double* q1, double* out) {
     const Quaternion r0 = read_quaternion(q0 + 3);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <expected>
 #include <optional>
@@ -123,6 +124,17 @@ class JointModel {
   // moves q0 to q1; normalize: unit quaternions and (cos, sin) pairs.
   void integrate(const double* q, const double* v, double* out) const {
     visit_kind(kind_, [&](const auto& joint) { joint.integrate(q, v, out); });
+  }
+  // The rate of delta (nv) for integrate(q, delta) moving at velocity v, for any q: v itself
+  // where coordinates add or turn about one axis.
+  void chart_rate(const double* delta, const double* v, double* out) const {
+    visit_kind(kind_, [&](const auto& joint) {
+      if constexpr (requires { joint.chart_rate(delta, v, out); }) {
+        joint.chart_rate(delta, v, out);
+      } else {
+        std::copy_n(v, joint.nv, out);
+      }
+    });
   }
   void difference(const double* q0, const double* q1, double* out) const {
     visit_kind(kind_, [&](const auto& joint) { joint.difference(q0, q1, out); });

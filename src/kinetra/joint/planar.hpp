@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "kinetra/joint/continuous.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
@@ -33,6 +35,14 @@ struct PlanarJoint {
     out[0] = q[0] + c * v[1] - s * v[2];
     out[1] = q[1] + s * v[1] + c * v[2];
     ContinuousJoint::turn(q + 2, v[0], out + 2);
+  }
+  // the rate of delta for integrate(q, delta) moving at v: the in-plane velocity turned by the
+  // angle delta[0] made since q
+  static void chart_rate(const double* delta, const double* v, double* out) {
+    const double c = std::cos(delta[0]), s = std::sin(delta[0]);
+    out[0] = v[0];
+    out[1] = c * v[1] - s * v[2];
+    out[2] = s * v[1] + c * v[2];
   }
   static void difference(const double* q0, const double* q1, double* out) {
     const auto [c, s] = ContinuousJoint::unit_direction(q0[2], q0[3]);

@@ -3,6 +3,7 @@
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/quaternion.hpp"
+#include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
@@ -25,6 +26,10 @@ struct SphericalJoint {
   static void integrate(const double* q, const double* v, double* out) {
     write_quaternion((read_quaternion(q) * quaternion_exp(Vector3D(v[0], v[1], v[2]))).normalized(),
                      out);
+  }
+  // the rate of delta for integrate(q, delta) turning at v
+  static void chart_rate(const double* delta, const double* v, double* out) {
+    Vector3D::Map(out) = inverse_right_jacobian(Vector3D::Map(delta)) * Vector3D::Map(v);
   }
   static void difference(const double* q0, const double* q1, double* out) {
     Vector3D::Map(out) = quaternion_log(read_quaternion(q0).conjugate() * read_quaternion(q1));

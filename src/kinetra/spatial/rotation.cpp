@@ -20,4 +20,14 @@ SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw
   return r;
 }
 
+SpatialRotation inverse_right_jacobian(const Vector3D& w) {
+  const double angle = w.norm();
+  // 1 / a^2 - (1 + cos a) / (2 a sin a), by its series near 0
+  const double c = angle < 1e-4 ? 1.0 / 12.0 + angle * angle / 720.0
+                                : 1.0 / (angle * angle) -
+                                      (1.0 + std::cos(angle)) / (2.0 * angle * std::sin(angle));
+  const SpatialRotation k = skew(w);
+  return SpatialRotation::Identity() + 0.5 * k + c * k * k;
+}
+
 }  // namespace kinetra

@@ -30,4 +30,7 @@ SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle);
 // R = Rz(yaw) Ry(pitch) Rx(roll): roll, pitch and yaw about the fixed x, y and z axes.
 SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw);
 
+// Jr^-1(w): the rate of w for R exp(w) turning at the body rate omega is Jr^-1(w) omega.
+SpatialRotation inverse_right_jacobian(const Vector3D& w);
+
 }  // namespace kinetra

@@ -83,5 +83,45 @@ TEST_P(Rollout, BatchRowsAreSingleTrajectories) {
 INSTANTIATE_TEST_SUITE_P(Integrators, Rollout,
                          ::testing::Values(Integrator::SemiImplicitEuler, Integrator::RungeKutta4));
 
+// The root's turn and position reach the rk4 order on a base that moves freely or in a plane.
+class RootRollout : public ::testing::TestWithParam<JointModel> {};
+
+TEST_P(RootRollout, Rk4ConvergesToFourthOrderInTheRootsTurnAndPosition) {
+  Rng rng(12);
+  Model model("root");
+  (void)*model.add_joint(0, GetParam(), SE3::identity(), "root");
+  testing::add_random_body(model, 1, rng);
+  for (std::size_t i = 2; i <= 5; ++i) {
+    const std::size_t id =
+        *model.add_joint(1 + rng() % (i - 1), testing::random_joint(rng, false, true),
+                         SE3::random(rng), "joint" + std::to_string(i));
+    testing::add_random_body(model, id, rng);
+  }
+  Data data = model.create_data();
+  const Configuration q0 = random_q(model, rng), v0 = random_v(model, rng);
+  const std::size_t nq = model.nq(), nv = model.nv();
+  auto end_of = [&](std::size_t steps) {
+    std::vector<double> tau(steps * nv, 0.0), q((steps + 1) * nq), v((steps + 1) * nv);
+    EXPECT_TRUE(rollout(model, data, q0, v0, tau.data(), steps, 0.4 / static_cast<double>(steps),
+                        Integrator::RungeKutta4, q.data(), v.data()));
+    return Configuration(Eigen::Map<const Configuration>(&q[steps * nq], q0.size()));
+  };
+  const Configuration reference = end_of(640);
+  const std::size_t turn = GetParam().type() == JointType::Floating ? 3 : 1;
+  double error[2][2];  // [refine][turn, position]
+  for (int refine = 0; refine < 2; ++refine) {
+    const Configuration gap = *difference(model, reference, end_of(20u << refine));
+    error[refine][0] = gap.head(turn).norm();
+    error[refine][1] = gap.segment(turn, GetParam().nv() - turn).norm();
+  }
+  for (int part = 0; part < 2; ++part) {
+    EXPECT_GT(std::log2(error[0][part] / error[1][part]), 3.5)
+        << part << ": " << error[0][part] << " " << error[1][part];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bases, RootRollout,
+                         ::testing::Values(JointModel::floating(), JointModel::planar()));
+
 }  // namespace
 }  // namespace kinetra
