@@ -100,8 +100,8 @@ class Mujoco:
         m = self.model
         m.opt.timestep = DT
         m.opt.integrator = mj.mjtIntegrator.mjINT_RK4
-        spec = mj.mjtState.mjSTATE_FULLPHYSICS
-        state = np.zeros((len(qpos), mj.mj_stateSize(m, spec)))
+        full_physics = mj.mjtState.mjSTATE_FULLPHYSICS
+        state = np.zeros((len(qpos), mj.mj_stateSize(m, full_physics)))
         state[:, 1:1 + m.nq] = qpos
         state[:, 1 + m.nq:1 + m.nq + m.nv] = qvel
         datas = [mj.MjData(m) for _ in range(threads)]

@@ -245,10 +245,10 @@ def load_mujoco(text, gravity, free_joints=()):
     import mujoco
 
     if free_joints:
-        spec = mujoco.MjSpec.from_string(text)
+        editable = mujoco.MjSpec.from_string(text)
         for name, body in free_joints:
-            spec.body(body).add_freejoint(name=name)
-        model = spec.compile()
+            editable.body(body).add_freejoint(name=name)
+        model = editable.compile()
     else:
         model = mujoco.MjModel.from_xml_string(text)
     model.opt.gravity[:] = gravity

@@ -60,7 +60,7 @@ ClassSpec cuboid_spec() {
 // Capsule, Cone, Cylinder; the last two also answer their dimensions as methods.
 template <class Round, FixedString Class, bool dimension_methods>
 ClassSpec round_shape_spec() {
-  ClassSpec spec{
+  ClassSpec definition{
       .name = Class.c_str(),
       .text_signature = "(radius, length)",
       .constructor =
@@ -68,13 +68,13 @@ ClassSpec round_shape_spec() {
   if constexpr (dimension_methods) {
     std::string noun = Class.c_str();
     noun[0] = static_cast<char>(noun[0] - 'A' + 'a');
-    spec.methods = {def<join<Class, ".radius">, "($self)", &Round::radius>(
+    definition.methods = {def<join<Class, ".radius">, "($self)", &Round::radius>(
                         ("Returns the radius of the " + noun + ".").c_str()),
                     def<join<Class, ".half_length">, "($self)", &Round::half_length>(
                         ("Returns the half length of the " + noun + ".").c_str())};
   }
-  spec.methods = with_copies<Round>(std::move(spec.methods));
-  return spec;
+  definition.methods = with_copies<Round>(std::move(definition.methods));
+  return definition;
 }
 
 ClassSpec mesh_spec() {
