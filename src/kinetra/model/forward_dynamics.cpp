@@ -70,7 +70,7 @@ void accelerate(const Model& model, Workspace& ws, std::size_t i, Configuration&
 }  // namespace
 
 // Flattened so that each joint kind's steps are inlined into both copies of the sweeps.
-KINETRA_AVX2_CLONES [[gnu::flatten]] std::expected<Configuration, AlgorithmError> aba(
+KINETRA_AVX2_CLONES KINETRA_FLATTEN std::expected<Configuration, AlgorithmError> aba(
     const Model& model, Data& data, const ConfigurationRef& q, const ConfigurationRef& v,
     const ConfigurationRef& tau) {
   return checked(model, data, q, {{"v", v}, {"tau", tau}}, [&] {

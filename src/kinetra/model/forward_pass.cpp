@@ -5,7 +5,7 @@
 
 namespace kinetra {
 
-KINETRA_AVX2_CLONES [[gnu::flatten]] void world_forward_pass(const Model& model, Workspace& ws,
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void world_forward_pass(const Model& model, Workspace& ws,
                                                              const ConfigurationRef& q,
                                                              const ConfigurationRef* v) {
   ws.world_from_joint[0] = SE3::identity();

@@ -1,6 +1,7 @@
 #include "kinetra/model/inverse_dynamics.hpp"
 
 #include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
@@ -54,7 +55,7 @@ void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero. Flattened so that the
 // small spatial products are inlined into every joint kind's case of the sweep.
-[[gnu::flatten]] Configuration newton_euler(const Model& model, Workspace& ws,
+KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
                                             const ConfigurationRef& q, const ConfigurationRef* v,
                                             const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
