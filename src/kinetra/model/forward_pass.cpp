@@ -6,8 +6,8 @@
 namespace kinetra {
 
 KINETRA_AVX2_CLONES KINETRA_FLATTEN void world_forward_pass(const Model& model, Workspace& ws,
-                                                             const ConfigurationRef& q,
-                                                             const ConfigurationRef* v) {
+                                                            const ConfigurationRef& q,
+                                                            const ConfigurationRef* v) {
   ws.world_from_joint[0] = SE3::identity();
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < model.njoints(); ++i) {

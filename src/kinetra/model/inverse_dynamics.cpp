@@ -56,8 +56,8 @@ void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero. Flattened so that the
 // small spatial products are inlined into every joint kind's case of the sweep.
 KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
-                                            const ConfigurationRef& q, const ConfigurationRef* v,
-                                            const ConfigurationRef* a) {
+                                           const ConfigurationRef& q, const ConfigurationRef* v,
+                                           const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
   ws.velocity[0].setZero();
   // a base acceleration of -g stands in for gravity on every body
