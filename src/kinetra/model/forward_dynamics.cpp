@@ -1,5 +1,7 @@
 #include "kinetra/model/forward_dynamics.hpp"
 
+#include <type_traits>
+
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/model/forward_pass.hpp"
 #include "kinetra/spatial/target_clones.hpp"
@@ -79,15 +81,17 @@ KINETRA_AVX2_CLONES KINETRA_FLATTEN std::expected<Configuration, AlgorithmError>
     body_inertias_and_bias_forces(model, ws);
     // inward: articulated inertias IA and bias forces pA
     for (std::size_t i = model.njoints() - 1; i > 0; --i) {
-      model.joint_models()[i].visit(
-          [&](const auto& joint) { articulate<static_cast<int>(joint.nv)>(model, ws, tau, i); });
+      model.joint_models()[i].visit([&](const auto& joint) {
+        articulate<static_cast<int>(std::remove_cvref_t<decltype(joint)>::nv)>(model, ws, tau, i);
+      });
     }
     // outward: accelerations from the base's -g
     Configuration ddq(static_cast<Eigen::Index>(model.nv()));
     ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
     for (std::size_t i = 1; i < model.njoints(); ++i) {
-      model.joint_models()[i].visit(
-          [&](const auto& joint) { accelerate<static_cast<int>(joint.nv)>(model, ws, i, ddq); });
+      model.joint_models()[i].visit([&](const auto& joint) {
+        accelerate<static_cast<int>(std::remove_cvref_t<decltype(joint)>::nv)>(model, ws, i, ddq);
+      });
     }
     return ddq;
   });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 
 #include "kinetra/model/model.hpp"
 
@@ -22,7 +23,7 @@ void for_each_motion_column(const JointModel& joint, const SE3& placement, F&& f
   joint.visit([&](const auto& kind) {
     if constexpr (requires { kind.motion_axis(); }) {
       f(std::size_t{0}, SpatialMotion(kind.motion_axis().act(placement)));
-    } else if constexpr (kind.nv > 0) {
+    } else if constexpr (std::remove_cvref_t<decltype(kind)>::nv > 0) {
       const auto s = kind.subspace();
       for (std::size_t k = 0; k < kind.nv; ++k) {
         f(k, SpatialMotion(placement.act_motion(s.col(static_cast<Eigen::Index>(k)))));
