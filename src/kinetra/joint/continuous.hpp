@@ -19,10 +19,7 @@ struct ContinuousJoint : RotationJoint<ContinuousJoint> {
 
   static Configuration neutral() { return Configuration::Unit(2, 0); }
   // the pair need not be normalised; (0, 0) reads as angle 0
-  SpatialRotation rotation(const double* q) const {
-    const auto [c, s] = unit_direction(q[0], q[1]);
-    return rotation_about_unit_axis(motion.head<3>(), c, s);
-  }
+  static std::pair<double, double> cos_sin(const double* q) { return unit_direction(q[0], q[1]); }
   // (cos, sin) of atan2(y, x): the pair scaled to unit length where its squared norm is a
   // normal number, through the angle otherwise
   static std::pair<double, double> unit_direction(double x, double y) {

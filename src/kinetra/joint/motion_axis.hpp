@@ -12,19 +12,19 @@ struct RotationAxis {
   Vector3D u;
 
   // m += S x
-  void add_to(SpatialMotion& m, double x) const { m.head<3>() += x * u; }
+  void add_to(SplitVector& m, double x) const { m.angular += x * u; }
   // S^T f = u . n
-  double dot(const SpatialForce& f) const { return u.dot(f.head<3>()); }
+  double dot(const SplitVector& f) const { return u.dot(f.angular); }
   // m += v x (S x) = (w x u x; v x u x)
-  void add_cross(SpatialMotion& m, const SpatialMotion& v, double x) const {
-    const Vector3D ux = x * u, w = v.head<3>(), lin = v.tail<3>();
-    m.head<3>() += w.cross(ux);
-    m.tail<3>() += lin.cross(ux);
+  void add_cross(SplitVector& m, const SplitVector& v, double x) const {
+    const Vector3D ux = x * u;
+    m.angular += cross(v.angular, ux);
+    m.linear += cross(v.linear, ux);
   }
   // S seen from the frame `placement` maps the joint frame into: (R u; t x R u)
   SpatialMotion act(const SE3& placement) const {
-    const Vector3D w = placement.rotation * u;
-    return motion_from_parts(w, placement.translation.cross(w));
+    const Vector3D w = rotate(placement.rotation, u);
+    return motion_from_parts(w, cross(placement.translation, w));
   }
 };
 
@@ -32,16 +32,15 @@ struct RotationAxis {
 struct TranslationAxis {
   Vector3D a;
 
-  void add_to(SpatialMotion& m, double x) const { m.tail<3>() += x * a; }
-  double dot(const SpatialForce& f) const { return a.dot(f.tail<3>()); }
+  void add_to(SplitVector& m, double x) const { m.linear += x * a; }
+  double dot(const SplitVector& f) const { return a.dot(f.linear); }
   // m += v x (S x) = (0; w x a x)
-  void add_cross(SpatialMotion& m, const SpatialMotion& v, double x) const {
-    const Vector3D w = v.head<3>();
-    m.tail<3>() += w.cross(x * a);
+  void add_cross(SplitVector& m, const SplitVector& v, double x) const {
+    m.linear += cross(v.angular, x * a);
   }
   // (0; R a)
   SpatialMotion act(const SE3& placement) const {
-    return motion_from_parts(Vector3D::Zero(), placement.rotation * a);
+    return motion_from_parts(Vector3D::Zero(), rotate(placement.rotation, a));
   }
 };
 

@@ -6,6 +6,7 @@
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/joint/rotation_joint.hpp"
+#include "kinetra/spatial/cos_and_sin.hpp"
 
 namespace kinetra {
 
@@ -17,9 +18,7 @@ struct RevoluteJoint : RotationJoint<RevoluteJoint>, AdditiveCoordinates<1> {
   using RotationJoint::RotationJoint;
 
   static Configuration neutral() { return Configuration::Zero(1); }
-  SpatialRotation rotation(const double* q) const {
-    return rotation_about_unit_axis(motion.head<3>(), std::cos(q[0]), std::sin(q[0]));
-  }
+  static std::pair<double, double> cos_sin(const double* q) { return cos_and_sin(q[0]); }
   // a half-bounded or unbounded range spans 2 pi from its bound
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <utility>
+
 #include "kinetra/joint/motion_axis.hpp"
 #include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
 
-// What joints turning about a fixed axis share; Derived supplies rotation(q).
+// What joints turning about a fixed axis share; Derived supplies cos_sin(q), the cosine and sine of
+// the angle.
 template <class Derived>
 struct RotationJoint {
   Vector3D axis;         // as given
@@ -19,14 +22,15 @@ struct RotationJoint {
   // S = (u; 0) for the products that skip its zero half
   RotationAxis motion_axis() const { return {motion.head<3>()}; }
   const SpatialMotion& subspace() const { return motion; }
-  SE3 transform(const double* q) const { return {self().rotation(q), Vector3D::Zero()}; }
+  SpatialRotation rotation(const double* q) const {
+    const auto [c, s] = Derived::cos_sin(q);
+    return rotation_about_unit_axis(motion.head<3>(), c, s);
+  }
+  SE3 transform(const double* q) const { return {rotation(q), Vector3D::Zero()}; }
   // rest * transform(q): a turn of the rest frame about its own origin
   SE3 transform_after(const SE3& rest, const double* q) const {
-    return {rest.rotation * self().rotation(q), rest.translation};
+    return {rest.rotation * rotation(q), rest.translation};
   }
-
- private:
-  const Derived& self() const { return static_cast<const Derived&>(*this); }
 };
 
 }  // namespace kinetra

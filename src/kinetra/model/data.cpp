@@ -11,6 +11,9 @@ void Workspace::resize(std::size_t n, std::size_t nv) {
   acceleration.resize(n);
   bias_acceleration.resize(n);
   force.resize(n);
+  joint_velocity.resize(n);
+  joint_acceleration.resize(n);
+  joint_force.resize(n);
   articulated_inertia.resize(n);
   inverse_joint_inertia.resize(n);
   composite_inertia.resize(n);

@@ -19,6 +19,10 @@ struct Workspace {
   std::vector<SpatialMotion> acceleration;
   std::vector<SpatialMotion> bias_acceleration;
   std::vector<SpatialForce> force;
+  // the Newton-Euler sweep's, in each joint's frame
+  std::vector<SplitVector> joint_velocity;
+  std::vector<SplitVector> joint_acceleration;
+  std::vector<SplitVector> joint_force;
   std::vector<SpatialTransform> articulated_inertia;
   // D^-1 = (S^T IA S)^-1 in its top-left nv x nv block
   std::vector<SpatialTransform> inverse_joint_inertia;

@@ -12,23 +12,26 @@ namespace {
 template <class Joint>
 [[gnu::noinline]] void add_multi_axis_motion(const Joint& joint, Eigen::Index first,
                                              const ConfigurationRef* qd,
-                                             const ConfigurationRef* qdd, SpatialMotion& vi,
-                                             SpatialMotion& ai) {
+                                             const ConfigurationRef* qdd, SplitVector& vi,
+                                             SplitVector& ai) {
   constexpr auto nv = static_cast<int>(Joint::nv);
   const auto s = joint.subspace();
+  SpatialMotion v = vi.joined(), a = ai.joined();
   if (qd) {
     const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
-    vi += joint_velocity;
-    ai += motion_cross_motion(vi, joint_velocity);
+    v += joint_velocity;
+    a += motion_cross_motion(v, joint_velocity);
   }
-  if (qdd) ai += s * qdd->segment<nv>(first);
+  if (qdd) a += s * qdd->segment<nv>(first);
+  vi = {v.head<3>(), v.tail<3>()};
+  ai = {a.head<3>(), a.tail<3>()};
 }
 
 // Adds joint i's own motion to its velocity and acceleration, S in the joint frame: v += S qd,
 // a += S qdd + v x S qd. A null qd or qdd stands for zero.
 template <class Joint>
 void add_joint_motion(const Joint& joint, Eigen::Index first, const ConfigurationRef* qd,
-                      const ConfigurationRef* qdd, SpatialMotion& vi, SpatialMotion& ai) {
+                      const ConfigurationRef* qdd, SplitVector& vi, SplitVector& ai) {
   if constexpr (requires { joint.motion_axis(); }) {
     const auto s = joint.motion_axis();
     if (qd) {
@@ -43,50 +46,58 @@ void add_joint_motion(const Joint& joint, Eigen::Index first, const Configuratio
 
 // tau = S^T f for joint i, S in the joint frame.
 template <class Joint>
-void project_force(const Joint& joint, Eigen::Index first, const SpatialForce& f,
+void project_force(const Joint& joint, Eigen::Index first, const SplitVector& f,
                    Configuration& tau) {
   constexpr auto nv = static_cast<int>(Joint::nv);
   if constexpr (requires { joint.motion_axis(); }) {
     tau[first] = joint.motion_axis().dot(f);
   } else if constexpr (nv > 0) {
-    tau.segment<nv>(first) = joint.subspace().transpose() * f;
+    tau.segment<nv>(first) = joint.subspace().transpose() * f.joined();
   }
 }
 
-// Recursive Newton-Euler in joint frames; a null v or a stands for zero. Flattened so that the
-// small spatial products are inlined into every joint kind's case of the sweep.
-KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
-                                           const ConfigurationRef& q, const ConfigurationRef* v,
-                                           const ConfigurationRef* a) {
+// Recursive Newton-Euler in joint frames; a null v or a stands for zero. Placements first, then
+// motions, then forces: placements and forces do not depend on other joints', so the processor
+// overlaps them; only the motions and the inward sum of forces are chains. Motions and forces
+// are kept as 3-vector halves throughout. Flattened so that the small spatial products are
+// inlined into every joint kind's case.
+KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
+                                                               const ConfigurationRef& q,
+                                                               const ConfigurationRef* v,
+                                                               const ConfigurationRef* a) {
   const std::size_t n = model.njoints();
-  ws.velocity[0].setZero();
+  for (std::size_t i = 1; i < n; ++i) ws.parent_from_joint[i] = parent_from_joint(model, i, q);
+
+  ws.joint_velocity[0] = {};
   // a base acceleration of -g stands in for gravity on every body
-  ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
+  ws.joint_acceleration[0] = {Vector3D::Zero(), -model.gravity()};
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t parent = model.joint_parents()[i];
+    const SE3& parent_from_this = ws.parent_from_joint[i];
+    SplitVector vi = parent_from_this.act_motion_inverse(ws.joint_velocity[parent]);
+    SplitVector ai = parent_from_this.act_motion_inverse(ws.joint_acceleration[parent]);
     const auto first = static_cast<Eigen::Index>(model.idx_v(i));
-    const double* qi = q.data() + model.idx_q(i);
-    // one dispatch per joint: its placement and its own motion inlined for its kind
-    model.joint_models()[i].visit([&](const auto& joint) {
-      const SE3& parent_from_this = ws.parent_from_joint[i] =
-          joint.transform_after(model.joint_placements()[i], qi);
-      SpatialMotion vi = parent_from_this.act_motion_inverse(ws.velocity[parent]);
-      SpatialMotion ai = parent_from_this.act_motion_inverse(ws.acceleration[parent]);
-      add_joint_motion(joint, first, v, a, vi, ai);
-      // f = I a + v x* (I v)
-      ws.force[i] = model.inertias()[i].momentum_rate(vi, ai);
-      ws.velocity[i] = vi;
-      ws.acceleration[i] = ai;
-    });
+    model.joint_models()[i].visit(
+        [&](const auto& joint) { add_joint_motion(joint, first, v, a, vi, ai); });
+    ws.joint_velocity[i] = vi;
+    ws.joint_acceleration[i] = ai;
+  }
+  for (std::size_t i = 1; i < n; ++i) {
+    // f = I a + v x* (I v)
+    ws.joint_force[i] =
+        model.inertias()[i].momentum_rate(ws.joint_velocity[i], ws.joint_acceleration[i]);
   }
 
   Configuration tau(static_cast<Eigen::Index>(model.nv()));
   for (std::size_t i = n - 1; i > 0; --i) {
     const auto first = static_cast<Eigen::Index>(model.idx_v(i));
-    model.joint_models()[i].visit(
-        [&](const auto& joint) { project_force(joint, first, ws.force[i], tau); });
+    const SplitVector& fi = ws.joint_force[i];
+    model.joint_models()[i].visit([&](const auto& joint) { project_force(joint, first, fi, tau); });
     const std::size_t parent = model.joint_parents()[i];
-    if (parent != 0) ws.force[parent] += ws.parent_from_joint[i].act_force(ws.force[i]);
+    if (parent == 0) continue;
+    const SplitVector moved = ws.parent_from_joint[i].act_force(fi);
+    ws.joint_force[parent].angular += moved.angular;
+    ws.joint_force[parent].linear += moved.linear;
   }
   return tau;
 }

@@ -7,12 +7,28 @@
 
 namespace kinetra {
 
-// Placement of joint i's frame in its parent joint's frame for q: rest placement * motion(q_i).
+// Placement of joint i (of kind `joint`) in its parent joint's frame for its values qi: rest
+// placement * motion(qi), through the model's precomputed terms where the joint moves along one
+// axis.
+template <class Joint>
+SE3 parent_from_joint(const Model& model, std::size_t i, const Joint& joint, const double* qi) {
+  const AxisPlacement& terms = model.axis_placements()[i];
+  if constexpr (requires { Joint::cos_sin(qi); }) {
+    const auto [c, s] = Joint::cos_sin(qi);
+    return terms.turned(c, s);
+  } else if constexpr (requires { joint.motion_axis(); }) {
+    return terms.shifted(qi[0]);
+  } else if constexpr (Joint::nv == 0) {
+    return {terms.k, terms.t};
+  } else {
+    return joint.transform_after(model.joint_placements()[i], qi);
+  }
+}
+
 inline SE3 parent_from_joint(const Model& model, std::size_t i, const ConfigurationRef& q) {
-  const JointModel& joint = model.joint_models()[i];
-  return joint.transform_after(
-      model.joint_placements()[i],
-      q.segment(static_cast<Eigen::Index>(model.idx_q(i)), static_cast<Eigen::Index>(joint.nq())));
+  const double* qi = q.data() + model.idx_q(i);
+  return model.joint_models()[i].visit(
+      [&](const auto& joint) { return parent_from_joint(model, i, joint, qi); });
 }
 
 // Calls f(k, S_k) for k = 0 .. nv - 1 with S_k the joint's k-th motion subspace column (a

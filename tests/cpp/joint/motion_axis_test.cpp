@@ -22,12 +22,15 @@ TEST(MotionAxis, ProductsMatchTheFullAxis) {
     joint.visit([&](const auto& kind) {
       if constexpr (requires { kind.motion_axis(); }) {
         const auto axis = kind.motion_axis();
-        SpatialMotion sum = m, crossed = m;
+        const auto split = [](const Vector6D& x6) {
+          return SplitVector{x6.head<3>(), x6.tail<3>()};
+        };
+        SplitVector sum = split(m), crossed = split(m);
         axis.add_to(sum, x);
-        axis.add_cross(crossed, v, x);
-        EXPECT_TRUE(sum.isApprox(m + x * s, 1e-15));
-        EXPECT_NEAR(axis.dot(f), s.dot(f), 1e-14);
-        EXPECT_TRUE(crossed.isApprox(m + motion_cross_motion(v, x * s), 1e-15));
+        axis.add_cross(crossed, split(v), x);
+        EXPECT_TRUE(sum.joined().isApprox(m + x * s, 1e-15));
+        EXPECT_NEAR(axis.dot(split(f)), s.dot(f), 1e-14);
+        EXPECT_TRUE(crossed.joined().isApprox(m + motion_cross_motion(v, x * s), 1e-15));
         EXPECT_TRUE(axis.act(placement).isApprox(placement.act_motion(s), 1e-15));
       } else {
         ADD_FAILURE() << "no motion axis";
