@@ -44,8 +44,8 @@ struct Inertia {
   // f = m (v - c x w), n = I w + c x f.
   SpatialForce operator*(const SpatialMotion& motion) const {
     const Vector3D w = motion.head<3>(), v = motion.tail<3>();
-    const Vector3D f = mass * (v - cross(com, w));
-    return motion_from_parts(inertia * w + cross(com, f), f);
+    const Vector3D f = mass * (v - com.cross(w));
+    return motion_from_parts(inertia * w + com.cross(f), f);
   }
 
   // The rate of change of that momentum, I a + v x* (I v), for the velocity `motion` and the
@@ -54,10 +54,10 @@ struct Inertia {
   // v_c = v - c x w and a_c = a - c x w'; moved to the origin, n gains c x f.
   SplitVector momentum_rate(const SplitVector& motion, const SplitVector& acceleration) const {
     const Vector3D &w = motion.angular, &dw = acceleration.angular;
-    const Vector3D v_c = motion.linear - cross(com, w);
-    const Vector3D a_c = acceleration.linear - cross(com, dw);
-    const Vector3D f = mass * (a_c + cross(w, v_c));
-    return {inertia * dw + cross(w, inertia * w) + cross(com, f), f};
+    const Vector3D v_c = motion.linear - com.cross(w);
+    const Vector3D a_c = acceleration.linear - com.cross(dw);
+    const Vector3D f = mass * (a_c + w.cross(v_c));
+    return {inertia * dw + w.cross(inertia * w) + com.cross(f), f};
   }
 
   // The 6x6 spatial inertia matrix at the frame origin, acting on (w; v).

@@ -28,8 +28,8 @@ struct OriginInertia {
   // Spatial momentum of the motion (w; v) at the origin: (I_o w + h x v; m v - h x w).
   SpatialForce operator*(const SpatialMotion& motion) const {
     const Vector3D w = motion.head<3>(), v = motion.tail<3>();
-    return motion_from_parts(rotational * w + cross(first_moment, v),
-                             mass * v - cross(first_moment, w));
+    return motion_from_parts(rotational * w + first_moment.cross(v),
+                             mass * v - first_moment.cross(w));
   }
 
   // The 6x6 matrix [[I_o, [h]x], [-[h]x, m 1]] acting on (w; v).

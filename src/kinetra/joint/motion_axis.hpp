@@ -18,13 +18,13 @@ struct RotationAxis {
   // m += v x (S x) = (w x u x; v x u x)
   void add_cross(SplitVector& m, const SplitVector& v, double x) const {
     const Vector3D ux = x * u;
-    m.angular += cross(v.angular, ux);
-    m.linear += cross(v.linear, ux);
+    m.angular += v.angular.cross(ux);
+    m.linear += v.linear.cross(ux);
   }
   // S seen from the frame `placement` maps the joint frame into: (R u; t x R u)
   SpatialMotion act(const SE3& placement) const {
-    const Vector3D w = rotate(placement.rotation, u);
-    return motion_from_parts(w, cross(placement.translation, w));
+    const Vector3D w = placement.rotation * u;
+    return motion_from_parts(w, placement.translation.cross(w));
   }
 };
 
@@ -36,11 +36,11 @@ struct TranslationAxis {
   double dot(const SplitVector& f) const { return a.dot(f.linear); }
   // m += v x (S x) = (0; w x a x)
   void add_cross(SplitVector& m, const SplitVector& v, double x) const {
-    m.linear += cross(v.angular, x * a);
+    m.linear += v.angular.cross(x * a);
   }
   // (0; R a)
   SpatialMotion act(const SE3& placement) const {
-    return motion_from_parts(Vector3D::Zero(), rotate(placement.rotation, a));
+    return motion_from_parts(Vector3D::Zero(), placement.rotation * a);
   }
 };
 

@@ -1,5 +1,8 @@
 #include "kinetra/model/inverse_dynamics.hpp"
 
+#include <tuple>
+#include <utility>
+
 #include "kinetra/model/joint_motion.hpp"
 #include "kinetra/spatial/target_clones.hpp"
 
@@ -7,80 +10,85 @@ namespace kinetra {
 
 namespace {
 
-// Several-axis joints: v += S qd, a += S qdd + v x S qd, kept out of line so that the
-// single-axis sweep stays small.
-template <class Joint>
-[[gnu::noinline]] void add_multi_axis_motion(const Joint& joint, Eigen::Index first,
-                                             const ConfigurationRef* qd,
-                                             const ConfigurationRef* qdd, SplitVector& vi,
-                                             SplitVector& ai) {
-  constexpr auto nv = static_cast<int>(Joint::nv);
-  const auto s = joint.subspace();
-  SpatialMotion v = vi.joined(), a = ai.joined();
-  if (qd) {
-    const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
-    v += joint_velocity;
-    a += motion_cross_motion(v, joint_velocity);
-  }
-  if (qdd) a += s * qdd->segment<nv>(first);
-  vi = {v.head<3>(), v.tail<3>()};
-  ai = {a.head<3>(), a.tail<3>()};
-}
-
-// Adds joint i's own motion to its velocity and acceleration, S in the joint frame: v += S qd,
-// a += S qdd + v x S qd. A null qd or qdd stands for zero.
-template <class Joint>
-void add_joint_motion(const Joint& joint, Eigen::Index first, const ConfigurationRef* qd,
-                      const ConfigurationRef* qdd, SplitVector& vi, SplitVector& ai) {
-  if constexpr (requires { joint.motion_axis(); }) {
-    const auto s = joint.motion_axis();
-    if (qd) {
-      s.add_to(vi, (*qd)[first]);
-      s.add_cross(ai, vi, (*qd)[first]);
+// Several-axis joints: v += S qd, a += S qdd + v x S qd with S in the joint frame, returned as
+// (v, a). Out of line and by value, so that the single-axis sweep stays small and keeps its
+// motions in registers.
+[[gnu::noinline]] std::pair<SplitVector, SplitVector> with_several_axis_motion(
+    const JointModel& joint, Eigen::Index first, const ConfigurationRef* qd,
+    const ConfigurationRef* qdd, SplitVector vi, SplitVector ai) {
+  joint.visit([&](const auto& kind) {
+    constexpr auto nv = static_cast<int>(std::remove_cvref_t<decltype(kind)>::nv);
+    if constexpr (nv > 0) {
+      const auto s = kind.subspace();
+      SpatialMotion v = vi.joined(), a = ai.joined();
+      if (qd) {
+        const SpatialMotion joint_velocity = s * qd->segment<nv>(first);
+        v += joint_velocity;
+        a += motion_cross_motion(v, joint_velocity);
+      }
+      if (qdd) a += s * qdd->segment<nv>(first);
+      vi = {v.head<3>(), v.tail<3>()};
+      ai = {a.head<3>(), a.tail<3>()};
     }
-    if (qdd) s.add_to(ai, (*qdd)[first]);
-  } else if constexpr (Joint::nv > 0) {
-    add_multi_axis_motion(joint, first, qd, qdd, vi, ai);
-  }
+  });
+  return {vi, ai};
 }
 
-// tau = S^T f for joint i, S in the joint frame.
-template <class Joint>
-void project_force(const Joint& joint, Eigen::Index first, const SplitVector& f,
-                   Configuration& tau) {
-  constexpr auto nv = static_cast<int>(Joint::nv);
-  if constexpr (requires { joint.motion_axis(); }) {
-    tau[first] = joint.motion_axis().dot(f);
-  } else if constexpr (nv > 0) {
-    tau.segment<nv>(first) = joint.subspace().transpose() * f.joined();
-  }
+// Adds a single-axis joint's own motion S x to its velocity and acceleration: v += S qd,
+// a += S qdd + v x S qd.
+template <class Axis>
+void add_axis_motion(const Axis& s, double qd, double qdd, SplitVector& vi, SplitVector& ai) {
+  s.add_to(vi, qd);
+  s.add_cross(ai, vi, qd);
+  s.add_to(ai, qdd);
 }
 
 // Recursive Newton-Euler in joint frames; a null v or a stands for zero. Placements first, then
 // motions, then forces: placements and forces do not depend on other joints', so the processor
 // overlaps them; only the motions and the inward sum of forces are chains. Motions and forces
-// are kept as 3-vector halves throughout. Flattened so that the small spatial products are
-// inlined into every joint kind's case.
+// are kept as 3-vector halves, and along a chain (parent i - 1) the parent's values are carried
+// over from the step before rather than read back from the table just written. Flattened so
+// that the small spatial products are inlined.
 KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
                                                                const ConfigurationRef& q,
                                                                const ConfigurationRef* v,
                                                                const ConfigurationRef* a) {
+  using Motion = JointTerms::Motion;
   const std::size_t n = model.njoints();
   for (std::size_t i = 1; i < n; ++i) ws.parent_from_joint[i] = parent_from_joint(model, i, q);
 
   ws.joint_velocity[0] = {};
   // a base acceleration of -g stands in for gravity on every body
   ws.joint_acceleration[0] = {Vector3D::Zero(), -model.gravity()};
+  SplitVector last_velocity = ws.joint_velocity[0], last_acceleration = ws.joint_acceleration[0];
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t parent = model.joint_parents()[i];
     const SE3& parent_from_this = ws.parent_from_joint[i];
-    SplitVector vi = parent_from_this.act_motion_inverse(ws.joint_velocity[parent]);
-    SplitVector ai = parent_from_this.act_motion_inverse(ws.joint_acceleration[parent]);
+    if (parent != i - 1) {
+      last_velocity = ws.joint_velocity[parent];
+      last_acceleration = ws.joint_acceleration[parent];
+    }
+    SplitVector vi = parent_from_this.act_motion_inverse(last_velocity);
+    SplitVector ai = parent_from_this.act_motion_inverse(last_acceleration);
+    const JointTerms& terms = model.joint_terms()[i];
     const auto first = static_cast<Eigen::Index>(model.idx_v(i));
-    model.joint_models()[i].visit(
-        [&](const auto& joint) { add_joint_motion(joint, first, v, a, vi, ai); });
-    ws.joint_velocity[i] = vi;
-    ws.joint_acceleration[i] = ai;
+    switch (terms.motion) {
+      case Motion::rotation:
+        add_axis_motion(RotationAxis{terms.axis}, v ? (*v)[first] : 0.0, a ? (*a)[first] : 0.0, vi,
+                        ai);
+        break;
+      case Motion::translation:
+        add_axis_motion(TranslationAxis{terms.axis}, v ? (*v)[first] : 0.0, a ? (*a)[first] : 0.0,
+                        vi, ai);
+        break;
+      case Motion::several:
+        std::tie(vi, ai) = with_several_axis_motion(model.joint_models()[i], first, v, a, vi, ai);
+        break;
+      case Motion::none:
+        break;
+    }
+    ws.joint_velocity[i] = last_velocity = vi;
+    ws.joint_acceleration[i] = last_acceleration = ai;
   }
   for (std::size_t i = 1; i < n; ++i) {
     // f = I a + v x* (I v)
@@ -88,16 +96,38 @@ KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& mode
         model.inertias()[i].momentum_rate(ws.joint_velocity[i], ws.joint_acceleration[i]);
   }
 
+  // tau = S^T f; the force of a child i + 1 is carried over to joint i in the same way
   Configuration tau(static_cast<Eigen::Index>(model.nv()));
+  SplitVector carried;
   for (std::size_t i = n - 1; i > 0; --i) {
+    SplitVector fi = ws.joint_force[i];
+    fi.angular += carried.angular;
+    fi.linear += carried.linear;
+    const JointTerms& terms = model.joint_terms()[i];
     const auto first = static_cast<Eigen::Index>(model.idx_v(i));
-    const SplitVector& fi = ws.joint_force[i];
-    model.joint_models()[i].visit([&](const auto& joint) { project_force(joint, first, fi, tau); });
+    switch (terms.motion) {
+      case Motion::rotation:
+        tau[first] = RotationAxis{terms.axis}.dot(fi);
+        break;
+      case Motion::translation:
+        tau[first] = TranslationAxis{terms.axis}.dot(fi);
+        break;
+      case Motion::several: {
+        const MotionSubspace s = model.joint_models()[i].motion_subspace();
+        tau.segment(first, s.cols()) = s.transpose() * fi.joined();
+        break;
+      }
+      case Motion::none:
+        break;
+    }
     const std::size_t parent = model.joint_parents()[i];
-    if (parent == 0) continue;
-    const SplitVector moved = ws.parent_from_joint[i].act_force(fi);
-    ws.joint_force[parent].angular += moved.angular;
-    ws.joint_force[parent].linear += moved.linear;
+    carried = ws.parent_from_joint[i].act_force(fi);
+    if (parent == i - 1) continue;
+    if (parent != 0) {
+      ws.joint_force[parent].angular += carried.angular;
+      ws.joint_force[parent].linear += carried.linear;
+    }
+    carried = {};
   }
   return tau;
 }

@@ -12,7 +12,7 @@ namespace kinetra {
 // axis.
 template <class Joint>
 SE3 parent_from_joint(const Model& model, std::size_t i, const Joint& joint, const double* qi) {
-  const AxisPlacement& terms = model.axis_placements()[i];
+  const JointTerms& terms = model.joint_terms()[i];
   if constexpr (requires { Joint::cos_sin(qi); }) {
     const auto [c, s] = Joint::cos_sin(qi);
     return terms.turned(c, s);

@@ -35,7 +35,7 @@ Model::Model(std::string name)
       joint_parents_{0},
       joint_placements_{SE3::identity()},
       joint_models_{JointModel::fixed()},
-      axis_placements_{AxisPlacement()},
+      joint_terms_{JointTerms()},
       inertias_{Inertia::zeros()},
       frames_{Frame{"__WORLD_FRAME__", 0, 0, SE3::identity(), FrameType::Fixed, Inertia::zeros()}},
       idx_q_{0},
@@ -111,7 +111,7 @@ void Model::reserve(std::size_t joints, std::size_t frames) {
   joint_parents_.reserve(joints);
   joint_placements_.reserve(joints);
   joint_models_.reserve(joints);
-  axis_placements_.reserve(joints);
+  joint_terms_.reserve(joints);
   inertias_.reserve(joints);
   idx_q_.reserve(joints);
   idx_v_.reserve(joints);
@@ -134,7 +134,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, Join
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);
-  axis_placements_.emplace_back(placement, joint);
+  joint_terms_.emplace_back(placement, joint);
   joint_models_.push_back(std::move(joint));
   inertias_.push_back(Inertia::zeros());
   return id;

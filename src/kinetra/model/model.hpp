@@ -10,9 +10,9 @@
 
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/joint/joint_model.hpp"
-#include "kinetra/model/axis_placement.hpp"
 #include "kinetra/model/data.hpp"
 #include "kinetra/model/frame.hpp"
+#include "kinetra/model/joint_terms.hpp"
 #include "kinetra/model/model_error.hpp"
 #include "kinetra/model/name_index.hpp"
 #include "kinetra/spatial/se3.hpp"
@@ -39,7 +39,7 @@ class Model {
   const std::vector<SE3>& joint_placements() const { return joint_placements_; }
   const std::vector<JointModel>& joint_models() const { return joint_models_; }
   // joint i's placement in its parent for its q, as terms the sweeps combine cheaply
-  const std::vector<AxisPlacement>& axis_placements() const { return axis_placements_; }
+  const std::vector<JointTerms>& joint_terms() const { return joint_terms_; }
   // body inertia carried by joint i, in joint i's frame
   const std::vector<Inertia>& inertias() const { return inertias_; }
   Inertia& inertia(std::size_t joint) { return inertias_[joint]; }
@@ -98,7 +98,7 @@ class Model {
   std::vector<std::size_t> joint_parents_;
   std::vector<SE3> joint_placements_;
   std::vector<JointModel> joint_models_;
-  std::vector<AxisPlacement> axis_placements_;
+  std::vector<JointTerms> joint_terms_;
   std::vector<Inertia> inertias_;
   std::vector<Frame> frames_;
   std::vector<std::size_t> idx_q_;

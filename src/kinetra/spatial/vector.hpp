@@ -18,23 +18,6 @@ using SpatialTransform = Eigen::Matrix<double, 6, 6>;
 // Red, green, blue, alpha.
 using Color = std::array<double, 4>;
 
-// a x b, R v and R^T v entry by entry: Eigen packs 3-vectors two lanes at a time, and in the
-// sweeps its shuffles cost more than the sums they save.
-inline Vector3D cross(const Vector3D& a, const Vector3D& b) {
-  return {a.y() * b.z() - a.z() * b.y(), a.z() * b.x() - a.x() * b.z(),
-          a.x() * b.y() - a.y() * b.x()};
-}
-inline Vector3D rotate(const SpatialRotation& r, const Vector3D& v) {
-  return {r(0, 0) * v.x() + r(0, 1) * v.y() + r(0, 2) * v.z(),
-          r(1, 0) * v.x() + r(1, 1) * v.y() + r(1, 2) * v.z(),
-          r(2, 0) * v.x() + r(2, 1) * v.y() + r(2, 2) * v.z()};
-}
-inline Vector3D rotate_back(const SpatialRotation& r, const Vector3D& v) {
-  return {r(0, 0) * v.x() + r(1, 0) * v.y() + r(2, 0) * v.z(),
-          r(0, 1) * v.x() + r(1, 1) * v.y() + r(2, 1) * v.z(),
-          r(0, 2) * v.x() + r(1, 2) * v.y() + r(2, 2) * v.z()};
-}
-
 inline SpatialMotion motion_from_parts(const Vector3D& angular, const Vector3D& linear) {
   SpatialMotion m;
   m.head<3>() = angular;
@@ -64,14 +47,14 @@ inline SpatialMotion motion_from_translational_axis(const Vector3D& axis) {
 inline SpatialForce motion_cross_force(const SpatialMotion& m, const SpatialForce& f) {
   const Vector3D w = m.head<3>(), v = m.tail<3>();
   const Vector3D n = f.head<3>(), lin = f.tail<3>();
-  return motion_from_parts(cross(w, n) + cross(v, lin), cross(w, lin));
+  return motion_from_parts(w.cross(n) + v.cross(lin), w.cross(lin));
 }
 
 // m x m' for motions m = (w; v), m' = (w'; v'): (w x w'; w x v' + v x w').
 inline SpatialMotion motion_cross_motion(const SpatialMotion& m, const SpatialMotion& other) {
   const Vector3D w = m.head<3>(), v = m.tail<3>();
   const Vector3D w2 = other.head<3>(), v2 = other.tail<3>();
-  return motion_from_parts(cross(w, w2), cross(w, v2) + cross(v, w2));
+  return motion_from_parts(w.cross(w2), w.cross(v2) + v.cross(w2));
 }
 
 // The matrix [v]x with [v]x u = v x u.
