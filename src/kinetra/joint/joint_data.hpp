@@ -26,6 +26,8 @@ class JointData {
   // Checks that q has the length of `model`, a joint of this data's kind (fixed data accepts
   // anything), then stores the placement for q. On error nothing changes.
   std::expected<void, JointError> update(const JointModel& model, const JointConfiguration& q);
+  // Stores a placement a sweep has already formed for q (unchecked).
+  void set_placement(const SE3& placement) { placement_ = placement; }
 
  private:
   JointType type_;

@@ -1,26 +1,40 @@
 #include "kinetra/model/forward_kinematics.hpp"
 
+#include <type_traits>
+
+#include "kinetra/model/joint_motion.hpp"
+#include "kinetra/spatial/rotation.hpp"
 #include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
 namespace {
 
-// Each joint's own placement, then world placements outward.
-KINETRA_AVX2_CLONES void place_joints(const Model& model, Data& data, const ConfigurationRef& q) {
+// Each joint's own placement and its world placement oMi = oMi[parent] * rest * own; a joint
+// turning about one axis has the cosine and sine of its angle worked out once for both. Along a
+// chain (parent i - 1) the parent's placement is carried over from the step before.
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void place_joints(const Model& model, Data& data,
+                                                      const ConfigurationRef& q) {
   const std::size_t n = model.njoints();
-  // q holds every joint's values: each update succeeds
-  for (std::size_t i = 0; i < n; ++i) {
-    const JointModel& joint = model.joint_models()[i];
-    (void)data.joint_data[i].update(joint, q.segment(static_cast<Eigen::Index>(model.idx_q(i)),
-                                                     static_cast<Eigen::Index>(joint.nq())));
-  }
   data.joint_placements.resize(n);
-  data.joint_placements[0] = SE3::identity();
-  for (std::size_t j = 1; j < n; ++j) {
-    const SE3& world_from_parent = data.joint_placements[model.joint_parents()[j]];
-    data.joint_placements[j] =
-        world_from_parent * model.joint_placements()[j] * data.joint_data[j].placement();
+  SE3 world_from_last = data.joint_placements[0] = SE3::identity();
+  for (std::size_t i = 1; i < n; ++i) {
+    const double* qi = q.data() + model.idx_q(i);
+    const SE3 parent_from_this = model.joint_models()[i].visit([&](const auto& joint) {
+      using Joint = std::remove_cvref_t<decltype(joint)>;
+      if constexpr (requires { Joint::cos_sin(qi); }) {
+        const auto [c, s] = Joint::cos_sin(qi);
+        data.joint_data[i].set_placement(
+            {rotation_about_unit_axis(joint.motion_axis().u, c, s), Vector3D::Zero()});
+        return model.joint_terms()[i].turned(c, s);
+      } else {
+        data.joint_data[i].set_placement(joint.transform(qi));
+        return parent_from_joint(model, i, joint, qi);
+      }
+    });
+    const std::size_t parent = model.joint_parents()[i];
+    if (parent != i - 1) world_from_last = data.joint_placements[parent];
+    data.joint_placements[i] = world_from_last = world_from_last * parent_from_this;
   }
 }
 
