@@ -18,9 +18,8 @@ Result<T> or_value_error(std::expected<T, AlgorithmError>&& result, const char* 
 
 Result<PyConfiguration> efforts_or_value_error(
     std::expected<Configuration, AlgorithmError>&& result, const char* prefix) {
-  auto values = or_value_error(std::move(result), prefix);
-  if (!values) return std::unexpected(values.error());
-  return PyConfiguration{std::move(*values)};
+  if (!result) return value_error(prefix + result.error().display());
+  return PyConfiguration{std::move(*result)};
 }
 
 Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {
