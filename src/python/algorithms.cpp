@@ -65,7 +65,7 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
-  return Ref(new_array(shape, mass->data()));
+  return Ref(new_array(shape, std::move(*mass)));
 }
 
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,

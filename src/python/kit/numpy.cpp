@@ -246,6 +246,38 @@ PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_v
   return array;
 }
 
+PyObject* new_array(std::span<const Py_ssize_t> shape, Eigen::MatrixXd&& storage) {
+  // NumPy keeps blocks of up to this size for reuse: copying into one costs less than the
+  // object that would keep `storage` alive
+  constexpr std::size_t copied_bytes = 1024;
+  if (static_cast<std::size_t>(storage.size()) * sizeof(double) <= copied_bytes) {
+    return new_array(shape, storage.data());
+  }
+  auto* held = new Eigen::MatrixXd(std::move(storage));
+  PyObject* owner = PyCapsule_New(held, nullptr, [](PyObject* capsule) {
+    delete static_cast<Eigen::MatrixXd*>(PyCapsule_GetPointer(capsule, nullptr));
+  });
+  if (!owner) {
+    delete held;
+    return nullptr;
+  }
+  npy_intp dims[NPY_MAXDIMS];
+  std::copy(shape.begin(), shape.end(), dims);
+  PyObject* array = PyArray_NewFromDescr(&PyArray_Type, PyArray_DescrFromType(NPY_DOUBLE),
+                                         static_cast<int>(shape.size()), dims, nullptr,
+                                         held->data(), NPY_ARRAY_CARRAY, nullptr);
+  if (!array) {
+    Py_DECREF(owner);
+    return nullptr;
+  }
+  // steals `owner`, also on failure
+  if (PyArray_SetBaseObject(as_array(array), owner) < 0) {
+    Py_DECREF(array);
+    return nullptr;
+  }
+  return array;
+}
+
 PyObject* new_float32_array(std::span<const float> values) {
   npy_intp dims[1] = {static_cast<npy_intp>(values.size())};
   PyObject* array = PyArray_SimpleNew(1, dims, NPY_FLOAT32);

@@ -144,6 +144,9 @@ struct Array : ArrayArg {
 
 // New float64 arrays, C order.
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values);
+// The same over the values in `storage`, read as row-major (a symmetric matrix's column-major
+// storage is). Large ones are taken over, not copied: the array keeps them alive.
+PyObject* new_array(std::span<const Py_ssize_t> shape, Eigen::MatrixXd&& storage);
 PyObject* new_float32_array(std::span<const float> values);
 
 template <class Derived>
