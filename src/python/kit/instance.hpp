@@ -75,6 +75,7 @@ void destroy_instance(PyObject* obj) {
   Py_DECREF(type);
 }
 
+// true when a GIL serialises borrow changes (see Instance)
 #ifdef Py_GIL_DISABLED
 inline constexpr bool gil_orders_borrows = false;
 #else
