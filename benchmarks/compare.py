@@ -110,16 +110,17 @@ class Kinetra:
         import kinetra
 
         self.model, self.data, self.s = model, model.create_data(), state
-        m, d, s = self.model, self.data, state
+        # the arguments as closure variables, as the peers' calls have theirs
+        m, d, q, v, a = self.model, self.data, state.q, state.v, state.a
         self.calls = {
-            "fk": lambda: kinetra.forward_kinematics(m, d, s.q),
-            "rnea": lambda: kinetra.rnea(m, d, s.q, s.v, s.a),
-            "aba": lambda: kinetra.aba(m, d, s.q, s.v, s.a),
-            "crba": lambda: kinetra.crba(m, d, s.q),
+            "fk": lambda: kinetra.forward_kinematics(m, d, q),
+            "rnea": lambda: kinetra.rnea(m, d, q, v, a),
+            "aba": lambda: kinetra.aba(m, d, q, v, a),
+            "crba": lambda: kinetra.crba(m, d, q),
         }
-        self.tau = kinetra.rnea(m, d, s.q, s.v, s.a).to_numpy()
-        self.ddq = kinetra.aba(m, d, s.q, s.v, s.a).to_numpy()
-        self.mass = np.asarray(kinetra.crba(m, d, s.q))
+        self.tau = kinetra.rnea(m, d, q, v, a).to_numpy()
+        self.ddq = kinetra.aba(m, d, q, v, a).to_numpy()
+        self.mass = np.asarray(kinetra.crba(m, d, q))
 
 
 def mujoco_calls(m, d):

@@ -35,6 +35,18 @@ def refused(call, *args):
     return run
 
 
+def chain(joints):
+    """Revolute joints in a row, each carrying a ball: large enough that its mass matrix is
+    handed to the array, not copied."""
+    model = kinetra.Model()
+    for i in range(1, joints + 1):
+        model.add_joint(i - 1, kinetra.JointModelRY(), kinetra.SE3.Identity(), f"j{i}")
+        model.add_frame(kinetra.Frame(f"b{i}", i, 0, kinetra.SE3.Identity(),
+                                      kinetra.FrameType.Body, kinetra.Inertia.FromSphere(1.0, 0.1)),
+                        True)
+    return model
+
+
 def cases(folder):
     arm_path = os.path.join(ARM, "kinetra_arm.urdf")
     model, collision, _ = kinetra.build_models_from_urdf(arm_path, ARM)
@@ -51,11 +63,15 @@ def cases(folder):
     short = np.zeros(model.nq - 1)
     states = np.full((64, model.nq), 0.3)
     payload = model.__reduce__()[1][0]
+    long_chain = chain(20)
+    long_chain_data = long_chain.create_data()
+    long_q = np.full(long_chain.nq, 0.3)
     return {
         "forward_kinematics": lambda: kinetra.forward_kinematics(model, data, q),
         "rnea": lambda: kinetra.rnea(model, data, q, v, v),
         "aba": lambda: kinetra.aba(model, data, q, v, v),
         "crba": lambda: kinetra.crba(model, data, q),
+        "crba 20 joints": lambda: kinetra.crba(long_chain, long_chain_data, long_q),
         "nonlinear_effects": lambda: kinetra.nonlinear_effects(model, data, q, v),
         "generalized_gravity": lambda: kinetra.generalized_gravity(model, data, q),
         "kinetic_energy": lambda: kinetra.kinetic_energy(model, data, q, v),

@@ -18,9 +18,8 @@ Result<T> or_value_error(std::expected<T, AlgorithmError>&& result, const char* 
 
 Result<PyConfiguration> efforts_or_value_error(
     std::expected<Configuration, AlgorithmError>&& result, const char* prefix) {
-  auto values = or_value_error(std::move(result), prefix);
-  if (!values) return std::unexpected(values.error());
-  return PyConfiguration{std::move(*values)};
+  if (!result) return value_error(prefix + result.error().display());
+  return PyConfiguration{std::move(*result)};
 }
 
 Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {
@@ -66,7 +65,7 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
-  return Ref(new_array(shape, mass->data()));
+  return Ref(new_array(shape, std::move(*mass)));
 }
 
 Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data,

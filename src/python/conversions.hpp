@@ -20,8 +20,9 @@ Result<Symmetric3> symmetric3_from_array(const ArrayArg& array);
 template <std::size_t N>
 Result<void> read_vectors(const Model& model, const char* prefix, const char* const (&names)[N],
                           const Array<-1>* const (&vectors)[N], std::array<FlatValues, N>& flat) {
+  const std::size_t nq = model.nq(), nv = model.nv();
   for (std::size_t i = 0; i < N; ++i) {
-    const std::size_t expected = i == 0 ? model.nq() : model.nv();
+    const std::size_t expected = i == 0 ? nq : nv;
     const auto actual = static_cast<std::size_t>(vectors[i]->size());
     if (actual != expected) {
       return value_error(prefix +
@@ -31,7 +32,7 @@ Result<void> read_vectors(const Model& model, const char* prefix, const char* co
   for (std::size_t i = 0; i < N; ++i) {
     auto values = vectors[i]->values();
     if (!values) return std::unexpected(values.error());
-    flat[i] = FlatValues(*values);
+    flat[i].assign(*values);
   }
   return {};
 }

@@ -102,6 +102,22 @@ def test_mass_matrix(seed):
     assert kinetra.kinetic_energy(model, data, q, v) == pytest.approx(0.5 * v @ crba @ v, rel=1e-12)
 
 
+@pytest.mark.parametrize("joints", [6, 20])  # small results are copied, large ones handed over
+def test_mass_matrices_are_arrays_of_their_own(joints):
+    model, rng = random_tree(0, joints)
+    data = Data(model)
+    q1, q2 = (rng.uniform(-2, 2, model.nq) for _ in range(2))
+    first = kinetra.crba(model, data, q1)
+    kept = first.copy()
+    second = kinetra.crba(model, data, q2)
+    del data
+    assert first.dtype == np.float64 and first.flags.c_contiguous and first.flags.writeable
+    assert not np.shares_memory(first, second)
+    np.testing.assert_array_equal(first, kept)
+    first[:] = 0.0
+    np.testing.assert_array_equal(second, kinetra.crba(model, Data(model), q2))
+
+
 @pytest.mark.parametrize("seed", SEEDS)
 def test_equations_of_motion(seed):
     model, rng = random_tree(seed)

@@ -27,6 +27,7 @@ PyTypeObject* create_class(ClassSpec definition, int basicsize, destructor deall
   if (*doc) slots.push_back({Py_tp_doc, const_cast<char*>(doc)});
   slots.push_back({0, nullptr});
 
+  // not Py_TPFLAGS_HAVE_GC: new_instance_of makes the objects with PyObject_New
   PyType_Spec type_spec{names.back().c_str(), basicsize, 0, Py_TPFLAGS_DEFAULT, slots.data()};
   return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&type_spec));
 }

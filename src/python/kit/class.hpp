@@ -43,17 +43,23 @@ bool set_class_attribute(PyTypeObject* type, const char* name, PyObject* owned_v
 
 }  // namespace kinetra::python
 
-// Declares the exposed class of C++ type T (in a header all binding files see).
-#define KINETRA_DECLARE_CLASS(T, python_name)        \
-  template <>                                        \
-  struct kinetra::python::PyClass<T> {               \
-    static constexpr const char* name = python_name; \
-    static PyTypeObject* type();                     \
+// Declares the exposed class of C++ type T (in a header all binding files see). type() reads
+// the type object made on first use without a call: calls check their arguments' types with it.
+#define KINETRA_DECLARE_CLASS(T, python_name)                                \
+  template <>                                                                \
+  struct kinetra::python::PyClass<T> {                                       \
+    static constexpr const char* name = python_name;                         \
+    static PyTypeObject* type() { return made_ ? made_ : make(); }           \
+                                                                             \
+   private:                                                                  \
+    static PyTypeObject* make();                                             \
+    static inline PyTypeObject* made_ = nullptr; /* set with the GIL held */ \
   }
 
-// Defines its type object, made from `definition_function()` on first use and cached.
+// Defines its type object, made from `definition_function()` on first use and kept.
 #define KINETRA_DEFINE_CLASS(T, definition_function)                                 \
-  PyTypeObject* kinetra::python::PyClass<T>::type() {                                \
+  PyTypeObject* kinetra::python::PyClass<T>::make() {                                \
     static PyTypeObject* const type_object = create_class<T>(definition_function()); \
+    made_ = type_object;                                                             \
     return type_object;                                                              \
   }

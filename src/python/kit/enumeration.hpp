@@ -73,7 +73,8 @@ PyTypeObject* create_enum(const char* doc, std::span<const char* const> names) {
 
 // Defines the type object of an exposed enumeration from its table of names.
 #define KINETRA_DEFINE_ENUM(E, doc, names)                               \
-  PyTypeObject* kinetra::python::PyClass<E>::type() {                    \
+  PyTypeObject* kinetra::python::PyClass<E>::make() {                    \
     static PyTypeObject* const type_object = create_enum<E>(doc, names); \
+    made_ = type_object;                                                 \
     return type_object;                                                  \
   }

@@ -121,10 +121,17 @@ PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
   static_assert(signature_matches_function<Name, S::size + S::method, arity>());
   static constexpr Parameters parameters{Name.c_str(), S::parameter_names.data(), S::size,
                                          S::required};
-  PyObject* objects[S::size + S::method + 1] = {};  // one spare: no arrays of size zero
-  if (!bind_arguments(parameters, args, nargs, kwnames, objects + S::method)) return nullptr;
+  constexpr auto sequence = std::make_index_sequence<arity>();
+  PyObject* objects[S::size + S::method + 1];  // one spare: no arrays of size zero
   if constexpr (S::method) objects[0] = self;
-  return invoke<F, Options>(objects, S::argument_names.data(), std::make_index_sequence<arity>());
+  if (!kwnames && nargs == static_cast<Py_ssize_t>(S::size)) {
+    // every parameter given by position: the arguments bind as they are
+    if constexpr (!S::method) return invoke<F, Options>(args, S::argument_names.data(), sequence);
+    std::copy_n(args, S::size, objects + 1);
+  } else if (!bind_arguments(parameters, args, nargs, kwnames, objects + S::method)) {
+    return nullptr;
+  }
+  return invoke<F, Options>(objects, S::argument_names.data(), sequence);
 }
 
 // Docstring in the "name(signature)\n--\n\ndoc" form behind __text_signature__.

@@ -80,13 +80,13 @@ ArrayView::ArrayView(PyObject* obj)
                 reinterpret_cast<const Py_ssize_t*>(PyArray_STRIDES(as_array(obj))),
                 PyArray_ISALIGNED(as_array(obj))) {}
 
-Py_ssize_t ArrayView::size() const {
+Py_ssize_t ArrayView::size_of_any_shape() const {
   Py_ssize_t n = 1;
   for (int k = 0; k < ndim_; ++k) n *= shape_[k];
   return n;
 }
 
-bool ArrayView::is_contiguous() const {
+bool ArrayView::is_contiguous_of_any_shape() const {
   Py_ssize_t expected = sizeof(double);
   for (int k = ndim_; k-- > 0;) {
     if (shape_[k] == 1) continue;
@@ -96,66 +96,92 @@ bool ArrayView::is_contiguous() const {
   return true;
 }
 
-Eigen::VectorXd ArrayView::flatten() const {
-  Eigen::VectorXd out(size());
-  if (out.size() == 0) return out;
+void ArrayView::copy_to(double* out) const {
+  const Py_ssize_t n = size();
+  if (n == 0) return;
   Py_ssize_t index[NPY_MAXDIMS] = {};
-  for (Eigen::Index n = 0; n < out.size(); ++n) {
+  for (Py_ssize_t i = 0; i < n; ++i) {
     const char* p = data_;
     for (int k = 0; k < ndim_; ++k) p += index[k] * strides_[k];
-    out[n] = read(p);
+    out[i] = read(p);
     for (int k = ndim_; k-- > 0;) {
       if (++index[k] < shape_[k]) break;
       index[k] = 0;
     }
   }
+}
+
+Eigen::VectorXd ArrayView::flatten() const {
+  Eigen::VectorXd out(size());
+  copy_to(out.data());
   return out;
 }
 
 bool ArrayArg::from_object(PyObject* obj, int ndim, const char* parameter, ArrayArg& out) {
   out.source_ = obj;
   out.parameter_ = parameter;
-  if (PyArray_Check(obj)) return out.take_array(obj, ndim);
-  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, out.shape_.data(), out.ndim_)) {
-    if (ndim >= 0 && out.ndim_ != ndim) {
-      return raise_conversion_error(parameter, obj, array_target), false;
+  // the common case first, with nothing else to save and restore: a vector of native float64
+  if (Py_IS_TYPE(obj, &PyArray_Type) && (ndim == 1 || ndim < 0)) {
+    PyArrayObject* array = as_array(obj);
+    if (PyArray_NDIM(array) == 1 && is_native_float64(array)) {
+      out.ndim_ = 1;
+      out.shape_[0] = PyArray_DIMS(array)[0];
+      out.strides_[0] = PyArray_STRIDES(array)[0];
+      out.native_data_ = PyArray_BYTES(array);
+      out.aligned_ = PyArray_ISALIGNED(array);
+      return true;
+    }
+  }
+  return out.take_object(obj, ndim);
+}
+
+bool ArrayArg::take_object(PyObject* obj, int ndim) {
+  if (PyArray_Check(obj)) return take_array(obj, ndim);
+  if ((PyList_Check(obj) || PyTuple_Check(obj)) && list_shape(obj, shape_.data(), ndim_)) {
+    if (ndim >= 0 && ndim_ != ndim) {
+      return raise_conversion_error(parameter_, obj, array_target), false;
     }
     return true;
   }
   // text never converts; NumPy would first copy it into a string array
   if (PyUnicode_Check(obj) || PyBytes_Check(obj)) {
-    return raise_conversion_error(parameter, obj, array_target), false;
+    return raise_conversion_error(parameter_, obj, array_target), false;
   }
   // anything else NumPy reads at once: scalars, buffers, objects with __array__, lists of
   // other objects
-  out.converted_ = Ref(PyArray_FromAny(obj, nullptr, 0, 0, 0, nullptr));
-  if (!out.converted_) {
+  converted_ = Ref(PyArray_FromAny(obj, nullptr, 0, 0, 0, nullptr));
+  if (!converted_) {
     if (!is_conversion_failure()) return false;
     PyErr_Clear();
-    return raise_conversion_error(parameter, obj, array_target), false;
+    return raise_conversion_error(parameter_, obj, array_target), false;
   }
-  return out.take_array(out.converted_.get(), ndim);
+  return take_array(converted_.get(), ndim);
 }
 
 bool ArrayArg::take_array(PyObject* obj, int ndim) {
   PyArrayObject* array = as_array(obj);
+  const int n = PyArray_NDIM(array);
   const bool native = is_native_float64(array);
-  ndim_ = PyArray_NDIM(array);
-  if ((!native && !converts_to_float64(array)) || (ndim >= 0 && ndim_ != ndim)) {
+  if ((!native && !converts_to_float64(array)) || (ndim >= 0 && n != ndim)) {
     return raise_conversion_error(parameter_, source_, array_target), false;
   }
+  ndim_ = n;
   const npy_intp* dims = PyArray_DIMS(array);
-  for (int k = 0; k < ndim_; ++k) shape_[k] = dims[k];
   if (native) {
     const npy_intp* strides = PyArray_STRIDES(array);
-    for (int k = 0; k < ndim_; ++k) strides_[k] = strides[k];
+    for (int k = 0; k < n; ++k) {
+      shape_[k] = dims[k];
+      strides_[k] = strides[k];
+    }
     native_data_ = PyArray_BYTES(array);
     aligned_ = PyArray_ISALIGNED(array);
+  } else {
+    for (int k = 0; k < n; ++k) shape_[k] = dims[k];
   }
   return true;
 }
 
-Py_ssize_t ArrayArg::size() const {
+Py_ssize_t ArrayArg::size_of_any_shape() const {
   Py_ssize_t n = 1;
   for (int k = 0; k < ndim_; ++k) {
     if (shape_[k] == 0) return 0;
@@ -201,13 +227,10 @@ Result<ArrayView> ArrayArg::converted_values() const {
   return ArrayView(converted_.get());
 }
 
-FlatValues::FlatValues(const ArrayView& array) : size_(array.size()) {
-  if (array.is_contiguous_and_aligned()) {
-    data_ = array.data();
-  } else {
-    copy_ = array.flatten();
-    data_ = copy_.data();
-  }
+void FlatValues::copy(const ArrayView& array) {
+  copy_ = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(size_));
+  array.copy_to(copy_.get());
+  data_ = copy_.get();
 }
 
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values) {
@@ -219,6 +242,38 @@ PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_v
   if (n > 0) {
     std::memcpy(PyArray_DATA(as_array(array)), row_major_values,
                 static_cast<std::size_t>(n) * sizeof(double));
+  }
+  return array;
+}
+
+PyObject* new_array(std::span<const Py_ssize_t> shape, Eigen::MatrixXd&& storage) {
+  // NumPy keeps blocks of up to this size for reuse: copying into one costs less than the
+  // object that would keep `storage` alive
+  constexpr std::size_t copied_bytes = 1024;
+  if (static_cast<std::size_t>(storage.size()) * sizeof(double) <= copied_bytes) {
+    return new_array(shape, storage.data());
+  }
+  auto* held = new Eigen::MatrixXd(std::move(storage));
+  PyObject* owner = PyCapsule_New(held, nullptr, [](PyObject* capsule) {
+    delete static_cast<Eigen::MatrixXd*>(PyCapsule_GetPointer(capsule, nullptr));
+  });
+  if (!owner) {
+    delete held;
+    return nullptr;
+  }
+  npy_intp dims[NPY_MAXDIMS];
+  std::copy(shape.begin(), shape.end(), dims);
+  PyObject* array = PyArray_NewFromDescr(&PyArray_Type, PyArray_DescrFromType(NPY_DOUBLE),
+                                         static_cast<int>(shape.size()), dims, nullptr,
+                                         held->data(), NPY_ARRAY_CARRAY, nullptr);
+  if (!array) {
+    Py_DECREF(owner);
+    return nullptr;
+  }
+  // steals `owner`, also on failure
+  if (PyArray_SetBaseObject(as_array(array), owner) < 0) {
+    Py_DECREF(array);
+    return nullptr;
   }
   return array;
 }

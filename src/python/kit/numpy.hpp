@@ -2,6 +2,7 @@
 
 #include <Eigen/Core>
 #include <array>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -23,9 +24,12 @@ class ArrayView {
   // `array` must be an ndarray of native float64.
   explicit ArrayView(PyObject* array);
 
-  Py_ssize_t size() const;
+  Py_ssize_t size() const { return ndim_ == 1 ? shape_[0] : size_of_any_shape(); }
   // true when the elements are adjacent in memory in logical order
-  bool is_contiguous() const;
+  bool is_contiguous() const {
+    if (ndim_ == 1) return shape_[0] <= 1 || strides_[0] == sizeof(double);
+    return is_contiguous_of_any_shape();
+  }
   // true when, besides, they can be read in place as doubles
   bool is_contiguous_and_aligned() const { return aligned_ && is_contiguous(); }
   const double* data() const { return reinterpret_cast<const double*>(data_); }
@@ -36,8 +40,13 @@ class ArrayView {
   }
   // every element in logical row-major order
   Eigen::VectorXd flatten() const;
+  // the same, written to `out` (size() values)
+  void copy_to(double* out) const;
 
  private:
+  Py_ssize_t size_of_any_shape() const;
+  bool is_contiguous_of_any_shape() const;
+
   static double read(const char* p) {
     double x;
     __builtin_memcpy(&x, p, sizeof x);
@@ -70,7 +79,7 @@ class ArrayArg {
   int ndim() const { return ndim_; }
   Py_ssize_t dim(int axis) const { return shape_[static_cast<std::size_t>(axis)]; }
   // the element count, saturated at PY_SSIZE_T_MAX
-  Py_ssize_t size() const;
+  Py_ssize_t size() const { return ndim_ == 1 ? shape_[0] : size_of_any_shape(); }
   // "[3, 4]"
   std::string shape_text() const;
 
@@ -83,7 +92,9 @@ class ArrayArg {
   }
 
  private:
+  bool take_object(PyObject* obj, int ndim);
   bool take_array(PyObject* array, int ndim);
+  Py_ssize_t size_of_any_shape() const;
   Result<ArrayView> converted_values() const;
 
   static constexpr int max_dims = 64;
@@ -105,14 +116,22 @@ class ArrayArg {
 class FlatValues {
  public:
   FlatValues() = default;
-  explicit FlatValues(const ArrayView& array);
+  explicit FlatValues(const ArrayView& array) { assign(array); }
+  // reads `array` instead of what it read before
+  void assign(const ArrayView& array) {
+    data_ = array.data();
+    size_ = array.size();
+    if (!array.is_contiguous_and_aligned()) copy(array);
+  }
   FlatValues(FlatValues&&) = default;
   FlatValues& operator=(FlatValues&&) = default;
 
   Eigen::Map<const Eigen::VectorXd> map() const { return {data_, size_}; }
 
  private:
-  Eigen::VectorXd copy_;  // moving it keeps its buffer, so data_ stays valid
+  void copy(const ArrayView& array);
+
+  std::unique_ptr<double[]> copy_;  // moving it keeps its buffer, so data_ stays valid
   const double* data_ = nullptr;
   Eigen::Index size_ = 0;
 };
@@ -125,6 +144,9 @@ struct Array : ArrayArg {
 
 // New float64 arrays, C order.
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values);
+// The same over the values in `storage`, read as row-major (a symmetric matrix's column-major
+// storage is). Large ones are taken over, not copied: the array keeps them alive.
+PyObject* new_array(std::span<const Py_ssize_t> shape, Eigen::MatrixXd&& storage);
 PyObject* new_float32_array(std::span<const float> values);
 
 template <class Derived>
