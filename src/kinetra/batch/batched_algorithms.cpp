@@ -110,8 +110,7 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
                                          std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return store(kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv)),
-                 tau + i * nv);
+    return kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv), row(tau, i, nv));
   });
 }
 
@@ -120,8 +119,7 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
                                                       std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return store(kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv)),
-                 tau + i * nv);
+    return kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv));
   });
 }
 
@@ -130,7 +128,7 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
                                                         std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return store(kinetra::generalized_gravity(model, data, row(q, i, nq)), tau + i * nv);
+    return kinetra::generalized_gravity(model, data, row(q, i, nq), row(tau, i, nv));
   });
 }
 

@@ -1,5 +1,6 @@
 #include "kinetra/model/inverse_dynamics.hpp"
 
+#include <cassert>
 #include <tuple>
 #include <utility>
 
@@ -49,10 +50,11 @@ void add_axis_motion(const Axis& s, double qd, double qdd, SplitVector& vi, Spli
 // are kept as 3-vector halves, and along a chain (parent i - 1) the parent's values are carried
 // over from the step before rather than read back from the table just written. Flattened so
 // that the small spatial products are inlined.
-KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& model, Workspace& ws,
-                                                               const ConfigurationRef& q,
-                                                               const ConfigurationRef* v,
-                                                               const ConfigurationRef* a) {
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void newton_euler(const Model& model, Workspace& ws,
+                                                      const ConfigurationRef& q,
+                                                      const ConfigurationRef* v,
+                                                      const ConfigurationRef* a,
+                                                      Eigen::Ref<Configuration> tau) {
   using Motion = JointTerms::Motion;
   const std::size_t n = model.njoints();
   for (std::size_t i = 1; i < n; ++i) ws.parent_from_joint[i] = parent_from_joint(model, i, q);
@@ -97,7 +99,6 @@ KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& mode
   }
 
   // tau = S^T f; the force of a child i + 1 is carried over to joint i in the same way
-  Configuration tau(static_cast<Eigen::Index>(model.nv()));
   SplitVector carried;
   for (std::size_t i = n - 1; i > 0; --i) {
     SplitVector fi = ws.joint_force[i];
@@ -129,30 +130,61 @@ KINETRA_AVX2_CLONES KINETRA_FLATTEN Configuration newton_euler(const Model& mode
     }
     carried = {};
   }
+}
+
+// The value-returning form of an algorithm writing into caller storage.
+template <class Into>
+std::expected<Configuration, AlgorithmError> returned(const Model& model, Into&& into) {
+  Configuration tau(static_cast<Eigen::Index>(model.nv()));
+  if (auto ok = into(tau); !ok) return std::unexpected(std::move(ok.error()));
   return tau;
 }
 
 }  // namespace
 
+std::expected<void, AlgorithmError> rnea(const Model& model, Data& data, const ConfigurationRef& q,
+                                         const ConfigurationRef& v, const ConfigurationRef& a,
+                                         Eigen::Ref<Configuration> tau) {
+  assert(static_cast<std::size_t>(tau.size()) == model.nv());
+  return checked(model, data, q, {{"v", v}, {"a", a}},
+                 [&] { newton_euler(model, data.workspace, q, &v, &a, tau); });
+}
+
+std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
+                                                      const ConfigurationRef& q,
+                                                      const ConfigurationRef& v,
+                                                      Eigen::Ref<Configuration> tau) {
+  assert(static_cast<std::size_t>(tau.size()) == model.nv());
+  return checked(model, data, q, {{"v", v}},
+                 [&] { newton_euler(model, data.workspace, q, &v, nullptr, tau); });
+}
+
+std::expected<void, AlgorithmError> generalized_gravity(const Model& model, Data& data,
+                                                        const ConfigurationRef& q,
+                                                        Eigen::Ref<Configuration> tau) {
+  assert(static_cast<std::size_t>(tau.size()) == model.nv());
+  return checked(model, data, q, {},
+                 [&] { newton_euler(model, data.workspace, q, nullptr, nullptr, tau); });
+}
+
 std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data,
                                                   const ConfigurationRef& q,
                                                   const ConfigurationRef& v,
                                                   const ConfigurationRef& a) {
-  return checked(model, data, q, {{"v", v}, {"a", a}},
-                 [&] { return newton_euler(model, data.workspace, q, &v, &a); });
+  return returned(model, [&](Configuration& tau) { return rnea(model, data, q, v, a, tau); });
 }
 
 std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
                                                                const ConfigurationRef& q,
                                                                const ConfigurationRef& v) {
-  return checked(model, data, q, {{"v", v}},
-                 [&] { return newton_euler(model, data.workspace, q, &v, nullptr); });
+  return returned(model,
+                  [&](Configuration& tau) { return nonlinear_effects(model, data, q, v, tau); });
 }
 
 std::expected<Configuration, AlgorithmError> generalized_gravity(const Model& model, Data& data,
                                                                  const ConfigurationRef& q) {
-  return checked(model, data, q, {},
-                 [&] { return newton_euler(model, data.workspace, q, nullptr, nullptr); });
+  return returned(model,
+                  [&](Configuration& tau) { return generalized_gravity(model, data, q, tau); });
 }
 
 }  // namespace kinetra

@@ -23,4 +23,16 @@ std::expected<Configuration, AlgorithmError> nonlinear_effects(const Model& mode
 std::expected<Configuration, AlgorithmError> generalized_gravity(const Model& model, Data& data,
                                                                  const ConfigurationRef& q);
 
+// The same into `tau` (nv values), allocating nothing; on error `tau` is unchanged.
+std::expected<void, AlgorithmError> rnea(const Model& model, Data& data, const ConfigurationRef& q,
+                                         const ConfigurationRef& v, const ConfigurationRef& a,
+                                         Eigen::Ref<Configuration> tau);
+std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
+                                                      const ConfigurationRef& q,
+                                                      const ConfigurationRef& v,
+                                                      Eigen::Ref<Configuration> tau);
+std::expected<void, AlgorithmError> generalized_gravity(const Model& model, Data& data,
+                                                        const ConfigurationRef& q,
+                                                        Eigen::Ref<Configuration> tau);
+
 }  // namespace kinetra
