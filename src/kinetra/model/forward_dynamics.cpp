@@ -47,7 +47,7 @@ void articulate(const Model& model, Workspace& ws, const ConfigurationRef& tau, 
     Eigen::Map<DofVector<nv>>(&ws.dof_residual_effort[first]) = u;
     if (parent == 0) return;
     const Subspace<nv> u_scaled = u_mat * d_inv;
-    ws.articulated_inertia[parent] += inertia - u_scaled * u_mat.transpose();
+    ws.articulated_inertia[parent] += inertia - u_scaled.lazyProduct(u_mat.transpose());
     ws.force[parent] += ws.force[i] + inertia * c + u_scaled * (u - u_mat.transpose() * c);
   }
 }
