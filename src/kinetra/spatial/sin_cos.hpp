@@ -18,9 +18,10 @@ inline SinCos sin_cos(double x) {
   constexpr double pio2_1 = 1.5707963267341256e+00, pio2_2 = 6.077100506303966e-11,
                    pio2_3 = 2.0222662487959506e-21, two_over_pi = 0.6366197723675814;
   if (!(std::abs(x) < 8e5)) return {std::sin(x), std::cos(x)};
-  // nearest k by the 1.5 * 2^52 shift; r = x - k pi/2 in [-pi/4, pi/4] up to rounding
-  constexpr double shift = 6755399441055744.0;
-  const double k = (x * two_over_pi + shift) - shift;
+  // nearest k (by truncation, exact in this range); r = x - k pi/2 in [-pi/4, pi/4] up to rounding
+  const double y = x * two_over_pi;
+  const auto n = static_cast<std::int64_t>(y + (y < 0 ? -0.5 : 0.5));
+  const auto k = static_cast<double>(n);
   const double r = ((x - k * pio2_1) - k * pio2_2) - k * pio2_3;
   // minimax polynomials on [-pi/4, pi/4]
   const double z = r * r, w = z * z;
@@ -36,7 +37,7 @@ inline SinCos sin_cos(double x) {
   const double half_z = 0.5 * z, one_minus = 1.0 - half_z;
   const double c = one_minus + (((1.0 - one_minus) - half_z) + z * c_tail);
   // quadrant k mod 4: (s, c), (c, -s), (-s, -c), (-c, s)
-  const auto quadrant = static_cast<unsigned>(static_cast<std::int64_t>(k) & 3);
+  const auto quadrant = static_cast<unsigned>(n & 3);
   const double pair[2] = {s, c};
   const double sin_abs = pair[quadrant & 1], cos_abs = pair[(quadrant & 1) ^ 1];
   return {quadrant & 2 ? -sin_abs : sin_abs, (quadrant + 1) & 2 ? -cos_abs : cos_abs};
