@@ -1,7 +1,5 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 
-#include <algorithm>
-
 #include "kinetra/batch/for_each_row.hpp"
 #include "kinetra/model/algorithms.hpp"
 
@@ -137,22 +135,19 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
                                         std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return store(kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv)),
-                 a + i * nv);
+    return kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv), row(a, i, nv));
   });
 }
 
 std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
                                          double* mass, std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
-  return for_each_row(model, n, threads,
-                      [&](Data& data, std::size_t i) -> std::expected<void, AlgorithmError> {
-                        auto matrix = kinetra::crba(model, data, row(q, i, nq));
-                        if (!matrix) return std::unexpected(matrix.error());
-                        // symmetric: its column-major storage is also its row-major one
-                        std::copy_n(matrix->data(), matrix->size(), mass + i * nv * nv);
-                        return {};
-                      });
+  const auto size = static_cast<Eigen::Index>(nv);
+  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+    // symmetric: its column-major storage is also its row-major one
+    return kinetra::crba(model, data, row(q, i, nq),
+                         Eigen::Map<Eigen::MatrixXd>(mass + i * nv * nv, size, size));
+  });
 }
 
 std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,

@@ -17,9 +17,11 @@ void Workspace::resize(std::size_t n, std::size_t nv) {
   articulated_inertia.resize(n);
   inverse_joint_inertia.resize(n);
   composite_inertia.resize(n);
+  last_dof.resize(n);
   dof_motion.resize(nv);
   dof_inertia_times_motion.resize(nv);
   dof_residual_effort.resize(nv);
+  dof_parent.resize(nv);
   subtree_mass.resize(n);
   subtree_mass_moment.resize(n);
 }

@@ -27,10 +27,14 @@ struct Workspace {
   // D^-1 = (S^T IA S)^-1 in its top-left nv x nv block
   std::vector<SpatialTransform> inverse_joint_inertia;
   std::vector<OriginInertia> composite_inertia;
+  // the last dof of each joint or, for a joint without any, of its nearest ancestor (-1: none)
+  std::vector<Eigen::Index> last_dof;
   // per dof: S column, U = IA S column, u = tau - S^T pA entry
   std::vector<SpatialMotion> dof_motion;
   std::vector<SpatialForce> dof_inertia_times_motion;
   std::vector<double> dof_residual_effort;
+  // the dof before each on the path to the root (-1 past the root)
+  std::vector<Eigen::Index> dof_parent;
   // centre of mass: mass and sum of m c (world) of the bodies at or below each joint
   std::vector<double> subtree_mass;
   std::vector<Vector3D> subtree_mass_moment;

@@ -1,5 +1,6 @@
 #include "kinetra/model/forward_dynamics.hpp"
 
+#include <cassert>
 #include <type_traits>
 
 #include "kinetra/inertia/origin_inertia.hpp"
@@ -47,14 +48,14 @@ void articulate(const Model& model, Workspace& ws, const ConfigurationRef& tau, 
     Eigen::Map<DofVector<nv>>(&ws.dof_residual_effort[first]) = u;
     if (parent == 0) return;
     const Subspace<nv> u_scaled = u_mat * d_inv;
-    ws.articulated_inertia[parent] += inertia - u_scaled * u_mat.transpose();
+    ws.articulated_inertia[parent] += inertia - u_scaled.lazyProduct(u_mat.transpose());
     ws.force[parent] += ws.force[i] + inertia * c + u_scaled * (u - u_mat.transpose() * c);
   }
 }
 
 // Joint i's accelerations from its parent's: qdd = D^-1 (u - U^T a'), a = a' + S qdd.
 template <int nv>
-void accelerate(const Model& model, Workspace& ws, std::size_t i, Configuration& ddq) {
+void accelerate(const Model& model, Workspace& ws, std::size_t i, Eigen::Ref<Configuration> ddq) {
   SpatialMotion ai = ws.acceleration[model.joint_parents()[i]] + ws.bias_acceleration[i];
   if constexpr (nv > 0) {
     const std::size_t first = model.idx_v(i);
@@ -72,9 +73,10 @@ void accelerate(const Model& model, Workspace& ws, std::size_t i, Configuration&
 }  // namespace
 
 // Flattened so that each joint kind's steps are inlined into both copies of the sweeps.
-KINETRA_AVX2_CLONES KINETRA_FLATTEN std::expected<Configuration, AlgorithmError> aba(
+KINETRA_AVX2_CLONES KINETRA_FLATTEN std::expected<void, AlgorithmError> aba(
     const Model& model, Data& data, const ConfigurationRef& q, const ConfigurationRef& v,
-    const ConfigurationRef& tau) {
+    const ConfigurationRef& tau, Eigen::Ref<Configuration> ddq) {
+  assert(static_cast<std::size_t>(ddq.size()) == model.nv());
   return checked(model, data, q, {{"v", v}, {"tau", tau}}, [&] {
     Workspace& ws = data.workspace;
     world_forward_pass(model, ws, q, &v);
@@ -86,15 +88,23 @@ KINETRA_AVX2_CLONES KINETRA_FLATTEN std::expected<Configuration, AlgorithmError>
       });
     }
     // outward: accelerations from the base's -g
-    Configuration ddq(static_cast<Eigen::Index>(model.nv()));
     ws.acceleration[0] = motion_from_parts(Vector3D::Zero(), -model.gravity());
     for (std::size_t i = 1; i < model.njoints(); ++i) {
       model.joint_models()[i].visit([&](const auto& joint) {
         accelerate<static_cast<int>(std::remove_cvref_t<decltype(joint)>::nv)>(model, ws, i, ddq);
       });
     }
-    return ddq;
   });
+}
+
+std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
+                                                 const ConfigurationRef& q,
+                                                 const ConfigurationRef& v,
+                                                 const ConfigurationRef& tau) {
+  Configuration ddq(static_cast<Eigen::Index>(model.nv()));
+  if (auto ok = aba(model, data, q, v, tau, ddq); !ok)
+    return std::unexpected(std::move(ok.error()));
+  return ddq;
 }
 
 }  // namespace kinetra

@@ -15,5 +15,9 @@ std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,
                                                  const ConfigurationRef& q,
                                                  const ConfigurationRef& v,
                                                  const ConfigurationRef& tau);
+// The same into `ddq` (nv values), allocating nothing; on error `ddq` is unchanged.
+std::expected<void, AlgorithmError> aba(const Model& model, Data& data, const ConfigurationRef& q,
+                                        const ConfigurationRef& v, const ConfigurationRef& tau,
+                                        Eigen::Ref<Configuration> ddq);
 
 }  // namespace kinetra

@@ -31,21 +31,25 @@ inline SE3 parent_from_joint(const Model& model, std::size_t i, const Configurat
       [&](const auto& joint) { return parent_from_joint(model, i, joint, qi); });
 }
 
-// Calls f(k, S_k) for k = 0 .. nv - 1 with S_k the joint's k-th motion subspace column (a
-// SpatialMotion) expressed in the frame that `placement` maps the joint's child frame into
-// (typically the world, placement = oMi).
+// Calls f(k, S_k) for k = 0 .. nv - 1 with S_k the k-th motion subspace column (a SpatialMotion)
+// of a joint of this kind, expressed in the frame that `placement` maps the joint's child frame
+// into (typically the world, placement = oMi).
+template <class Kind, class F>
+void for_each_motion_column(const Kind& kind, const SE3& placement, F&& f) {
+  if constexpr (requires { kind.motion_axis(); }) {
+    f(std::size_t{0}, SpatialMotion(kind.motion_axis().act(placement)));
+  } else if constexpr (Kind::nv > 0) {
+    const auto s = kind.subspace();
+    for (std::size_t k = 0; k < kind.nv; ++k) {
+      f(k, SpatialMotion(placement.act_motion(s.col(static_cast<Eigen::Index>(k)))));
+    }
+  }
+}
+
+// The same for the joint's own kind.
 template <class F>
 void for_each_motion_column(const JointModel& joint, const SE3& placement, F&& f) {
-  joint.visit([&](const auto& kind) {
-    if constexpr (requires { kind.motion_axis(); }) {
-      f(std::size_t{0}, SpatialMotion(kind.motion_axis().act(placement)));
-    } else if constexpr (std::remove_cvref_t<decltype(kind)>::nv > 0) {
-      const auto s = kind.subspace();
-      for (std::size_t k = 0; k < kind.nv; ++k) {
-        f(k, SpatialMotion(placement.act_motion(s.col(static_cast<Eigen::Index>(k)))));
-      }
-    }
-  });
+  joint.visit([&](const auto& kind) { for_each_motion_column(kind, placement, f); });
 }
 
 }  // namespace kinetra

@@ -12,5 +12,8 @@ namespace kinetra {
 // rigid-body algorithm. The data's observable state is neither read nor changed.
 std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
                                                     const ConfigurationRef& q);
+// The same into `mass` (nv x nv), allocating nothing; on error `mass` is unchanged.
+std::expected<void, AlgorithmError> crba(const Model& model, Data& data, const ConfigurationRef& q,
+                                         Eigen::Ref<Eigen::MatrixXd> mass);
 
 }  // namespace kinetra
