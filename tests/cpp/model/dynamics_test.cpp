@@ -100,18 +100,21 @@ TEST_P(RandomTree, DynamicsLeaveTheDataUnchanged) {
   EXPECT_EQ(data.joint_data.back().placement().rotation, last.rotation);
 }
 
-TEST_P(RandomTree, AbaAndCrbaWriteIntoCallerStorage) {
+TEST_P(RandomTree, DynamicsWriteIntoCallerStorage) {
   const auto n = static_cast<Eigen::Index>(model.nv());
-  // the mass matrix into a block of a larger matrix, the accelerations into part of a column
-  Eigen::MatrixXd storage = Eigen::MatrixXd::Constant(n + 2, n + 1, 7.0);
+  // the mass matrix into a block of a larger matrix, accelerations and efforts into columns
+  Eigen::MatrixXd storage = Eigen::MatrixXd::Constant(n + 2, n + 2, 7.0);
   ASSERT_TRUE(crba(model, data, q, storage.topLeftCorner(n, n)));
   ASSERT_TRUE(aba(model, data, q, v, a, storage.col(n).head(n)));
+  ASSERT_TRUE(rnea(model, data, q, v, a, storage.col(n + 1).head(n)));
   EXPECT_TRUE(storage.topLeftCorner(n, n) == *crba(model, data, q));
   EXPECT_TRUE(storage.col(n).head(n) == *aba(model, data, q, v, a));
-  EXPECT_TRUE(storage.bottomRows(2) == Eigen::MatrixXd::Constant(2, n + 1, 7.0));
+  EXPECT_TRUE(storage.col(n + 1).head(n) == *rnea(model, data, q, v, a));
+  EXPECT_TRUE(storage.bottomRows(2) == Eigen::MatrixXd::Constant(2, n + 2, 7.0));
   // refused input leaves the storage as it was
   const Eigen::MatrixXd before = storage;
   EXPECT_FALSE(aba(model, data, q, v, zeros(model.nv() + 1), storage.col(n).head(n)));
+  EXPECT_FALSE(rnea(model, data, q, zeros(model.nv() + 1), a, storage.col(n + 1).head(n)));
   EXPECT_FALSE(crba(model, data, zeros(model.nq() + 1), storage.topLeftCorner(n, n)));
   EXPECT_TRUE(storage == before);
 }
