@@ -156,10 +156,15 @@ def main(argv=None):
                       check_meshes=not args.skip_meshes)
         neutral = kinetra.neutral(models[0]).to_numpy()
         random_q = kinetra.random_configuration(models[0], args.seed).to_numpy()
-        print(summary(models, neutral, random_q))
+        text = summary(models, neutral, random_q)
     except (TypeError, ValueError) as error:
         print(f"error: {error}", file=sys.stderr)
         return 1
+    try:
+        print(text, flush=True)
+    except BrokenPipeError:
+        # the reader stopped early (`| head`): nothing more goes to it, and no traceback
+        os.dup2(os.open(os.devnull, os.O_WRONLY), sys.stdout.fileno())
     if args.plot:
         try:
             from kinetra_tools.robot_plot import plot_robot

@@ -1,4 +1,5 @@
 // Python functions build_models_from_urdf and build_models_from_urdf_string.
+#include <cstdlib>
 #include <filesystem>
 
 #include "kinetra/urdf/urdf.hpp"
@@ -78,6 +79,9 @@ std::optional<MeshLookup> mesh_lookup(PyObject* package_dir, PyObject* packages,
     if (!check.load(check_meshes, "check_meshes")) return std::nullopt;
     lookup.check_meshes = check.value;
   }
+  // read here, under the GIL that os.environ's changes also hold, not while the reader runs
+  const char* search_path = std::getenv("ROS_PACKAGE_PATH");
+  lookup.package_path = search_path ? std::optional<std::string>(search_path) : std::nullopt;
   return lookup;
 }
 

@@ -1,4 +1,5 @@
 import os
+import subprocess
 import sys
 
 import pytest
@@ -25,6 +26,16 @@ def test_summary_of_the_bundled_arm(capsys):
     assert "total mass: 17.9000 kg" in out
     assert "  wrist_roll               +0.0000 +0.0000 +1.0200" in out
     assert out.count("gravity torques") == 1
+
+
+def test_a_reader_that_stops_early_gets_no_traceback():
+    env = dict(os.environ, PYTHONPATH=os.path.join(ROOT, "src"))
+    child = subprocess.Popen([sys.executable, "-m", "kinetra_tools.urdf_summary",
+                              os.path.join(ARM, "kinetra_arm.urdf")],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
+    child.stdout.close()  # as `| head` does before the summary is written
+    assert child.wait(timeout=60) == 0
+    assert child.stderr.read() == b""
 
 
 def test_errors_are_reported_not_raised(tmp_path, capsys):

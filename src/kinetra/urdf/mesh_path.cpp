@@ -58,7 +58,9 @@ std::expected<std::filesystem::path, ParseError> resolve_package(std::string_vie
   }
   // the messages say where else was looked when packages were given
   const std::string also = lookup.packages.empty() ? "" : " in 'packages' or";
-  const char* search_path = std::getenv("ROS_PACKAGE_PATH");
+  const char* search_path = !lookup.package_path   ? std::getenv("ROS_PACKAGE_PATH")
+                            : *lookup.package_path ? (*lookup.package_path)->c_str()
+                                                   : nullptr;
   if (search_path == nullptr || !is_valid_utf8(search_path)) {
     if (!also.empty()) {
       return invalid_path("Package '" + std::string(package) +

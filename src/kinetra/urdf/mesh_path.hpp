@@ -20,6 +20,10 @@ struct MeshLookup {
   // when false, a mesh need not exist: its path is the resolved one, or the reference as
   // written when it cannot be resolved
   bool check_meshes = true;
+  // When set, ROS_PACKAGE_PATH as the caller read it (an empty optional: not set), for callers
+  // that run the reader beside threads that may change the environment; otherwise the reader
+  // reads the variable itself.
+  std::optional<std::optional<std::string>> package_path;
 };
 
 // The existing file a mesh `filename` names: a "package://name/rest" reference looked up in

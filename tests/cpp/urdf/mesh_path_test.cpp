@@ -60,6 +60,19 @@ TEST_F(MeshPathTest, FirstMatchingPackageEntryWins) {
             dir("b/robot_pkg/") + "meshes/base.stl");
 }
 
+// A caller's own reading of the variable stands in for the environment, set or not.
+TEST_F(MeshPathTest, PackagePathReadByTheCallerWins) {
+  set_package_path(dir("b/robot_pkg"));
+  MeshLookup lookup;
+  lookup.package_path = std::optional<std::string>(dir("a/robot_pkg"));
+  EXPECT_EQ(resolve("package://robot_pkg/meshes/base.stl", {}, lookup),
+            dir("a/robot_pkg") + "/meshes/base.stl");
+  lookup.package_path = std::optional<std::string>();
+  EXPECT_EQ(resolve("package://robot_pkg/meshes/base.stl", {}, lookup),
+            "Invalid file path: 'package://' was used but the ROS_PACKAGE_PATH environment "
+            "variable is not set");
+}
+
 TEST_F(MeshPathTest, PackageFailuresInOrder) {
   ::unsetenv("ROS_PACKAGE_PATH");
   EXPECT_EQ(resolve("package://robot_pkg"), "Invalid file path: Invalid package path: robot_pkg");
