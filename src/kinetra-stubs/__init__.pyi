@@ -19,7 +19,7 @@ kinetra.batch runs the algorithms over many states at once; kinetra.vortan holds
 """
 
 import os
-from collections.abc import Mapping
+from collections.abc import Iterator, Mapping
 from typing import Any, ClassVar, Final, Literal, SupportsIndex, TypeAlias, final, overload
 
 import numpy as np
@@ -118,11 +118,39 @@ class Configuration:
         entries that keeps `c` alive."""
 
     def __add__(self, value: Configuration, /) -> Configuration:
-        """Entry-wise sum of two vectors of the same length (ValueError otherwise)."""
+        """Entry-wise sum of two vectors of the same length (RuntimeError "Matrix
+        addition/subtraction dimensions mismatch." otherwise). With an array operand, NumPy
+        adds and the result is an array."""
 
     def __radd__(self, value: Configuration, /) -> Configuration: ...
     def __mul__(self, value: float, /) -> Configuration:
         """Every entry scaled by the number `value` (vector * number only)."""
+
+    def __sub__(self, value: Configuration, /) -> Configuration:
+        """Entry-wise difference of two vectors of the same length, with the errors of `+`.
+        With an array operand, NumPy subtracts and the result is an array. For configurations
+        q with quaternions, `difference(model, q0, q1)` is the velocity between them."""
+
+    def __rsub__(self, value: Configuration, /) -> Configuration: ...
+    def __neg__(self) -> Configuration:
+        """Every entry negated."""
+
+    def __len__(self) -> int:
+        """The number of entries, nq or nv."""
+
+    @overload
+    def __getitem__(self, index: SupportsIndex, /) -> float:
+        """Entry `index` as a float (negative counts from the end; IndexError past either
+        end), or the entries a slice picks as a new float64 array."""
+
+    @overload
+    def __getitem__(self, index: slice, /) -> _Array: ...
+    def __iter__(self) -> Iterator[float]:
+        """The entries in order, as floats."""
+
+    @property
+    def shape(self) -> tuple[int]:
+        """(n,), as for the array numpy.asarray(c) gives."""
 
     def __copy__(self) -> Configuration:
         """An independent copy."""
@@ -546,9 +574,12 @@ def build_models_from_urdf(
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads a URDF file: (model, collision_model, visual_model).
 
-    Mesh references "package://NAME/..." resolve through `packages` (package name to folder),
-    then `package_dir`, then ROS_PACKAGE_PATH; relative ones against the file's folder. With
-    check_meshes=False mesh files need not exist. `root_joint` (e.g. JointModelFloating()), when
+    Mesh file names: a relative name resolves against `package_dir` (there is no default: a
+    relative name without it is a ValueError, not the file's folder); an absolute one is used
+    as written; "package://NAME/rest" resolves to the folder of NAME in `packages` (package
+    name to folder), else to the first ROS_PACKAGE_PATH entry whose last component is NAME
+    (`package_dir` plays no part there). With check_meshes=False mesh files need not exist and
+    an unresolved reference is kept as written. `root_joint` (e.g. JointModelFloating()), when
     given, joins each root link to the world instead of welding it. ValueError on a malformed
     description.
     """
@@ -561,7 +592,9 @@ def build_models_from_urdf_string(
     root_joint: JointModel | None = None,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads URDF text in memory with the same rules and errors as build_models_from_urdf:
-    (model, collision_model, visual_model)."""
+    (model, collision_model, visual_model). Relative mesh names resolve against `package_dir`
+    (no default: the text has no folder); "package://NAME/..." through `packages`, then the
+    ROS_PACKAGE_PATH entries named NAME."""
 
 # ---- spatial algebra
 
@@ -795,13 +828,21 @@ def potential_energy(model: Model, data: Data, q: _ArrayIn) -> float:
 
 # ---- frames and centre of mass
 
-def frame_placement(model: Model, data: Data, frame_id: SupportsIndex) -> SE3:
-    """World placement of frame `frame_id` from the joint placements of the last
-    forward_kinematics (IndexError on an id out of range)."""
+def frame_placement(
+    model: Model, data: Data, frame_id: SupportsIndex, q: _ArrayIn | None = None
+) -> SE3:
+    """World placement of frame `frame_id` (IndexError on an id out of range).
 
-def frame_placements(model: Model, data: Data) -> _Array:
-    """World placements of every frame from the last forward_kinematics, an (nframes, 4, 4)
-    array of homogeneous matrices indexed by frame id."""
+    With q (nq,), runs forward_kinematics on q first. Without it, the answer comes from the
+    joint placements of the last forward_kinematics on this `data` (of a fresh Data, the
+    neutral placements: identity joint motions)."""
+
+def frame_placements(model: Model, data: Data, q: _ArrayIn | None = None) -> _Array:
+    """World placements of every frame, an (nframes, 4, 4) array of homogeneous matrices
+    indexed by frame id.
+
+    With q (nq,), runs forward_kinematics on q first. Without it, the answer comes from the
+    joint placements of the last forward_kinematics on this `data`."""
 
 def frame_jacobian(
     model: Model,

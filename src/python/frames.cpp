@@ -97,15 +97,37 @@ PyObject* new_jacobian_array(const Model& model, Compute&& compute, const char* 
 
 // Each binding returns a new reference, or nullptr with the exception set.
 
-PyObject* frame_placement_binding(const Model& model, Data& data, PyObject* frame_id) {
-  std::size_t id = 0;
-  if (!load_frame_id(model, frame_id, id)) return nullptr;
-  return result_to_python(frame_placement(model, data, id), "Error in frame placement: ");
+// Runs forward kinematics on `q` unless it is None or not given; raises and returns false on a
+// q of the wrong size, leaving `data` as it was.
+bool update_placements(const Model& model, Data& data, PyObject* q, const char* prefix) {
+  if (!q || q == Py_None) return true;
+  Array<-1> array;
+  if (!ArrayArg::from_object(q, -1, "q", array)) return false;
+  std::array<FlatValues, 1> x;
+  if (auto read = read_vectors(model, prefix, {"q"}, {&array}, x); !read) {
+    return raise(read.error()), false;
+  }
+  if (auto done = forward_kinematics(model, data, x[0].map()); !done) {
+    return raise(python_error(done.error(), prefix)), false;
+  }
+  return true;
 }
 
-PyObject* frame_placements_binding(const Model& model, Data& data) {
+PyObject* frame_placement_binding(const Model& model, Data& data, PyObject* frame_id,
+                                  PyObject* q) {
+  constexpr const char* prefix = "Error in frame placement: ";
+  std::size_t id = 0;
+  if (!load_frame_id(model, frame_id, id) || !update_placements(model, data, q, prefix)) {
+    return nullptr;
+  }
+  return result_to_python(frame_placement(model, data, id), prefix);
+}
+
+PyObject* frame_placements_binding(const Model& model, Data& data, PyObject* q) {
+  constexpr const char* prefix = "Error in frame placements: ";
+  if (!update_placements(model, data, q, prefix)) return nullptr;
   auto placements = frame_placements(model, data);
-  if (!placements) return raise(python_error(placements.error(), "Error in frame placements: "));
+  if (!placements) return raise(python_error(placements.error(), prefix));
   std::vector<double> values;
   values.reserve(placements->size() * 16);
   for (const SE3& placement : *placements) {
@@ -205,12 +227,13 @@ double total_mass_binding(const Model& model) { return total_mass(model); }
 
 bool kinetra::python::init_frames(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
-      def<"frame_placement", "(model, data, frame_id)", &frame_placement_binding>(
+      def<"frame_placement", "(model, data, frame_id, q=None)", &frame_placement_binding>(
           "World placement (SE3) of frame `frame_id` from the joint placements of the last "
-          "forward_kinematics."),
-      def<"frame_placements", "(model, data)", &frame_placements_binding>(
-          "World placements of every frame from the last forward_kinematics, an (nframes, 4, 4) "
-          "array of homogeneous matrices."),
+          "forward_kinematics on `data`; with q, runs forward_kinematics on q first."),
+      def<"frame_placements", "(model, data, q=None)", &frame_placements_binding>(
+          "World placements of every frame from the last forward_kinematics on `data`, an "
+          "(nframes, 4, 4) array of homogeneous matrices; with q, runs forward_kinematics on q "
+          "first."),
       def<"frame_jacobian", "(model, data, q, frame_id, kind='geometric')",
           &frame_jacobian_binding>(
           "Jacobian of frame `frame_id` at q, a (6, nv) array with rows (angular; linear): "

@@ -145,6 +145,8 @@ bool kinetra::python::init_urdf_text(ModuleBuilder& m) {
           "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None)",
           &read_urdf_string>(
           "Reads a robot from URDF text in memory: the same rules and errors as "
-          "`build_models_from_urdf`. Returns (model, collision_model, visual_model).")};
+          "`build_models_from_urdf`. Returns (model, collision_model, visual_model). Relative "
+          "mesh names resolve against `package_dir` (no default); 'package://NAME/...' through "
+          "`packages`, then the ROS_PACKAGE_PATH entries named NAME.")};
   return m.add_functions(functions);
 }

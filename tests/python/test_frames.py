@@ -174,3 +174,37 @@ def test_frame_ids_and_masses_are_checked():
             function(model, data, np.zeros(2))
         assert str(error.value) == "the model has no mass"
     assert kinetra.total_mass(model) == 0.0
+
+
+@pytest.mark.parametrize("as_keyword", [False, True])
+def test_placements_with_q_run_forward_kinematics_first(as_keyword):
+    model = load("kinetra_arm")
+    q = kinetra.random_configuration(model, seed=5)
+    reference = model.create_data()
+    kinetra.forward_kinematics(model, reference, q.to_numpy())
+    expected = kinetra.frame_placements(model, reference)
+    tip = model.get_frame_id("tool_tip_link")
+    given = {"q": q} if as_keyword else {}
+    args = () if as_keyword else (q,)
+    data = model.create_data()
+    pose = kinetra.frame_placement(model, data, tip, *args, **given)
+    np.testing.assert_array_equal(pose.translation, expected[tip][:3, 3])
+    np.testing.assert_array_equal(kinetra.frame_placements(model, model.create_data(), *args,
+                                                           **given), expected)
+    # without q: the placements of the last forward kinematics on this data
+    np.testing.assert_array_equal(kinetra.frame_placements(model, data), expected)
+
+
+@pytest.mark.parametrize("call, prefix", [
+    (lambda m, d, q: kinetra.frame_placement(m, d, 0, q), "Error in frame placement: "),
+    (lambda m, d, q: kinetra.frame_placements(m, d, q), "Error in frame placements: "),
+])
+def test_placements_refuse_a_wrong_q_and_keep_the_data(call, prefix):
+    model = two_joint_model()
+    data = Data(model)
+    kinetra.forward_kinematics(model, data, np.array([0.3, 0.4]))
+    before = kinetra.frame_placements(model, data)
+    with pytest.raises(ValueError) as error:
+        call(model, data, np.ones(3))
+    assert str(error.value) == f"{prefix}Parameter 'q' expected configuration size 2, but got 3"
+    np.testing.assert_array_equal(kinetra.frame_placements(model, data), before)
