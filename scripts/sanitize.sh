@@ -3,6 +3,8 @@
 # runs them; any report fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# the C++ tests' binding check compiles against the environment's Python and NumPy
+source scripts/venv.sh
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

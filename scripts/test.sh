@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs every test: the C++ suites, the type stubs against the module
-# and the Python suite.
+# and the Python suite. The module and the C++ tests come from one build (build/cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
+source scripts/venv.sh
 
-cmake -S . -B build/cpp -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKINETRA_PYTHON=OFF -DKINETRA_TESTS=ON -DKINETRA_BENCHMARKS=ON >/dev/null
-cmake --build build/cpp -j 2
-ctest --test-dir build/cpp --output-on-failure -j 2
+echo "==> C++ tests"
+ctest --test-dir build/cpp --output-on-failure -j "${JOBS:-2}"
+echo "==> type stubs against the module"
 bash scripts/typecheck.sh
-python3 -m pytest tests/python -q
+echo "==> Python tests"
+python -m pytest tests/python -q

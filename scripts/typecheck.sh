@@ -3,10 +3,11 @@
 # property that differs fails. Run after the module is installed (scripts/setup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-python3 -m pip install -q --disable-pip-version-check mypy
+source scripts/venv.sh
+python -c "import mypy" 2>/dev/null || python -m pip install -q --disable-pip-version-check mypy
 # from an empty folder, so that only the installed module and stubs are seen
 workdir=$(mktemp -d)
 trap 'rm -rf "$workdir"' EXIT
 allowlist="$PWD/scripts/stubtest_allowlist.txt"
 cd "$workdir"
-python3 -m mypy.stubtest kinetra --allowlist "$allowlist"
+python -m mypy.stubtest kinetra --allowlist "$allowlist"
