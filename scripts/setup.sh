@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev)
 missing=()
+# the viewer's browser test: headless Chromium and its WebDriver
+packages+=(chromium chromium-driver)
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
@@ -16,5 +18,7 @@ fi
 
 python3 -m pip install -q --disable-pip-version-check "scikit-build-core>=0.10" "numpy>=1.23" pytest \
   "matplotlib>=3.5"
-# with the dask extra, which the Dask example's test needs
-python3 -m pip install -q --disable-pip-version-check --no-build-isolation ".[dask]"
+# with the dask extra, which the Dask example's test needs, and the viewer extra (and the
+# browser driver of its test)
+python3 -m pip install -q --disable-pip-version-check selenium
+python3 -m pip install -q --disable-pip-version-check --no-build-isolation ".[dask,viewer]"
