@@ -15,8 +15,8 @@ import numpy as np
 import kinetra
 from kinetra import batch
 
-QUADRUPED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared",
-                         "robots", "quadruped_a1")
+QUADRUPED = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                         "shared", "robots", "quadruped_a1"))
 DT = 1e-3
 STEPS = 430  # about the time of a 0.9 m fall
 
@@ -28,13 +28,19 @@ def load():
         root_joint=kinetra.JointModelFloating())
 
 
-def fall(model):
-    """The configurations (STEPS + 1, nq) of the fall."""
+def initial_state(model):
+    """q0, v0: 1 m up, tumbling, legs swinging."""
     q0 = kinetra.neutral(model).to_numpy()
     q0[2] = 1.0
     v0 = np.zeros(model.nv)
     v0[:3] = [0.8, 1.5, 0.3]  # base angular velocity in its own axes (rad/s)
     v0[6:] = np.resize([2.0, -3.0, 4.0], model.nv - 6)  # leg joints (rad/s)
+    return q0, v0
+
+
+def fall(model):
+    """The configurations (STEPS + 1, nq) of the fall."""
+    q0, v0 = initial_state(model)
     tau = np.zeros((1, STEPS, model.nv))
     qs, _ = batch.rollout(model, q0[None], v0[None], tau, DT, integrator="rk4")
     return qs[0]

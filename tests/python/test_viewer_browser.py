@@ -26,7 +26,7 @@ from kinetra_tools.viewer import Viewer  # noqa: E402
 ARM = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "robots", "kinetra_arm")
 CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
 DRIVER = shutil.which("chromedriver")
-WIDTH, HEIGHT = 900, 600
+WIDTH, HEIGHT = 1000, 700
 # the slider panel on the right and the axes at the bottom left lie over the scene
 PANEL_WIDTH, AXES_SIZE = 340, 90
 BENT = np.array([0.6, 0.9, 1.3, 0.5, 0.0, 0.0])
@@ -100,9 +100,9 @@ def test_browser_shows_the_arm_and_follows_display():
 
 
 def write_picture(path):
-    """The arm bent, its tool frame and centre of mass shown, as a PNG at `path`."""
+    """The arm reaching forward, its tool frame and centre of mass shown, as a PNG at `path`."""
     with arm_viewer() as viewer, browser() as driver:
-        viewer.display(BENT)
+        viewer.display([0.5, 0.6, 0.9, 0.8, 0.0, 0.0])
         viewer.show_frames(["tool_tip"])
         viewer.show_center_of_mass(True)
         driver.get(viewer.url)
