@@ -11,11 +11,12 @@ cd "$(dirname "$0")/.."
 apt_packages=(
   g++ cmake ninja-build ccache python3-dev python3-venv
   libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev
+  chromium chromium-driver  # the viewer's browser test
 )
 # Python packages the module's build needs (with NumPy, all the demo needs).
 pip_packages=("scikit-build-core>=0.11" "numpy>=1.23")
 # Python packages of the test suite and the stub check (--tests only).
-pip_test_packages=(pytest "matplotlib>=3.5" mypy)
+pip_test_packages=(pytest "matplotlib>=3.5" mypy selenium)
 
 tests=0
 for argument in "$@"; do
@@ -59,7 +60,7 @@ build_options=(--config-settings=build-dir=build/cpp)
 target=.
 if [ "$tests" = 1 ]; then
   build_options+=(--config-settings=cmake.define.KINETRA_TESTS=ON)
-  target=".[dask]"  # the Dask example's test needs the extra
+  target=".[dask,viewer]"  # the Dask example's and the viewer's tests need the extras
 fi
 step "building and installing the module$([ "$tests" = 1 ] && echo " and the C++ tests") in build/cpp"
 mkdir -p build

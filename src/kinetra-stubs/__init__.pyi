@@ -26,6 +26,7 @@ import numpy as np
 from numpy.typing import ArrayLike, NDArray
 
 from . import batch as batch, vortan as vortan
+from . import viewer as viewer
 
 __all__ = [
     "Configuration",

@@ -23,4 +23,7 @@ bool init_frames(ModuleBuilder& m);          // frame_placement, ..., center_of_
 bool init_configuration_space(ModuleBuilder& m);  // JointModelFloating, ..., centroidal_momentum
 bool init_batch(ModuleBuilder& m);                // the submodule batch
 
+// kinetra.viewer, importable but not in __all__: loads the Python viewer on first use
+bool add_viewer(PyObject* module);
+
 }  // namespace kinetra::python

@@ -59,6 +59,7 @@ PyObject* create_module(PyObject*, PyModuleDef*) {
   if (!add_from_bytes(module.get())) return nullptr;
   // not listed in __all__
   if (PyModule_AddStringConstant(module.get(), "__version__", KINETRA_VERSION) < 0) return nullptr;
+  if (!add_viewer(module.get())) return nullptr;
   owning_interpreter = interpreter;
   cached_module = Py_NewRef(module.get());
   return module.release();
