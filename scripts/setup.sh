@@ -11,8 +11,9 @@ cd "$(dirname "$0")/.."
 apt_packages=(
   g++ cmake ninja-build ccache python3-dev python3-venv
   libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev
-  chromium chromium-driver  # the viewer's browser test
 )
+# Debian packages of the tests only (--tests): the viewer's browser test drives headless Chromium.
+apt_test_packages=(chromium chromium-driver)
 # Python packages the module's build needs (with NumPy, all the demo needs).
 pip_packages=("scikit-build-core>=0.11" "numpy>=1.23")
 # Python packages of the test suite and the stub check (--tests only).
@@ -28,6 +29,7 @@ done
 
 step() { echo "==> $*"; }
 
+[ "$tests" = 1 ] && apt_packages+=("${apt_test_packages[@]}")
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
