@@ -81,19 +81,26 @@ class Viewer:
             raise OSError(errno.EADDRINUSE, f"port {port} on {host} is already in use: "
                           "pass another port")
         self._host = host
+        self._collisions = []
+        self._frames = []
+        self._com = None
+        self._q = kinetra.neutral(model).to_numpy()
+        try:
+            self._build_scene(visual_model)
+        except BaseException:
+            self.close()
+            raise
+
+    def _build_scene(self, visual_model):
         # no public share links: the scene stays where the host option puts it
         self._server.gui.configure_theme(show_share_button=False)
         scene = self._server.scene
         scene.add_grid("/ground", width=GROUND_SIZE, height=GROUND_SIZE, cell_size=0.1,
                        section_size=0.5)
         self._joints = [scene.add_frame(f"/joint_{joint}", show_axes=False)
-                        for joint in range(model.njoints)]
-        self._visuals = self._add_objects(visual_model, "visual", opacity=None, wireframe=False)
-        self._collisions = []
-        self._frames = []
-        self._com = None
-        self._q = kinetra.neutral(model).to_numpy()
-        self._sliders = JointSliders(self._server.gui, model, self._q, self.display)
+                        for joint in range(self.model.njoints)]
+        self._add_objects(visual_model, "visual", opacity=None, wireframe=False)
+        self._sliders = JointSliders(self._server.gui, self.model, self._q, self.display)
         self.display(self._q)
         self._frame_camera([self._q])
 
@@ -116,7 +123,8 @@ class Viewer:
     @property
     def url(self):
         """Where a browser shows the scene."""
-        host = "127.0.0.1" if self._host in ("0.0.0.0", "") else self._host
+        # a wildcard address is reached through the loopback one
+        host = {"0.0.0.0": "127.0.0.1", "": "127.0.0.1", "::": "::1"}.get(self._host, self._host)
         host = f"[{host}]" if ":" in host else host
         return f"http://{host}:{self._server.get_port()}/"
 
@@ -136,10 +144,11 @@ class Viewer:
             else:
                 color = COLLISION_COLOR if group == "collision" else rgb(obj.mesh_color)
                 alpha = opacity if opacity is not None else float(obj.mesh_color[3])
+                # boxes (few triangles on shared corners) look right only with flat shading
                 handle = self._server.scene.add_mesh_simple(
                     name, mesh.vertices, mesh.faces, color=color, wireframe=wireframe,
                     opacity=None if wireframe or alpha >= 1.0 else alpha,
-                    flat_shading=not wireframe and group == "visual" and len(mesh.faces) < 64)
+                    flat_shading=not wireframe and len(mesh.faces) <= 12)
             pose(handle, obj.placement)
             handles.append(handle)
         return handles
@@ -148,8 +157,8 @@ class Viewer:
         """Places every object by forward kinematics on q (nq,); ValueError for a q of
         another size."""
         with self._lock:
-            q = np.array(q, dtype=float)
             kinetra.forward_kinematics(self.model, self._data, q)
+            q = np.array(q, dtype=float)
             with self._server.atomic():
                 for handle, placement in zip(self._joints, self._data.oMi):
                     pose(handle, placement)
@@ -189,6 +198,8 @@ class Viewer:
     def show_frames(self, names):
         """Draws axes (x red, y green, z blue) at the frames called `names`, in place of the
         ones drawn before; KeyError naming an unknown frame."""
+        if isinstance(names, str):
+            names = [names]
         ids = []
         for name in names:
             frame = self.model.get_frame_id(name)

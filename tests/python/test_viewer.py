@@ -78,6 +78,21 @@ def test_a_port_in_use_is_named():
             Viewer(model, visual, port=port)
 
 
+def test_a_refused_visual_model_leaves_the_port_free():
+    model, _, _ = arm()
+    visual = kinetra.GeometryModel()
+    visual.add_geometry_object(kinetra.GeometryObject("ball", 99, 0, kinetra.vortan.Sphere(0.1),
+                                                      kinetra.SE3.Identity()))
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    with pytest.raises(ValueError, match="object 'ball' hangs on joint 99"):
+        Viewer(model, visual, port=port)
+    with socket.socket() as probe:
+        probe.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        probe.bind(("127.0.0.1", port))
+
+
 @pytest.mark.parametrize("content", [None, b"", b"not a mesh"])
 def test_an_unreadable_mesh_becomes_a_box_and_a_warning(tmp_path, caplog, content):
     mesh = tmp_path / "part.stl"
