@@ -3,22 +3,20 @@
 #include <cassert>
 
 #include "kinetra/model/aba_kernel.hpp"
+#include "kinetra/model/unchecked.hpp"
 #include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
-namespace {
+namespace unchecked {
 
 // Flattened so that the kernel's steps are inlined into both copies.
-KINETRA_AVX2_CLONES KINETRA_FLATTEN void articulated_body(const CompiledModel& model, Data& data,
-                                                          const ConfigurationRef& q,
-                                                          const ConfigurationRef& v,
-                                                          const ConfigurationRef& tau,
-                                                          Eigen::Ref<Configuration> ddq) {
-  kernel::aba(model, data.aba, q.data(), v.data(), tau.data(), ddq.data());
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void aba(const Model& model, Data& data, const double* q,
+                                             const double* v, const double* tau, double* qdd) {
+  kernel::aba(model.compiled(), data.aba, q, v, tau, qdd);
 }
 
-}  // namespace
+}  // namespace unchecked
 
 std::expected<void, AlgorithmError> aba(const Model& model, Data& data,
                                         const ConfigurationRef& q, const ConfigurationRef& v,
@@ -26,7 +24,7 @@ std::expected<void, AlgorithmError> aba(const Model& model, Data& data,
                                         Eigen::Ref<Configuration> ddq) {
   assert(static_cast<std::size_t>(ddq.size()) == model.nv());
   return checked(model, data, q, {{"v", v}, {"tau", tau}},
-                 [&] { articulated_body(model.compiled(), data, q, v, tau, ddq); });
+                 [&] { unchecked::aba(model, data, q.data(), v.data(), tau.data(), ddq.data()); });
 }
 
 std::expected<Configuration, AlgorithmError> aba(const Model& model, Data& data,

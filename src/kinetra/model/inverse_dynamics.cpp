@@ -4,20 +4,21 @@
 #include <utility>
 
 #include "kinetra/model/rnea_kernel.hpp"
+#include "kinetra/model/unchecked.hpp"
 #include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
-namespace {
+namespace unchecked {
 
-KINETRA_AVX2_CLONES KINETRA_FLATTEN void newton_euler(const Model& model, Data& data,
-                                                      const ConfigurationRef& q,
-                                                      const ConfigurationRef* v,
-                                                      const ConfigurationRef* a,
-                                                      Eigen::Ref<Configuration> tau) {
-  kernel::rnea(model.compiled(), data.rnea, q.data(), v ? v->data() : nullptr,
-               a ? a->data() : nullptr, tau.data());
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void rnea(const Model& model, Data& data, const double* q,
+                                              const double* v, const double* a, double* tau) {
+  kernel::rnea(model.compiled(), data.rnea, q, v, a, tau);
 }
+
+}  // namespace unchecked
+
+namespace {
 
 // The value-returning form of an algorithm writing into caller storage.
 template <class Into>
@@ -34,7 +35,7 @@ std::expected<void, AlgorithmError> rnea(const Model& model, Data& data, const C
                                          Eigen::Ref<Configuration> tau) {
   assert(static_cast<std::size_t>(tau.size()) == model.nv());
   return checked(model, data, q, {{"v", v}, {"a", a}},
-                 [&] { newton_euler(model, data, q, &v, &a, tau); });
+                 [&] { unchecked::rnea(model, data, q.data(), v.data(), a.data(), tau.data()); });
 }
 
 std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, Data& data,
@@ -43,7 +44,7 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, Data& 
                                                       Eigen::Ref<Configuration> tau) {
   assert(static_cast<std::size_t>(tau.size()) == model.nv());
   return checked(model, data, q, {{"v", v}},
-                 [&] { newton_euler(model, data, q, &v, nullptr, tau); });
+                 [&] { unchecked::rnea(model, data, q.data(), v.data(), nullptr, tau.data()); });
 }
 
 std::expected<void, AlgorithmError> generalized_gravity(const Model& model, Data& data,
@@ -51,7 +52,7 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, Data
                                                         Eigen::Ref<Configuration> tau) {
   assert(static_cast<std::size_t>(tau.size()) == model.nv());
   return checked(model, data, q, {},
-                 [&] { newton_euler(model, data, q, nullptr, nullptr, tau); });
+                 [&] { unchecked::rnea(model, data, q.data(), nullptr, nullptr, tau.data()); });
 }
 
 std::expected<Configuration, AlgorithmError> rnea(const Model& model, Data& data,

@@ -3,25 +3,27 @@
 #include <cassert>
 
 #include "kinetra/model/crba_kernel.hpp"
+#include "kinetra/model/unchecked.hpp"
 #include "kinetra/spatial/target_clones.hpp"
 
 namespace kinetra {
 
-namespace {
+namespace unchecked {
 
-KINETRA_AVX2_CLONES KINETRA_FLATTEN void composite_rigid_body(const Model& model, Data& data,
-                                                              const ConfigurationRef& q,
-                                                              Eigen::Ref<Eigen::MatrixXd> mass) {
-  kernel::crba(model.compiled(), data.crba, q.data(), mass.data(),
-               static_cast<std::size_t>(mass.outerStride()));
+KINETRA_AVX2_CLONES KINETRA_FLATTEN void crba(const Model& model, Data& data, const double* q,
+                                              double* mass, std::size_t stride) {
+  kernel::crba(model.compiled(), data.crba, q, mass, stride);
 }
 
-}  // namespace
+}  // namespace unchecked
 
 std::expected<void, AlgorithmError> crba(const Model& model, Data& data, const ConfigurationRef& q,
                                          Eigen::Ref<Eigen::MatrixXd> mass) {
   assert(static_cast<std::size_t>(mass.rows()) == model.nv() && mass.rows() == mass.cols());
-  return checked(model, data, q, {}, [&] { composite_rigid_body(model, data, q, mass); });
+  return checked(model, data, q, {}, [&] {
+    unchecked::crba(model, data, q.data(), mass.data(),
+                    static_cast<std::size_t>(mass.outerStride()));
+  });
 }
 
 std::expected<Eigen::MatrixXd, AlgorithmError> crba(const Model& model, Data& data,
