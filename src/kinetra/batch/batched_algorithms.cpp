@@ -2,6 +2,7 @@
 
 #include "kinetra/batch/for_each_row.hpp"
 #include "kinetra/model/algorithms.hpp"
+#include "kinetra/model/unchecked.hpp"
 
 namespace kinetra::batch {
 
@@ -25,6 +26,16 @@ std::expected<void, AlgorithmError> store(std::expected<Values, AlgorithmError>&
                                           double* out) {
   if (!result) return std::unexpected(std::move(result.error()));
   write(*result, out);
+  return {};
+}
+
+// compute() for a row whose quaternions pass; the sizes and the workspace are checked once for the
+// whole batch.
+template <class Compute>
+std::expected<void, AlgorithmError> checked_row(const Model& model, const ConfigurationRef& q,
+                                                Compute&& compute) {
+  if (auto ok = check_configuration(model, q); !ok) return ok;
+  compute();
   return {};
 }
 
@@ -108,7 +119,9 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
                                          std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv), row(tau, i, nv));
+    return checked_row(model, row(q, i, nq), [&] {
+      unchecked::rnea(model, data, q + i * nq, v + i * nv, a + i * nv, tau + i * nv);
+    });
   });
 }
 
@@ -117,7 +130,9 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
                                                       std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv));
+    return checked_row(model, row(q, i, nq), [&] {
+      unchecked::rnea(model, data, q + i * nq, v + i * nv, nullptr, tau + i * nv);
+    });
   });
 }
 
@@ -126,7 +141,9 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
                                                         std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return kinetra::generalized_gravity(model, data, row(q, i, nq), row(tau, i, nv));
+    return checked_row(model, row(q, i, nq), [&] {
+      unchecked::rnea(model, data, q + i * nq, nullptr, nullptr, tau + i * nv);
+    });
   });
 }
 
@@ -135,18 +152,20 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
                                         std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv), row(a, i, nv));
+    return checked_row(model, row(q, i, nq), [&] {
+      unchecked::aba(model, data, q + i * nq, v + i * nv, tau + i * nv, a + i * nv);
+    });
   });
 }
 
 std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
                                          double* mass, std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
-  const auto size = static_cast<Eigen::Index>(nv);
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     // symmetric: its column-major storage is also its row-major one
-    return kinetra::crba(model, data, row(q, i, nq),
-                         Eigen::Map<Eigen::MatrixXd>(mass + i * nv * nv, size, size));
+    return checked_row(model, row(q, i, nq), [&] {
+      unchecked::crba(model, data, q + i * nq, mass + i * nv * nv, nv);
+    });
   });
 }
 

@@ -2,53 +2,88 @@
 
 #include "kinetra/batch/for_each_row.hpp"
 #include "kinetra/model/configurations.hpp"
-#include "kinetra/model/forward_dynamics.hpp"
+#include "kinetra/model/unchecked.hpp"
 
 namespace kinetra {
 
 namespace {
 
-// One step from (q, v) under `tau`; returns the new (q, v).
-std::expected<std::pair<Configuration, Configuration>, AlgorithmError> step(
-    const Model& model, Data& data, const ConfigurationRef& q, const ConfigurationRef& v,
-    const ConfigurationRef& tau, double dt, Integrator integrator) {
-  auto a1 = aba(model, data, q, v, tau);
-  if (!a1) return std::unexpected(a1.error());
-  if (integrator == Integrator::SemiImplicitEuler) {
-    Configuration v_next = v + dt * *a1;
-    auto q_next = integrate(model, q, dt * v_next);
-    if (!q_next) return std::unexpected(q_next.error());
-    return std::pair{std::move(*q_next), std::move(v_next)};
+// Steps of one trajectory with every buffer sized once; the stages call the dynamics kernel, the
+// arguments having been checked at the start. A state that loses its quaternions' norm on the
+// way (a non-finite step) is refused as before.
+class Stepper {
+ public:
+  Stepper(const Model& model, Data& data)
+      : model_(model), data_(data), nv_(static_cast<Eigen::Index>(model.nv())) {
+    for (Configuration* buffer : {&a1_, &a2_, &a3_, &a4_, &v_k_, &d2_, &d3_, &rate_, &delta_})
+      buffer->resize(nv_);
+    q_k_.resize(static_cast<Eigen::Index>(model.nq()));
   }
-  // classical RK4 in the chart delta -> integrate(q, delta) around the step's start, where
-  // every joint kind gives the rate of delta, so rotations and motions on them keep the order
-  Configuration rate(v.size());
-  auto stage = [&](const Configuration& delta,
-                   const Configuration& v_k) -> std::expected<Configuration, AlgorithmError> {
-    for (std::size_t i = 0; i < model.njoints(); ++i) {
-      const std::size_t at = model.idx_v(i);
-      model.joint_models()[i].chart_rate(delta.data() + at, v_k.data() + at, rate.data() + at);
+
+  // (q, v) under tau for dt into (q_next, v_next)
+  std::expected<void, AlgorithmError> step(const double* q, const double* v, const double* tau,
+                                           double dt, Integrator integrator, double* q_next,
+                                           double* v_next) {
+    const Eigen::Map<const Configuration> v0(v, nv_);
+    Eigen::Map<Configuration> v_out(v_next, nv_);
+    unchecked::aba(model_, data_, q, v, tau, a1_.data());
+    if (integrator == Integrator::SemiImplicitEuler) {
+      v_out = v0 + dt * a1_;
+      delta_ = dt * v_out;
+      return integrate(q, q_next);
     }
-    auto q_k = integrate(model, q, delta);
-    if (!q_k) return std::unexpected(q_k.error());
-    return aba(model, data, *q_k, v_k, tau);
-  };
-  const Configuration v2 = v + (dt / 2) * *a1;
-  auto a2 = stage((dt / 2) * v, v2);
-  if (!a2) return std::unexpected(a2.error());
-  const Configuration d2 = rate;
-  const Configuration v3 = v + (dt / 2) * *a2;
-  auto a3 = stage((dt / 2) * d2, v3);
-  if (!a3) return std::unexpected(a3.error());
-  const Configuration d3 = rate;
-  const Configuration v4 = v + dt * *a3;
-  auto a4 = stage(dt * d3, v4);
-  if (!a4) return std::unexpected(a4.error());
-  auto q_next = integrate(model, q, (dt / 6) * (v + 2 * d2 + 2 * d3 + rate));
-  if (!q_next) return std::unexpected(q_next.error());
-  Configuration v_next = v + (dt / 6) * (*a1 + 2 * *a2 + 2 * *a3 + *a4);
-  return std::pair{std::move(*q_next), std::move(v_next)};
-}
+    // classical RK4 in the chart delta -> integrate(q, delta) around the step's start, where
+    // every joint kind gives the rate of delta, so rotations and motions on them keep the order
+    v_k_ = v0 + (dt / 2) * a1_;
+    delta_ = (dt / 2) * v0;
+    if (auto ok = stage(q, tau, a2_); !ok) return ok;
+    d2_ = rate_;
+    v_k_ = v0 + (dt / 2) * a2_;
+    delta_ = (dt / 2) * d2_;
+    if (auto ok = stage(q, tau, a3_); !ok) return ok;
+    d3_ = rate_;
+    v_k_ = v0 + dt * a3_;
+    delta_ = dt * d3_;
+    if (auto ok = stage(q, tau, a4_); !ok) return ok;
+    delta_ = (dt / 6) * (v0 + 2 * d2_ + 2 * d3_ + rate_);
+    if (auto ok = integrate(q, q_next); !ok) return ok;
+    v_out = v0 + (dt / 6) * (a1_ + 2 * a2_ + 2 * a3_ + a4_);
+    return {};
+  }
+
+ private:
+  // accelerations at integrate(q, delta) moving at v_k, and the rate of delta there
+  std::expected<void, AlgorithmError> stage(const double* q, const double* tau,
+                                            Configuration& acceleration) {
+    for (std::size_t i = 0; i < model_.njoints(); ++i) {
+      const std::size_t at = model_.idx_v(i);
+      model_.joint_models()[i].chart_rate(delta_.data() + at, v_k_.data() + at, rate_.data() + at);
+    }
+    if (auto ok = integrate(q, q_k_.data()); !ok) return ok;
+    unchecked::aba(model_, data_, q_k_.data(), v_k_.data(), tau, acceleration.data());
+    return {};
+  }
+
+  // q moved by delta into `out`, refused where a quaternion comes out without a finite norm
+  std::expected<void, AlgorithmError> integrate(const double* q, double* out) const {
+    for (std::size_t i = 0; i < model_.njoints(); ++i) {
+      model_.joint_models()[i].integrate(q + model_.idx_q(i), delta_.data() + model_.idx_v(i),
+                                         out + model_.idx_q(i));
+    }
+    for (std::size_t i : model_.quaternion_joints()) {
+      const double* values = out + model_.idx_q(i);
+      if (const auto norm = model_.joint_models()[i].invalid_quaternion_norm(values)) {
+        return std::unexpected(JointError::invalid_quaternion(model_.joint_names()[i], *norm));
+      }
+    }
+    return {};
+  }
+
+  const Model& model_;
+  Data& data_;
+  Eigen::Index nv_;
+  Configuration a1_, a2_, a3_, a4_, v_k_, d2_, d3_, rate_, delta_, q_k_;
+};
 
 }  // namespace
 
@@ -60,12 +95,11 @@ std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
   if (auto ok = check_arguments(model, data, q0, {{"v", v0}}); !ok) return ok;
   batch::row(q_out, 0, nq) = q0;
   batch::row(v_out, 0, nv) = v0;
+  Stepper stepper(model, data);
   for (std::size_t k = 0; k < steps; ++k) {
-    auto next = step(model, data, batch::row(q_out, k, nq), batch::row(v_out, k, nv),
-                     batch::row(tau, k, nv), dt, integrator);
-    if (!next) return std::unexpected(next.error());
-    batch::row(q_out, k + 1, nq) = next->first;
-    batch::row(v_out, k + 1, nv) = next->second;
+    auto next = stepper.step(q_out + k * nq, v_out + k * nv, tau + k * nv, dt, integrator,
+                             q_out + (k + 1) * nq, v_out + (k + 1) * nv);
+    if (!next) return next;
   }
   return {};
 }

@@ -38,7 +38,7 @@ std::expected<void, AlgorithmError> check_data(const Model& model, Data& data) {
     const JointType actual = data.joint_data[i].type();
     if (expected != actual) return std::unexpected(DataMismatchError{n, n, i, expected, actual});
   }
-  data.workspace.resize(n, model.nv());
+  data.resize(n, model.nv());
   return {};
 }
 

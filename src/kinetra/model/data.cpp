@@ -4,26 +4,20 @@ namespace kinetra {
 
 void Workspace::resize(std::size_t n, std::size_t nv) {
   // the tables are only ever sized together
-  if (force.size() == n && dof_motion.size() == nv) return;
-  parent_from_joint.resize(n);
-  world_from_joint.resize(n);
-  velocity.resize(n);
-  acceleration.resize(n);
-  bias_acceleration.resize(n);
-  force.resize(n);
-  joint_velocity.resize(n);
-  joint_acceleration.resize(n);
-  joint_force.resize(n);
-  articulated_inertia.resize(n);
-  inverse_joint_inertia.resize(n);
-  composite_inertia.resize(n);
-  last_dof.resize(n);
-  dof_motion.resize(nv);
-  dof_inertia_times_motion.resize(nv);
-  dof_residual_effort.resize(nv);
-  dof_parent.resize(nv);
+  if (subtree_mass.size() == n && world.dof_motion.size() == nv) return;
+  world.resize(n, nv);
   subtree_mass.resize(n);
   subtree_mass_moment.resize(n);
+}
+
+void Data::resize(std::size_t n, std::size_t nv) {
+  if (own_placements.size() == n && aba.dof_inverse_inertia.size() == nv) return;
+  workspace.resize(n, nv);
+  rnea.resize(n);
+  aba.resize(n, nv);
+  crba.resize(n, nv);
+  own_placements.resize(n);
+  world_placements.resize(n);
 }
 
 }  // namespace kinetra

@@ -14,7 +14,7 @@ std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& d
     double energy = 0.0;
     for (std::size_t i = 1; i < model.njoints(); ++i) {
       // the body's velocity in its own frame, where its inertia is given
-      const SpatialMotion vi = ws.world_from_joint[i].act_motion_inverse(ws.velocity[i]);
+      const SpatialMotion vi = ws.world.world_from_joint[i].se3().act_motion_inverse(ws.world.velocity[i]);
       energy += 0.5 * vi.dot(model.inertias()[i] * vi);
     }
     return energy;
@@ -29,7 +29,7 @@ std::expected<double, AlgorithmError> potential_energy(const Model& model, Data&
     double energy = 0.0;
     for (std::size_t i = 1; i < model.njoints(); ++i) {
       const Inertia& inertia = model.inertias()[i];
-      energy -= inertia.mass * model.gravity().dot(ws.world_from_joint[i].act_point(inertia.com));
+      energy -= inertia.mass * model.gravity().dot(ws.world.world_from_joint[i].se3().act_point(inertia.com));
     }
     return energy;
   });
@@ -45,8 +45,8 @@ std::expected<Vector6D, AlgorithmError> centroidal_momentum(const Model& model, 
     OriginInertia total;
     SpatialForce momentum = SpatialForce::Zero();
     for (std::size_t i = 1; i < model.njoints(); ++i) {
-      const OriginInertia body(model.inertias()[i].act(ws.world_from_joint[i]));
-      momentum += body * ws.velocity[i];
+      const OriginInertia body(model.inertias()[i].act(ws.world.world_from_joint[i].se3()));
+      momentum += body * ws.world.velocity[i];
       total += body;
     }
     const Vector3D com =

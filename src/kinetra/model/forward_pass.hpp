@@ -10,14 +10,13 @@ namespace kinetra {
 // - rnea (Newton-Euler): velocities, accelerations and forces in each joint's own frame; forces
 //   go to the parent through parent_from_joint; tau = S^T f with S in the joint frame.
 // - crba, aba, energies, centroidal momentum: world axes at the world origin. Each dof's S is
-//   turned into the world once (ws.dof_motion), a body's inertia is moved into the world once,
+//   turned into the world once (dof_motion), a body's inertia is moved into the world once,
 //   and composite or articulated inertias then pass to the parent as they are. c = v x (S qd)
 //   is the rate of S qd as the body turns.
 // - gravity enters as a base acceleration of -g.
 
-// Outward from the world: ws.world_from_joint (oMi) and ws.dof_motion (S per dof, world) for q;
-// with v also ws.velocity (world) and ws.bias_acceleration (c = v x S qd, world). Flattened, so
-// each joint kind's placement and columns are inlined into both copies.
+// Outward from the world into ws.world: world_from_joint (oMi) and dof_motion (S per dof, world)
+// for q; with v also velocity (world) and bias_acceleration (c = v x S qd, world).
 void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
                         const ConfigurationRef* v);
 

@@ -1,22 +1,15 @@
 #pragma once
 
-#include <cstdint>
-
 #include "kinetra/joint/joint_model.hpp"
 
 namespace kinetra {
 
-// What the sweeps need of a joint, fixed when it is added to a model, so that they branch on a
-// small code instead of dispatching on the joint's kind and form its placement in its parent,
-// rest * motion(q), with a few multiply-adds: a joint turning by the angle with cosine c and
+// What the sweeps need of a joint's placement, fixed when it is added to a model, so that they
+// form its placement in its parent, rest * motion(q), with a few multiply-adds: a joint turning by the angle with cosine c and
 // sine s is at (K + c A + s B, t), one sliding by x at (K, t + x d), any other joint without
 // several axes at its rest placement (K, t).
 struct JointTerms {
-  // The joint's motion subspace S in its own frame: none, the single column (axis; 0) for a
-  // unit rotation axis or (0; axis) for a translation axis, or several columns (the joint's).
-  enum class Motion : std::uint8_t { none, rotation, translation, several };
-
-  Motion motion = Motion::none;
+  // the unit rotation axis or the translation axis of a single-axis joint
   Vector3D axis = Vector3D::Zero();
   SpatialRotation k = SpatialRotation::Identity();
   SpatialRotation a = SpatialRotation::Zero();

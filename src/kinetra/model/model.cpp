@@ -122,6 +122,7 @@ void Model::reserve(std::size_t joints, std::size_t frames) {
 std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, JointModel joint,
                                                         const SE3& placement, std::string name) {
   if (parent >= njoints()) return std::unexpected(ModelError::parent_joint_does_not_exist(parent));
+  compiled_.reset();
   const std::size_t id = njoints();
   if (const auto existing = joint_ids_.insert(name, id, JointNames{joint_names_})) {
     return std::unexpected(ModelError::joint_name_already_used(std::move(name), *existing));
@@ -149,6 +150,7 @@ std::expected<std::size_t, ModelError> Model::add_frame(Frame frame, bool append
     return *existing;
   }
   if (append_inertia) {
+    compiled_.reset();
     inertias_[frame.parent_joint] += frame.inertia.act(frame.placement);
   }
   frames_.push_back(std::move(frame));
@@ -178,7 +180,7 @@ Data Model::create_data() const {
   data.joint_data.reserve(njoints());
   for (const auto& joint : joint_models_) data.joint_data.push_back(joint.create_data());
   data.joint_placements.assign(njoints(), SE3::identity());
-  data.workspace.resize(njoints(), nv());
+  data.resize(njoints(), nv());
   return data;
 }
 

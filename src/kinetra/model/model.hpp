@@ -10,6 +10,7 @@
 
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/joint/joint_model.hpp"
+#include "kinetra/model/compiled_model.hpp"
 #include "kinetra/model/data.hpp"
 #include "kinetra/model/frame.hpp"
 #include "kinetra/model/joint_terms.hpp"
@@ -42,7 +43,11 @@ class Model {
   const std::vector<JointTerms>& joint_terms() const { return joint_terms_; }
   // body inertia carried by joint i, in joint i's frame
   const std::vector<Inertia>& inertias() const { return inertias_; }
-  Inertia& inertia(std::size_t joint) { return inertias_[joint]; }
+  // the body is to be changed through the reference before the model is next used
+  Inertia& inertia(std::size_t joint) {
+    compiled_.reset();
+    return inertias_[joint];
+  }
   const std::vector<Frame>& frames() const { return frames_; }
   // name and frame type must stay unchanged: they are indexed
   Frame& frame(std::size_t id) { return frames_[id]; }
@@ -50,7 +55,10 @@ class Model {
   std::size_t nq() const { return nq_; }
   std::size_t nv() const { return nv_; }
   const Vector3D& gravity() const { return gravity_; }
-  void set_gravity(const Vector3D& gravity) { gravity_ = gravity; }
+  void set_gravity(const Vector3D& gravity) {
+    compiled_.reset();
+    gravity_ = gravity;
+  }
   std::size_t njoints() const { return joint_names_.size(); }
   std::size_t nframes() const { return frames_.size(); }
 
@@ -92,6 +100,9 @@ class Model {
   // A workspace matching this model: one joint data per joint, identity world placements.
   Data create_data() const;
 
+  // The model as flat arrays for the sweeps, built on first use after a change.
+  const CompiledModel& compiled() const { return compiled_.get(*this); }
+
  private:
   std::string name_;
   std::vector<std::string> joint_names_;
@@ -116,6 +127,7 @@ class Model {
   // id of each joint name, and the first frame id of each name per frame type
   NameIndex joint_ids_;
   std::array<NameIndex, 5> frame_ids_;
+  CompiledModelCache compiled_;
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }

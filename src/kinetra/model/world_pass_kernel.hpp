@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "kinetra/model/joint_kernels.hpp"
+
+namespace kinetra::kernel {
+
+// The outward pass of the sweeps that work in world axes at the world origin (aba, crba,
+// energies): every joint's S is turned into the world once, and composite or articulated
+// inertias then pass to the parent as they are.
+template <class S>
+struct WorldPassWorkspace {
+  std::vector<Placement<S>> world_from_joint;  // (n) oMi
+  std::vector<Vec6<S>> velocity;               // (n) v_i, world
+  std::vector<Vec6<S>> bias_acceleration;      // (n) c_i = v_i x S qd, the rate of S qd
+  std::vector<Vec6<S>> dof_motion;             // (nv) S column, world
+
+  void resize(std::size_t n, std::size_t nv) {
+    world_from_joint.resize(n);
+    velocity.resize(n);
+    bias_acceleration.resize(n);
+    dof_motion.resize(nv);
+  }
+};
+
+// oMi and S per dof for q; with v also v_i and c_i.
+template <class S>
+void world_forward_pass(const CompiledModel& model, WorldPassWorkspace<S>& ws, const S* q,
+                        const S* v) {
+  ws.world_from_joint[0] = {};
+  ws.velocity[0].setZero();
+  for (std::size_t i = 1; i < model.njoints; ++i) {
+    const std::size_t parent = model.parent[i], first = model.v_address[i];
+    const Placement<S> world_from_this =
+        ws.world_from_joint[parent] * parent_from_joint(model, i, q);
+    ws.world_from_joint[i] = world_from_this;
+    Vec6<S> joint_velocity = Vec6<S>::Zero();  // S qd
+    const JointCode kind = model.kind[i];
+    if (turns(kind)) {
+      // (R u; t x R u)
+      const Vec3<S> w = world_from_this.rotation * model.terms[i].axis.template cast<S>();
+      const Vec6<S> s = (Vec6<S>() << w, world_from_this.translation.cross(w)).finished();
+      ws.dof_motion[first] = s;
+      if (v) joint_velocity = v[first] * s;
+    } else if (kind == JointCode::prismatic) {
+      const Vec6<S> s =
+          (Vec6<S>() << Vec3<S>::Zero(),
+           world_from_this.rotation * model.terms[i].axis.template cast<S>())
+              .finished();
+      ws.dof_motion[first] = s;
+      if (v) joint_velocity = v[first] * s;
+    } else {
+      for (std::size_t k = first; k < first + model.joint_nv[i]; ++k) {
+        const Vec6<S> s = world_from_this.act_motion(model.dof_motion[k].template cast<S>());
+        ws.dof_motion[k] = s;
+        if (v) joint_velocity += v[k] * s;
+      }
+    }
+    if (!v) continue;
+    const Vec6<S> vi = ws.velocity[parent] + joint_velocity;
+    ws.velocity[i] = vi;
+    ws.bias_acceleration[i] = motion_cross_motion(vi, joint_velocity);
+  }
+}
+
+}  // namespace kinetra::kernel
