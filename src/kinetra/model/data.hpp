@@ -5,6 +5,7 @@
 
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/joint/joint_data.hpp"
+#include "kinetra/model/derivative_workspace.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
@@ -48,6 +49,7 @@ struct Data {
   std::vector<JointData> joint_data;  // joint i's own placement for the last q
   std::vector<SE3> joint_placements;  // world from joint i (oMi)
   Workspace workspace;
+  DerivativeWorkspace derivatives;
 };
 
 }  // namespace kinetra
