@@ -6,6 +6,7 @@
 #include "kinetra/joint/joint_data.hpp"
 #include "kinetra/model/aba_kernel.hpp"
 #include "kinetra/model/crba_kernel.hpp"
+#include "kinetra/model/derivative_workspace.hpp"
 #include "kinetra/model/rnea_kernel.hpp"
 #include "kinetra/spatial/se3.hpp"
 
@@ -35,6 +36,7 @@ struct Data {
   // forward kinematics' own motion and world placement of each joint
   std::vector<kernel::Placement<double>> own_placements;
   std::vector<kernel::Placement<double>> world_placements;
+  DerivativeWorkspace derivatives;
 
   // Sizes every table for n joints and nv dofs; tables already of that size are left as they are.
   void resize(std::size_t n, std::size_t nv);
