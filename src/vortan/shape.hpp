@@ -41,6 +41,8 @@ class Shape {
   virtual std::optional<float> get_half_length() const { return std::nullopt; }
   // The mesh file's path (a copy).
   virtual std::optional<std::string> get_mesh_path() const { return std::nullopt; }
+  // The factors a mesh file's coordinates are multiplied by, along x, y and z.
+  virtual std::optional<std::array<float, 3>> get_mesh_scale() const { return std::nullopt; }
 
  protected:
   // copies only through clone_box, never by slicing
