@@ -95,6 +95,11 @@ class Viewer:
         # no public share links: the scene stays where the host option puts it
         self._server.gui.configure_theme(show_share_button=False)
         scene = self._server.scene
+        # a sky light in place of the image-based lighting, which costs a browser without a
+        # GPU (one rendering in software) half a minute before the first frame
+        scene.configure_environment_map(hdri=None)
+        scene.add_light_hemisphere("/sky", sky_color=(255, 255, 255), ground_color=(90, 90, 100),
+                                   intensity=1.5)
         scene.add_grid("/ground", width=GROUND_SIZE, height=GROUND_SIZE, cell_size=0.1,
                        section_size=0.5)
         self._joints = [scene.add_frame(f"/joint_{joint}", show_axes=False)

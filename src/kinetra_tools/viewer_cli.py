@@ -53,6 +53,9 @@ def main(argv=None):
                 threading.Event().wait()
             else:
                 viewer.play(trajectory, args.dt, loop=True)
+        except ValueError as error:  # a configuration the algorithms refuse
+            print(f"error: {error}", file=sys.stderr)
+            return 1
         except KeyboardInterrupt:
             pass
     return 0

@@ -159,9 +159,13 @@ def test_the_command_line_serves_the_robot_on_this_machine_only():
         child.wait(timeout=30)
 
 
-def test_the_command_line_refuses_a_trajectory_of_another_size(tmp_path, capsys):
+@pytest.mark.parametrize("options, shape, message", [
+    ([], (4, 5), "the trajectory must be an (N, 6) array, got shape (4, 5)"),
+    (["--floating"], (3, 13), "joint 'root_joint' has a quaternion of norm 0"),
+])
+def test_the_command_line_refuses_a_bad_trajectory(tmp_path, capsys, options, shape, message):
     path = tmp_path / "qs.npy"
-    np.save(path, np.zeros((4, 5)))
-    assert main([ARM_URDF, "--trajectory", str(path), "--port", "0"]) == 1
-    assert capsys.readouterr().err == "error: the trajectory must be an (N, 6) array, got shape " \
-        "(4, 5)\n"
+    np.save(path, np.zeros(shape))
+    assert main([ARM_URDF, "--trajectory", str(path), "--port", "0"] + options) == 1
+    err = capsys.readouterr().err
+    assert err.startswith("error: ") and message in err

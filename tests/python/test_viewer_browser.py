@@ -14,6 +14,9 @@ import pytest
 
 import kinetra
 
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "src"))
+
 pytest.importorskip("viser", reason="the viewer needs viser: pip install '.[viewer]'")
 pytest.importorskip("selenium", reason="the browser test drives Chromium with selenium "
                     "(scripts/setup.sh installs it)")
@@ -23,7 +26,7 @@ from selenium.webdriver.chrome.service import Service  # noqa: E402
 
 from kinetra_tools.viewer import Viewer  # noqa: E402
 
-ARM = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "robots", "kinetra_arm")
+ARM = os.path.join(ROOT, "examples", "robots", "kinetra_arm")
 CHROMIUM = shutil.which("chromium") or shutil.which("chromium-browser")
 DRIVER = shutil.which("chromedriver")
 WIDTH, HEIGHT = 1000, 700
