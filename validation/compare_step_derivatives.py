@@ -45,8 +45,11 @@ def with_motors(mmodel_text, kmodel, joints, free_joints=()):
     model.opt.timestep = DT
     model.dof_damping[:] = 0.0
     model.dof_armature[:] = 0.0
-    model.opt.disableflags |= int(mujoco.mjtDisableBit.mjDSBL_CONSTRAINT)
-    model.opt.disableflags |= int(mujoco.mjtDisableBit.mjDSBL_PASSIVE)
+    model.jnt_stiffness[:] = 0.0
+    model.dof_frictionloss[:] = 0.0
+    for flag in ("mjDSBL_CONSTRAINT", "mjDSBL_PASSIVE", "mjDSBL_SPRING", "mjDSBL_DAMPER"):
+        if hasattr(mujoco.mjtDisableBit, flag):
+            model.opt.disableflags |= int(getattr(mujoco.mjtDisableBit, flag))
     return model
 
 

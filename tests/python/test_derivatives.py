@@ -201,3 +201,16 @@ def test_batch_refuses_bad_out_and_writes_nothing_on_a_bad_row():
     assert all((o == 7.0).all() for o in out)
     with pytest.raises(ValueError, match="q has 4 states but v has 3"):
         batch.step_derivatives(model, q, v[:3], u, 0.1)
+
+
+def test_step_derivatives_agree_with_mujoco_finite_differences():
+    pytest.importorskip("mujoco")
+    import sys
+    sys.path.insert(0, os.path.join(ROOT, "validation"))
+    import compare_mujoco
+    import compare_step_derivatives
+    robots = {r.name: r for r in compare_mujoco.find_robots(ROBOTS)} if os.path.isdir(ROBOTS) else {}
+    if "panda_arm_hand" not in robots:
+        pytest.skip("panda_arm_hand is not available")
+    _, _, worst_a, worst_b = compare_step_derivatives.compare(robots["panda_arm_hand"], 2, 3)
+    assert max(worst_a, worst_b) < 1e-5
