@@ -84,6 +84,12 @@ __all__ = [
     "normalize",
     "centroidal_momentum",
     "batch",
+    "rnea_derivatives",
+    "aba_derivatives",
+    "inverse_mass_matrix",
+    "integrate_derivatives",
+    "difference_derivatives",
+    "step_derivatives",
 ]
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
@@ -935,3 +941,38 @@ def normalize(model: Model, q: _ArrayIn) -> _Array:
 def centroidal_momentum(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> _Array:
     """The momentum for q (nq,) and v (nv,), a (6,) array in world axes: the angular momentum
     about the centre of mass, then the linear momentum."""
+
+# Derivatives with respect to q are taken in the tangent space: column k is
+# d/de f(integrate(model, q, e * unit_k)) at e = 0, so they have nv columns.
+
+def rnea_derivatives(
+    model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, a: _ArrayIn
+) -> tuple[_Array, _Array, _Array]:
+    """(dtau_dq, dtau_dv, dtau_da) of rnea at q (nq,), v (nv,), a (nv,), each (nv, nv); dq in
+    the tangent space (column k: d/de rnea(integrate(q, e * unit_k), v, a)); dtau_da is the mass
+    matrix."""
+
+def aba_derivatives(
+    model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn
+) -> tuple[_Array, _Array, _Array]:
+    """(dqdd_dq, dqdd_dv, dqdd_dtau) of aba at q (nq,), v (nv,), tau (nv,), each (nv, nv); dq in
+    the tangent space; dqdd_dtau is the inverse mass matrix."""
+
+def inverse_mass_matrix(model: Model, data: Data, q: _ArrayIn) -> _Array:
+    """The inverse of the joint-space inertia matrix M(q), an (nv, nv) array, by a recursive
+    algorithm (no factorisation of M); q is (nq,)."""
+
+def integrate_derivatives(model: Model, q: _ArrayIn, v: _ArrayIn) -> tuple[_Array, _Array]:
+    """(d_dq, d_dv) of integrate(model, q, v), each (nv, nv), in the tangent spaces at the
+    result (rows) and at q (columns)."""
+
+def difference_derivatives(model: Model, q0: _ArrayIn, q1: _ArrayIn) -> tuple[_Array, _Array]:
+    """(d_dq0, d_dq1) of difference(model, q0, q1), each (nv, nv), q0 and q1 perturbed in their
+    tangent spaces."""
+
+def step_derivatives(
+    model: Model, data: Data, q: _ArrayIn, v: _ArrayIn, tau: _ArrayIn, dt: float
+) -> tuple[_Array, _Array]:
+    """(A, B) of one semi-implicit Euler step v' = v + dt aba(q, v, tau), q' = integrate(q,
+    dt v') for the state x = (q in the tangent space, v): A = dx'/dx (2nv, 2nv), B = dx'/dtau
+    (2nv, nv), the q rows measured as difference(q'_nominal, q'_perturbed); dt > 0."""

@@ -36,6 +36,9 @@ __all__ = [
     "frame_placements",
     "frame_jacobian",
     "rollout",
+    "rnea_derivatives",
+    "aba_derivatives",
+    "step_derivatives",
 ]
 
 def forward_kinematics(
@@ -146,3 +149,37 @@ def rollout(
     under the efforts tau (N, T, nv), tau[:, k] acting during step k, by aba and the
     configuration-space integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv),
     starting with q0 and v0. `out`: None or a pair of arrays of those shapes."""
+
+def rnea_derivatives(
+    model: Model,
+    q: ArrayLike,
+    v: ArrayLike,
+    a: ArrayLike,
+    out: tuple[_Array, _Array, _Array] | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, _Array, _Array]:
+    """(dtau_dq, dtau_dv, dtau_da) of rnea for each state, each (N, nv, nv), as
+    kinetra.rnea_derivatives (dq in the tangent space). `out`: None or a tuple of three arrays."""
+
+def aba_derivatives(
+    model: Model,
+    q: ArrayLike,
+    v: ArrayLike,
+    tau: ArrayLike,
+    out: tuple[_Array, _Array, _Array] | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, _Array, _Array]:
+    """(dqdd_dq, dqdd_dv, dqdd_dtau) of aba for each state, each (N, nv, nv), as
+    kinetra.aba_derivatives. `out`: None or a tuple of three arrays."""
+
+def step_derivatives(
+    model: Model,
+    q: ArrayLike,
+    v: ArrayLike,
+    tau: ArrayLike,
+    dt: float,
+    out: tuple[_Array, _Array] | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, _Array]:
+    """(A, B) of one semi-implicit Euler step of length dt (> 0) for each state, (N, 2nv, 2nv)
+    and (N, 2nv, nv), as kinetra.step_derivatives. `out`: None or a pair of arrays."""

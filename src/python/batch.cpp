@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "kinetra/batch/batched_algorithms.hpp"
+#include "kinetra/batch/batched_derivatives.hpp"
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/classes.hpp"
@@ -567,6 +568,132 @@ PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
   });
 }
 
+// ---- the derivatives: (model, q, v, x[, dt], out=None, threads=None), results as tuples
+
+// `out`: None, or a tuple of one array per result, none sharing memory with another.
+template <std::size_t K>
+bool load_tuple_out(PyObject* obj, const std::array<Shape, K>& shapes, std::span<States> inputs,
+                    std::array<Ref, K>& results) {
+  std::array<PyObject*, K> parts = {};
+  if (obj && obj != Py_None) {
+    if (!PyTuple_Check(obj) || PyTuple_GET_SIZE(obj) != static_cast<Py_ssize_t>(K)) {
+      raise(PyExc_TypeError, "out must be a tuple of " + std::to_string(K) + " arrays, got " +
+                                 type_name(obj));
+      return false;
+    }
+    for (std::size_t k = 0; k < K; ++k) {
+      parts[k] = PyTuple_GET_ITEM(obj, static_cast<Py_ssize_t>(k));
+    }
+  }
+  for (std::size_t k = 0; k < K; ++k) {
+    if (!load_out(parts[k], shapes[k], inputs, results[k])) return false;
+  }
+  for (std::size_t k = 0; k < K; ++k) {
+    for (std::size_t l = k + 1; l < K; ++l) {
+      if (PyArray_NBYTES(as_array(results[k].get())) > 0 &&
+          overlaps(results[k].get(), results[l].get())) {
+        raise(PyExc_ValueError, "the arrays of out must not share memory");
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Loads the model and the three state arguments named `names` (q, then two of width nv).
+bool load_model_and_states(PyObject* const* objects, const std::array<const char*, 3>& names,
+                           SharedArg<Model>& model, std::array<States, 3>& inputs) {
+  if (!model.load(objects[0], "model")) return false;
+  for (std::size_t k = 0; k < 3; ++k) {
+    const Py_ssize_t width = k == 0 ? nq(model.get()) : nv(model.get());
+    if (!load_states(objects[1 + k], names[k], {width}, inputs[k])) return false;
+  }
+  return same_count(inputs);
+}
+
+// The tuple of the results, computed by compute(values) without the GIL unless there are no
+// states.
+template <std::size_t K, class Compute>
+PyObject* compute_tuple(PyObject* out, const std::array<Shape, K>& shapes,
+                        std::span<States> inputs, Compute&& compute) {
+  std::array<Ref, K> results;
+  if (!load_tuple_out(out, shapes, inputs, results)) return nullptr;
+  std::array<double*, K> values;
+  Ref tuple(PyTuple_New(K));
+  if (!tuple) return nullptr;
+  for (std::size_t k = 0; k < K; ++k) {
+    values[k] = out_data(results[k]);
+    PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(k), results[k].release());
+  }
+  if (shapes[0][0] == 0) return tuple.release();
+  return run_released(std::move(tuple), [&] { return compute(values); });
+}
+
+using DerivativeCore = std::expected<void, AlgorithmError> (*)(const Model&, std::size_t,
+                                                               const double*, const double*,
+                                                               const double*, double*, double*,
+                                                               double*, std::size_t);
+
+template <FixedString Name, FixedString Text>
+PyObject* dynamics_derivatives(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                               const std::array<const char*, 3>& names, DerivativeCore core) {
+  PyObject* objects[TextSignature<Text>::size] = {};
+  if (!bind<Name, Text>(args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  std::array<States, 3> inputs;
+  std::size_t threads = 1;
+  if (!load_model_and_states(objects, names, model, inputs) || !load_threads(objects[5], threads)) {
+    return nullptr;
+  }
+  const Py_ssize_t n = inputs[0].count, width = nv(model.get());
+  const Shape shape = {n, width, width};
+  return compute_tuple<3>(objects[4], {shape, shape, shape}, inputs, [&](const auto& values) {
+    return core(model.get(), static_cast<std::size_t>(n), inputs[0].data(), inputs[1].data(),
+                inputs[2].data(), values[0], values[1], values[2], threads);
+  });
+}
+
+constexpr FixedString rnea_derivatives_signature = "(model, q, v, a, out=None, threads=None)";
+constexpr FixedString aba_derivatives_signature = "(model, q, v, tau, out=None, threads=None)";
+
+PyObject* rnea_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames) {
+  return dynamics_derivatives<"rnea_derivatives", rnea_derivatives_signature>(
+      args, nargs, kwnames, {"q", "v", "a"}, &batch::rnea_derivatives);
+}
+
+PyObject* aba_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                  PyObject* kwnames) {
+  return dynamics_derivatives<"aba_derivatives", aba_derivatives_signature>(
+      args, nargs, kwnames, {"q", "v", "tau"}, &batch::aba_derivatives);
+}
+
+constexpr FixedString step_derivatives_signature =
+    "(model, q, v, tau, dt, out=None, threads=None)";
+
+PyObject* step_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                   PyObject* kwnames) {
+  PyObject* objects[TextSignature<step_derivatives_signature>::size] = {};
+  if (!bind<"step_derivatives", step_derivatives_signature>(args, nargs, kwnames, objects)) {
+    return nullptr;
+  }
+  SharedArg<Model> model;
+  std::array<States, 3> inputs;
+  double dt = 0;
+  std::size_t threads = 1;
+  if (!load_model_and_states(objects, {"q", "v", "tau"}, model, inputs) ||
+      !load_step(objects[4], dt) || !load_threads(objects[6], threads)) {
+    return nullptr;
+  }
+  const Py_ssize_t n = inputs[0].count, width = nv(model.get());
+  const std::array<Shape, 2> shapes = {Shape{n, 2 * width, 2 * width}, Shape{n, 2 * width, width}};
+  return compute_tuple<2>(objects[5], shapes, inputs, [&](const auto& values) {
+    return batch::step_derivatives(model.get(), static_cast<std::size_t>(n), inputs[0].data(),
+                                   inputs[1].data(), inputs[2].data(), dt, values[0], values[1],
+                                   threads);
+  });
+}
+
 }  // namespace
 }  // namespace kinetra::python
 
@@ -589,7 +716,16 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
              "tau (N, T, nv), tau[:, k] acting during step k, by aba and the configuration-space "
              "integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv), starting with q0 "
              "and v0. integrator: \"rk4\" or \"semi_implicit_euler\"; out: None or a pair of "
-             "arrays.")};
+             "arrays."),
+      method("rnea_derivatives", &rnea_derivatives_binding, rnea_derivatives_signature.c_str(),
+             "(dtau_dq, dtau_dv, dtau_da) of rnea for each state, each (N, nv, nv); dq in the "
+             "tangent space; out: None or a tuple of three arrays."),
+      method("aba_derivatives", &aba_derivatives_binding, aba_derivatives_signature.c_str(),
+             "(dqdd_dq, dqdd_dv, dqdd_dtau) of aba for each state, each (N, nv, nv); dq in the "
+             "tangent space; out: None or a tuple of three arrays."),
+      method("step_derivatives", &step_derivatives_binding, step_derivatives_signature.c_str(),
+             "(A, B) of one semi-implicit Euler step of length dt for each state, (N, 2nv, 2nv) "
+             "and (N, 2nv, nv); out: None or a pair of arrays.")};
   return m.add_functions(defs) && m.add_functions(defs_with_options) &&
          parent.add_submodule("batch", module.release());
 }

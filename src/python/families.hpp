@@ -22,6 +22,7 @@ bool init_urdf_text(ModuleBuilder& m);       // build_models_from_urdf_string
 bool init_frames(ModuleBuilder& m);          // frame_placement, ..., center_of_mass, total_mass
 bool init_configuration_space(ModuleBuilder& m);  // JointModelFloating, ..., centroidal_momentum
 bool init_batch(ModuleBuilder& m);                // the submodule batch
+bool init_derivatives(ModuleBuilder& m);          // rnea_derivatives, ..., step_derivatives
 
 // kinetra.viewer, importable but not in __all__: loads the Python viewer on first use
 bool add_viewer(PyObject* module);

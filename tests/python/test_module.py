@@ -27,11 +27,15 @@ CONFIGURATION_SPACE = [
     "JointModelFloating", "JointModelSpherical", "JointModelPlanar", "integrate", "difference",
     "interpolate", "normalize", "centroidal_momentum",
 ]
+DERIVATIVES = [
+    "rnea_derivatives", "aba_derivatives", "inverse_mass_matrix", "integrate_derivatives",
+    "difference_derivatives", "step_derivatives",
+]
 
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + CONFIGURATION_SPACE + ["batch"])
+                               + CONFIGURATION_SPACE + ["batch"] + DERIVATIVES)
     assert kinetra.__doc__ == ""
 
 
