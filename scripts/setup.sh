@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev)
+packages=(g++ cmake ninja-build libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev
+  libfcl-dev libccd-dev libassimp-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -15,7 +15,7 @@ from typing import Literal, SupportsIndex, TypeAlias
 import numpy as np
 from numpy.typing import ArrayLike, NDArray
 
-from kinetra import Model
+from kinetra import GeometryModel, Model
 
 # a result array; `out` and `threads` as described above
 _Array: TypeAlias = NDArray[np.float64]
@@ -36,6 +36,8 @@ __all__ = [
     "frame_placements",
     "frame_jacobian",
     "rollout",
+    "compute_collisions",
+    "compute_distances",
 ]
 
 def forward_kinematics(
@@ -146,3 +148,20 @@ def rollout(
     under the efforts tau (N, T, nv), tau[:, k] acting during step k, by aba and the
     configuration-space integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv),
     starting with q0 and v0. `out`: None or a pair of arrays of those shapes."""
+
+def compute_collisions(
+    model: Model,
+    geometry_model: GeometryModel,
+    q: ArrayLike,
+    out: NDArray[np.bool_] | None = None,
+    threads: _Threads = None,
+) -> NDArray[np.bool_]:
+    """Whether each collision pair overlaps for each q (N, nq): (N, P) bool, rows equal to
+    kinetra.compute_collisions."""
+
+def compute_distances(
+    model: Model, geometry_model: GeometryModel, q: ArrayLike, out: _Out = None,
+    threads: _Threads = None
+) -> _Array:
+    """The signed distance of each collision pair for each q (N, nq): (N, P), rows equal to
+    the distances of kinetra.compute_distances."""

@@ -22,5 +22,7 @@ bool init_urdf_text(ModuleBuilder& m);       // build_models_from_urdf_string
 bool init_frames(ModuleBuilder& m);          // frame_placement, ..., center_of_mass, total_mass
 bool init_configuration_space(ModuleBuilder& m);  // JointModelFloating, ..., centroidal_momentum
 bool init_batch(ModuleBuilder& m);                // the submodule batch
+bool init_collision(ModuleBuilder& m);            // compute_distances, compute_collisions
+bool add_vortan_distance(ModuleBuilder& m);       // vortan.distance
 
 }  // namespace kinetra::python

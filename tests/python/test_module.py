@@ -31,7 +31,8 @@ CONFIGURATION_SPACE = [
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + CONFIGURATION_SPACE + ["batch"])
+                               + CONFIGURATION_SPACE + ["batch"]
+                               + ["compute_distances", "compute_collisions"])
     assert kinetra.__doc__ == ""
 
 

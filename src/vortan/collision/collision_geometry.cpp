@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "vortan/collision/mesh_file.hpp"
+#include "vortan/mesh.hpp"
 
 namespace vortan {
 namespace {
@@ -128,10 +129,14 @@ std::map<MeshKey, std::weak_ptr<const CollisionGeometry>> mesh_cache;
 }  // namespace
 
 bool CollisionGeometry::matches(const Shape& shape, bool hull) const {
-  const CollisionGeometry other = dimensions(shape, hull);
-  return type == other.type && radius == other.radius && half_length == other.half_length &&
-         half_extents == other.half_extents && mesh_path == other.mesh_path &&
-         mesh_scale == other.mesh_scale && convex_hull == other.convex_hull;
+  if (shape.get_shape_type() != type) return false;
+  if (const auto* mesh = dynamic_cast<const Mesh*>(&shape)) {
+    return mesh->path == mesh_path && mesh->scale == mesh_scale && hull == convex_hull;
+  }
+  const auto e = shape.get_half_extents();
+  return shape.get_radius().value_or(0.0f) == radius &&
+         shape.get_half_length().value_or(0.0f) == half_length &&
+         (!e || Eigen::Vector3d((*e)[0], (*e)[1], (*e)[2]) == half_extents);
 }
 
 std::expected<std::shared_ptr<const CollisionGeometry>, CollisionError> make_collision_geometry(
