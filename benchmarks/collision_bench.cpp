@@ -4,6 +4,7 @@
 
 #include <Eigen/Geometry>
 #include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <random>
 
@@ -88,9 +89,10 @@ struct Panda {
 };
 
 Panda load_panda(bool hulls) {
-  ::setenv("ROS_PACKAGE_PATH", (panda_dir() / "_packages/meshes").c_str(), 1);
-  auto models = kinetra::build_models_from_urdf((panda_dir() / "panda.urdf").string(),
-                                                kinetra::MeshLookup{panda_dir().string(), {}, true});
+  kinetra::MeshLookup lookup;
+  lookup.package_dir = panda_dir().string();
+  lookup.packages["meshes"] = (panda_dir() / "_packages/meshes").string();
+  auto models = kinetra::build_models_from_urdf((panda_dir() / "panda.urdf").string(), lookup);
   if (!models) std::abort();
   Panda panda{std::move(models->model), std::move(models->collision), {}};
   kinetra::add_all_collision_pairs(panda.geometry, true, panda.geometry.joint_parents);
