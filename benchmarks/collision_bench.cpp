@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <Eigen/Geometry>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -59,11 +59,23 @@ std::string link_mesh(int k) {
 void BM_PairDistance(benchmark::State& state) {
   std::shared_ptr<const vortan::CollisionGeometry> a, b;
   switch (state.range(0)) {
-    case 0: a = made(vortan::Sphere(0.1f), false), b = made(vortan::Sphere(0.15f), false); break;
-    case 1: a = made(vortan::Sphere(0.1f), false), b = made(vortan::Cuboid({0.1f, 0.2f, 0.1f}), false); break;
-    case 2: a = made(vortan::Capsule(0.05f, 0.2f), false), b = made(vortan::Capsule(0.06f, 0.1f), false); break;
-    case 3: a = made(vortan::Cuboid({0.1f, 0.2f, 0.1f}), false), b = made(vortan::Cuboid({0.2f, 0.1f, 0.05f}), false); break;
-    case 4: a = made(vortan::Cylinder(0.05f, 0.2f), false), b = made(vortan::Cylinder(0.06f, 0.1f), false); break;
+    case 0:
+      a = made(vortan::Sphere(0.1f), false), b = made(vortan::Sphere(0.15f), false);
+      break;
+    case 1:
+      a = made(vortan::Sphere(0.1f), false), b = made(vortan::Cuboid({0.1f, 0.2f, 0.1f}), false);
+      break;
+    case 2:
+      a = made(vortan::Capsule(0.05f, 0.2f), false), b = made(vortan::Capsule(0.06f, 0.1f), false);
+      break;
+    case 3:
+      a = made(vortan::Cuboid({0.1f, 0.2f, 0.1f}), false),
+      b = made(vortan::Cuboid({0.2f, 0.1f, 0.05f}), false);
+      break;
+    case 4:
+      a = made(vortan::Cylinder(0.05f, 0.2f), false),
+      b = made(vortan::Cylinder(0.06f, 0.1f), false);
+      break;
     default:
       a = made(vortan::Mesh(link_mesh(3)), state.range(0) == 5);
       b = made(vortan::Mesh(link_mesh(5)), state.range(0) == 5);
@@ -79,8 +91,16 @@ void BM_PairDistance(benchmark::State& state) {
 }
 BENCHMARK(BM_PairDistance)
     ->ArgNames({"pair", "solver"})
-    ->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1})->Args({2, 0})->Args({3, 0})
-    ->Args({3, 1})->Args({4, 0})->Args({5, 0})->Args({6, 0});
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({2, 0})
+    ->Args({3, 0})
+    ->Args({3, 1})
+    ->Args({4, 0})
+    ->Args({5, 0})
+    ->Args({6, 0});
 
 struct Panda {
   kinetra::Model model;
@@ -98,7 +118,8 @@ Panda load_panda(bool hulls) {
   kinetra::add_all_collision_pairs(panda.geometry, true, panda.geometry.joint_parents);
   panda.geometry.convex_hulls = hulls;
   kinetra::Rng rng(7);
-  for (int k = 0; k < 256; ++k) panda.states.push_back(*kinetra::random_configuration(panda.model, rng));
+  for (int k = 0; k < 256; ++k)
+    panda.states.push_back(*kinetra::random_configuration(panda.model, rng));
   return panda;
 }
 
@@ -127,14 +148,20 @@ void BM_PandaBatchSelfCollision(benchmark::State& state) {
   const std::size_t n = 256, nq = panda.model.nq(), pairs = panda.geometry.collision_pairs.size();
   std::vector<double> q(n * nq);
   for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = 0; j < nq; ++j) q[i * nq + j] = panda.states[i][static_cast<Eigen::Index>(j)];
+    for (std::size_t j = 0; j < nq; ++j)
+      q[i * nq + j] = panda.states[i][static_cast<Eigen::Index>(j)];
   }
   std::vector<std::uint8_t> out(n * pairs);
   for (auto _ : state) {
-    (void)kinetra::batch::compute_collisions(panda.model, panda.geometry, n, q.data(), out.data(), 1);
+    (void)kinetra::batch::compute_collisions(panda.model, panda.geometry, n, q.data(), out.data(),
+                                             1);
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
-BENCHMARK(BM_PandaBatchSelfCollision)->ArgName("hulls")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PandaBatchSelfCollision)
+    ->ArgName("hulls")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -641,7 +641,8 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
              collisions_signature.c_str(),
              "Whether each collision pair of geometry_model overlaps, for each configuration, "
              "(N, P) bool; each row equals the single-state compute_collisions."),
-      method("compute_distances", &collision_queries_binding<"compute_distances", true>, collisions_signature.c_str(),
+      method("compute_distances", &collision_queries_binding<"compute_distances", true>,
+             collisions_signature.c_str(),
              "The signed distance of each collision pair of geometry_model, for each "
              "configuration, (N, P); each row equals the distances of the single-state "
              "compute_distances.")};

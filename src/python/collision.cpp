@@ -90,7 +90,8 @@ Result<Ref> compute_collisions_binding(const Model& model, Data& data,
   const npy_intp count = static_cast<npy_intp>(geometry_model.collision_pairs.size());
   Ref result(PyArray_SimpleNew(1, &count, NPY_BOOL));
   if (!result) return pending_error();
-  auto* hits = static_cast<std::uint8_t*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(result.get())));
+  auto* hits =
+      static_cast<std::uint8_t*>(PyArray_DATA(reinterpret_cast<PyArrayObject*>(result.get())));
   if (auto done = compute_collisions(geometry_model, geometry_data.collision, stop,
                                      {hits, static_cast<std::size_t>(count)});
       !done) {
@@ -178,8 +179,9 @@ bool kinetra::python::init_collision(ModuleBuilder& m) {
           "sphere, capsule and cuboid pairs, approximate otherwise); the points are the nearest "
           "(or deepest) points of each object in the world; the normal is the unit vector from "
           "the first object to the second. Meshes are read from their files on first use."),
-      def<"compute_collisions", "(model, data, geometry_model, geometry_data, q, "
-                                "stop_at_first=False)",
+      def<"compute_collisions",
+          "(model, data, geometry_model, geometry_data, q, "
+          "stop_at_first=False)",
           &compute_collisions_binding>(
           "Whether each collision pair overlaps after forward kinematics on q, (P,) bool. Broad "
           "phase: a sweep of the objects' axis-aligned world boxes along x, so that only pairs "

@@ -160,9 +160,9 @@ Result<void> edit_pair(GeometryModel& m, PyObject* i, PyObject* j) {
   auto done = Edit(m, *first, *second);
   if (done) return {};
   const PairError& error = done.error();
-  return std::unexpected(PyError{
-      error.kind == PairError::Kind::OutOfRange ? PyExc_IndexError : PyExc_ValueError,
-      error.display()});
+  return std::unexpected(
+      PyError{error.kind == PairError::Kind::OutOfRange ? PyExc_IndexError : PyExc_ValueError,
+              error.display()});
 }
 
 // An optional bool argument.
@@ -223,7 +223,8 @@ ClassSpec geometry_model_spec() {
                "Creates a new `GeometryData` object based on the provided model and data.\n\n# "
                "Arguments\n\n* `data` - The data to be used for creating the geometry data.\n# "
                "Returns\n\nA `GeometryData` object containing the geometry data for the model."),
-           def<"GeometryModel.add_collision_pair", "($self, i, j)", &edit_pair<&add_collision_pair>>(
+           def<"GeometryModel.add_collision_pair", "($self, i, j)",
+               &edit_pair<&add_collision_pair>>(
                "Checks objects i and j for collision (stored as (min, max), once)."),
            def<"GeometryModel.remove_collision_pair", "($self, i, j)",
                &edit_pair<&remove_collision_pair>>(

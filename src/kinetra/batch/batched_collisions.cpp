@@ -83,14 +83,15 @@ std::expected<void, CollisionQueryError> compute_distances(const Model& model,
                                                            std::size_t n, const double* q,
                                                            double* out, std::size_t threads) {
   const std::size_t pairs = geometry.collision_pairs.size();
-  return for_each_configuration(
-      model, geometry, n, q, threads, [&](CollisionWorkspace& w, std::size_t i) {
-        thread_local std::vector<vortan::DistanceResult> results;
-        results.resize(pairs);
-        auto done = kinetra::compute_distances(geometry, w, results);
-        for (std::size_t k = 0; done && k < pairs; ++k) out[i * pairs + k] = results[k].distance;
-        return done;
-      });
+  return for_each_configuration(model, geometry, n, q, threads,
+                                [&](CollisionWorkspace& w, std::size_t i) {
+                                  thread_local std::vector<vortan::DistanceResult> results;
+                                  results.resize(pairs);
+                                  auto done = kinetra::compute_distances(geometry, w, results);
+                                  for (std::size_t k = 0; done && k < pairs; ++k)
+                                    out[i * pairs + k] = results[k].distance;
+                                  return done;
+                                });
 }
 
 }  // namespace kinetra::batch

@@ -17,8 +17,7 @@ namespace kinetra::batch {
 std::expected<void, CollisionQueryError> compute_collisions(const Model& model,
                                                             const GeometryModel& geometry,
                                                             std::size_t n, const double* q,
-                                                            std::uint8_t* out,
-                                                            std::size_t threads);
+                                                            std::uint8_t* out, std::size_t threads);
 
 // The same with the signed distance of each pair, out n x P.
 std::expected<void, CollisionQueryError> compute_distances(const Model& model,

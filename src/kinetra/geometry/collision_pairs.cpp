@@ -9,7 +9,8 @@ std::expected<std::pair<std::size_t, std::size_t>, PairError> checked_pair(
     const GeometryModel& model, std::size_t i, std::size_t j) {
   const std::size_t count = model.objects.size();
   for (std::size_t index : {i, j}) {
-    if (index >= count) return std::unexpected(PairError{PairError::Kind::OutOfRange, index, count});
+    if (index >= count)
+      return std::unexpected(PairError{PairError::Kind::OutOfRange, index, count});
   }
   if (i == j) return std::unexpected(PairError{PairError::Kind::SameObject, i, count});
   return std::pair{std::min(i, j), std::max(i, j)};

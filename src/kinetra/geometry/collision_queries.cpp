@@ -104,8 +104,9 @@ std::expected<void, CollisionQueryError> compute_collisions(const GeometryModel&
   std::fill(out.begin(), out.end(), std::uint8_t{0});
   for (std::size_t i : w.used) w.boxes[i] = vortan::world_box(*w.shapes[i], w.placements[i]);
   // sweep along x
-  std::sort(w.used.begin(), w.used.end(),
-            [&](std::size_t a, std::size_t b) { return w.boxes[a].lower.x() < w.boxes[b].lower.x(); });
+  std::sort(w.used.begin(), w.used.end(), [&](std::size_t a, std::size_t b) {
+    return w.boxes[a].lower.x() < w.boxes[b].lower.x();
+  });
   const std::size_t n = model.objects.size();
   w.candidates.clear();
   for (std::size_t a = 0; a < w.used.size(); ++a) {

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "kinetra/geometry/collision_workspace.hpp"
 #include "kinetra/geometry/geometry_data.hpp"
 #include "kinetra/geometry/geometry_model.hpp"
-#include "kinetra/geometry/collision_workspace.hpp"
 #include "vortan/collision/distance.hpp"
 
 namespace kinetra {

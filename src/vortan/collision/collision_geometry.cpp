@@ -1,6 +1,5 @@
 #include "vortan/collision/collision_geometry.hpp"
 
-#include <cmath>
 #include <fcl/geometry/bvh/BVH_model.h>
 #include <fcl/geometry/shape/box.h>
 #include <fcl/geometry/shape/capsule.h>
@@ -9,6 +8,7 @@
 #include <fcl/geometry/shape/cylinder.h>
 #include <fcl/geometry/shape/sphere.h>
 #include <fcl/math/bv/OBBRSS.h>
+#include <cmath>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -41,11 +41,10 @@ std::optional<CollisionError> size_error(const CollisionGeometry& g) {
     case ShapeType::Cone:
     case ShapeType::Cylinder:
       // a capsule of length 0 is a sphere
-      if (bad(g.radius) || (g.type == ShapeType::Capsule ? !(g.half_length >= 0.0 &&
-                                                             std::isfinite(g.half_length))
-                                                       : bad(g.half_length))) {
-        what = "radius " + number_text(g.radius) + " and half length " +
-               number_text(g.half_length);
+      if (bad(g.radius) ||
+          (g.type == ShapeType::Capsule ? !(g.half_length >= 0.0 && std::isfinite(g.half_length))
+                                        : bad(g.half_length))) {
+        what = "radius " + number_text(g.radius) + " and half length " + number_text(g.half_length);
       }
       break;
     case ShapeType::Cuboid:
