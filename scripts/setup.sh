@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 apt_packages=(
   g++ cmake ninja-build ccache python3-dev python3-venv
   libeigen3-dev libpugixml-dev libgtest-dev libbenchmark-dev
+  libfcl-dev libccd-dev libassimp-dev
 )
 # Debian packages of the tests only (--tests): the viewer's browser test drives headless Chromium.
 apt_test_packages=(chromium chromium-driver)

@@ -90,6 +90,8 @@ __all__ = [
     "integrate_derivatives",
     "difference_derivatives",
     "step_derivatives",
+    "compute_distances",
+    "compute_collisions",
 ]
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
@@ -484,6 +486,28 @@ class GeometryModel:
     @property
     def geometry_objects(self) -> list[GeometryObject]:
         """The objects by index (copies)."""
+
+    @property
+    def collision_pairs(self) -> list[tuple[int, int]]:
+        """The pairs (i, j), i < j, of object indices the collision queries check."""
+
+    def add_collision_pair(self, i: int, j: int) -> None:
+        """Checks objects i and j for collision (IndexError out of range, ValueError i == j)."""
+
+    def remove_collision_pair(self, i: int, j: int) -> None:
+        """Stops checking objects i and j; nothing when they were not checked."""
+
+    def add_all_collision_pairs(self, skip_adjacent: bool = True) -> None:
+        """Every pair of objects on different joints, without parent-child joints' pairs
+        when skip_adjacent."""
+
+    def remove_collision_pairs_from_srdf(
+        self, path: str | os.PathLike[str], strict: bool = True
+    ) -> None:
+        """Removes the <disable_collisions link1 link2> pairs of an SRDF file."""
+
+    def use_convex_hulls(self, enabled: bool) -> None:
+        """Whether the queries take meshes as their convex hulls (faster, approximate)."""
 
     def __copy__(self) -> GeometryModel:
         """An independent copy."""
@@ -976,3 +1000,23 @@ def step_derivatives(
     """(A, B) of one semi-implicit Euler step v' = v + dt aba(q, v, tau), q' = integrate(q,
     dt v') for the state x = (q in the tangent space, v): A = dx'/dx (2nv, 2nv), B = dx'/dtau
     (2nv, nv), the q rows measured as difference(q'_nominal, q'_perturbed); dt > 0."""
+def compute_distances(
+    model: Model,
+    data: Data,
+    geometry_model: GeometryModel,
+    geometry_data: GeometryData,
+    q: _ArrayIn,
+) -> tuple[_Array, _Array, _Array]:
+    """Signed distances of the collision pairs after forward kinematics on q: (distances (P,),
+    points (P, 2, 3), normals (P, 3)); negative when a pair overlaps."""
+
+def compute_collisions(
+    model: Model,
+    data: Data,
+    geometry_model: GeometryModel,
+    geometry_data: GeometryData,
+    q: _ArrayIn,
+    stop_at_first: bool = False,
+) -> NDArray[np.bool_]:
+    """Whether each collision pair overlaps after forward kinematics on q, (P,) bool; with
+    stop_at_first, the pairs after the first hit stay False."""

@@ -15,7 +15,7 @@ from typing import Literal, SupportsIndex, TypeAlias
 import numpy as np
 from numpy.typing import ArrayLike, NDArray
 
-from kinetra import Model
+from kinetra import GeometryModel, Model
 
 # a result array; `out` and `threads` as described above
 _Array: TypeAlias = NDArray[np.float64]
@@ -39,6 +39,8 @@ __all__ = [
     "rnea_derivatives",
     "aba_derivatives",
     "step_derivatives",
+    "compute_collisions",
+    "compute_distances",
 ]
 
 def forward_kinematics(
@@ -183,3 +185,19 @@ def step_derivatives(
 ) -> tuple[_Array, _Array]:
     """(A, B) of one semi-implicit Euler step of length dt (> 0) for each state, (N, 2nv, 2nv)
     and (N, 2nv, nv), as kinetra.step_derivatives. `out`: None or a pair of arrays."""
+def compute_collisions(
+    model: Model,
+    geometry_model: GeometryModel,
+    q: ArrayLike,
+    out: NDArray[np.bool_] | None = None,
+    threads: _Threads = None,
+) -> NDArray[np.bool_]:
+    """Whether each collision pair overlaps for each q (N, nq): (N, P) bool, rows equal to
+    kinetra.compute_collisions."""
+
+def compute_distances(
+    model: Model, geometry_model: GeometryModel, q: ArrayLike, out: _Out = None,
+    threads: _Threads = None
+) -> _Array:
+    """The signed distance of each collision pair for each q (N, nq): (N, P), rows equal to
+    the distances of kinetra.compute_distances."""

@@ -7,7 +7,11 @@ from typing import ClassVar, final
 import numpy as np
 from numpy.typing import NDArray
 
-__all__ = ["Capsule", "Cone", "Cuboid", "Cylinder", "Sphere", "PyMesh", "Shape", "ShapeType"]
+from kinetra import SE3
+
+__all__ = [
+    "Capsule", "Cone", "Cuboid", "Cylinder", "Sphere", "PyMesh", "Shape", "ShapeType", "distance"
+]
 
 @final
 class Capsule:
@@ -97,6 +101,11 @@ class PyMesh:
     def mesh_path(self) -> str:
         """The mesh file's path."""
 
+    @property
+    def scale(self) -> NDArray[np.float32]:
+        """The factors (x, y, z) applied to the file's coordinates, a (3,) float32 array:
+        (1, 1, 1), or the URDF's <mesh scale>."""
+
     def __copy__(self) -> PyMesh:
         """An independent copy."""
 
@@ -128,6 +137,10 @@ class Shape:
     def mesh_path(self) -> str:
         """The file of a mesh."""
 
+    @property
+    def scale(self) -> NDArray[np.float32]:
+        """The factors (x, y, z) a mesh's file coordinates are multiplied by, (3,) float32."""
+
     def __copy__(self) -> Shape:
         """An independent copy."""
 
@@ -158,3 +171,14 @@ class ShapeType:
 
     def __hash__(self) -> int:
         """Hashed by kind: equal kinds hash alike."""
+
+def distance(
+    shape1: Capsule | Cone | Cuboid | Cylinder | Sphere | PyMesh | Shape,
+    placement1: SE3,
+    shape2: Capsule | Cone | Cuboid | Cylinder | Sphere | PyMesh | Shape,
+    placement2: SE3,
+) -> tuple[float, NDArray[np.float64], NDArray[np.float64], NDArray[np.float64]]:
+    """The signed distance between two placed shapes: (distance, point1, point2, normal).
+    Negative when they overlap (minus the penetration depth); point1, point2 (3,) are the
+    nearest (or deepest) points in the world; normal (3,) is the unit vector from shape 1 to
+    shape 2, point2 - point1 = distance * normal. A PyMesh is read from its file."""

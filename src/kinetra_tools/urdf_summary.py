@@ -1,5 +1,6 @@
 """Prints a summary of a URDF robot: joint tree, frames, mass, placements, gravity torques."""
 import argparse
+import copy
 import os
 import sys
 
@@ -129,7 +130,28 @@ def summary(models, neutral, random_q):
     at_random = kinetra.rnea(model, data, random_q, zeros, zeros).to_numpy()
     out += ["", "gravity torques (N m, or N for sliding joints):"]
     out += torque_lines(model, at_neutral, at_random, width)
+    out += collision_lines(model, collision, neutral)
     return "\n".join(out)
+
+
+def collision_lines(model, collision, neutral):
+    """The collision pairs (all but adjacent links') and those in collision at neutral."""
+    collision = copy.copy(collision)
+    collision.add_all_collision_pairs()
+    pairs = collision.collision_pairs
+    out = ["", f"collision pairs: {len(pairs)} (objects on different joints, adjacent links "
+           "left out)"]
+    if not pairs:
+        return out
+    data = model.create_data()
+    try:
+        hits = kinetra.compute_collisions(model, data, collision, collision.create_data(data),
+                                          neutral)
+    except ValueError as error:
+        return out + [f"  not checked: {error}"]
+    names = [item.name for item in collision.geometry_objects]
+    colliding = [f"  {names[i]} - {names[j]}" for (i, j), hit in zip(pairs, hits) if hit]
+    return out + [f"in collision at the neutral configuration: {len(colliding)}"] + colliding
 
 
 def main(argv=None):

@@ -8,6 +8,7 @@
 
 #include "kinetra/batch/batched_algorithms.hpp"
 #include "kinetra/batch/batched_derivatives.hpp"
+#include "kinetra/batch/batched_collisions.hpp"
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/classes.hpp"
@@ -137,11 +138,12 @@ bool overlaps(PyObject* a, PyObject* b) {
 // The result array: `out` checked against `shape`, or a new one. Inputs sharing memory with
 // `out` other than row for row are copied first, so that writing a row never changes one not
 // yet read.
-bool load_out(PyObject* obj, const Shape& shape, std::span<States> inputs, Ref& result) {
+bool load_out(PyObject* obj, const Shape& shape, std::span<States> inputs, Ref& result,
+              int type = NPY_DOUBLE) {
   if (!obj || obj == Py_None) {
     static_assert(sizeof(npy_intp) == sizeof(Py_ssize_t));
     result = Ref(PyArray_SimpleNew(static_cast<int>(shape.size()),
-                                   reinterpret_cast<const npy_intp*>(shape.data()), NPY_DOUBLE));
+                                   reinterpret_cast<const npy_intp*>(shape.data()), type));
     return static_cast<bool>(result);
   }
   if (!PyArray_Check(obj)) {
@@ -149,10 +151,12 @@ bool load_out(PyObject* obj, const Shape& shape, std::span<States> inputs, Ref& 
     return false;
   }
   PyArrayObject* out = as_array(obj);
-  if (PyArray_DESCR(out)->type_num != NPY_DOUBLE || !PyArray_ISNOTSWAPPED(out)) {
+  if (PyArray_DESCR(out)->type_num != type || !PyArray_ISNOTSWAPPED(out)) {
     Ref dtype(PyObject_Str(reinterpret_cast<PyObject*>(PyArray_DESCR(out))));
     const char* text = dtype ? PyUnicode_AsUTF8(dtype.get()) : nullptr;
-    raise(PyExc_TypeError, std::string("out must have dtype float64, got ") + (text ? text : "?"));
+    raise(PyExc_TypeError, std::string("out must have dtype ") +
+                               (type == NPY_BOOL ? "bool" : "float64") + ", got " +
+                               (text ? text : "?"));
     return false;
   }
   const auto actual = shape_of(obj);
@@ -692,6 +696,46 @@ PyObject* step_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t 
                                    inputs[1].data(), inputs[2].data(), dt, values[0], values[1],
                                    threads);
   });
+// ---- compute_collisions and compute_distances(model, geometry_model, q, out=None, threads=None)
+
+constexpr FixedString collisions_signature = "(model, geometry_model, q, out=None, threads=None)";
+
+template <FixedString Name, bool Distances>
+PyObject* collision_queries_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                    PyObject* kwnames) {
+  PyObject* objects[TextSignature<collisions_signature>::size] = {};
+  if (!bind<Name, collisions_signature>(args, nargs, kwnames, objects)) return nullptr;
+  SharedArg<Model> model;
+  SharedArg<GeometryModel> geometry;
+  States q;
+  std::size_t threads = 1;
+  if (!model.load(objects[0], "model") || !geometry.load(objects[1], "geometry_model") ||
+      !load_states(objects[2], "q", {nq(model.get())}, q) || !load_threads(objects[4], threads)) {
+    return nullptr;
+  }
+  const Shape shape = {q.count, static_cast<Py_ssize_t>(geometry.get().collision_pairs.size())};
+  Ref result;
+  if (!load_out(objects[3], shape, {&q, 1}, result, Distances ? NPY_DOUBLE : NPY_BOOL)) {
+    return nullptr;
+  }
+  if (q.count == 0) return result.release();
+  void* const values = PyArray_DATA(as_array(result.get()));
+  std::expected<void, CollisionQueryError> done;
+  try {
+    WithoutGil released;
+    const auto n = static_cast<std::size_t>(q.count);
+    if constexpr (Distances) {
+      done = batch::compute_distances(model.get(), geometry.get(), n, q.data(),
+                                      static_cast<double*>(values), threads);
+    } else {
+      done = batch::compute_collisions(model.get(), geometry.get(), n, q.data(),
+                                       static_cast<std::uint8_t*>(values), threads);
+    }
+  } catch (...) {
+    return raise_current_exception();
+  }
+  if (!done) return raise(PyExc_ValueError, done.error().message);
+  return result.release();
 }
 
 }  // namespace
@@ -726,6 +770,17 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
       method("step_derivatives", &step_derivatives_binding, step_derivatives_signature.c_str(),
              "(A, B) of one semi-implicit Euler step of length dt for each state, (N, 2nv, 2nv) "
              "and (N, 2nv, nv); out: None or a pair of arrays.")};
+             "arrays.")};
+  static PyMethodDef collision_defs[] = {
+      method("compute_collisions", &collision_queries_binding<"compute_collisions", false>,
+             collisions_signature.c_str(),
+             "Whether each collision pair of geometry_model overlaps, for each configuration, "
+             "(N, P) bool; each row equals the single-state compute_collisions."),
+      method("compute_distances", &collision_queries_binding<"compute_distances", true>,
+             collisions_signature.c_str(),
+             "The signed distance of each collision pair of geometry_model, for each "
+             "configuration, (N, P); each row equals the distances of the single-state "
+             "compute_distances.")};
   return m.add_functions(defs) && m.add_functions(defs_with_options) &&
-         parent.add_submodule("batch", module.release());
+         m.add_functions(collision_defs) && parent.add_submodule("batch", module.release());
 }

@@ -26,5 +26,7 @@ bool init_derivatives(ModuleBuilder& m);          // rnea_derivatives, ..., step
 
 // kinetra.viewer, importable but not in __all__: loads the Python viewer on first use
 bool add_viewer(PyObject* module);
+bool init_collision(ModuleBuilder& m);            // compute_distances, compute_collisions
+bool add_vortan_distance(ModuleBuilder& m);       // vortan.distance
 
 }  // namespace kinetra::python

@@ -1,9 +1,12 @@
 // Python classes GeometryObject, GeometryModel and GeometryData.
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "kinetra/geometry/collision_pairs.hpp"
 #include "kinetra/spatial/debug.hpp"
+#include "kinetra/urdf/srdf.hpp"
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/pickling.hpp"
@@ -124,6 +127,84 @@ Result<GeometryData> model_create_data(const GeometryModel& m, const Data& data)
 
 std::string model_repr(const GeometryModel& m) { return debug_value(m).pretty(); }
 
+// ---- collision pairs
+
+std::vector<std::tuple<std::size_t, std::size_t>> model_collision_pairs(const GeometryModel& m) {
+  return {m.collision_pairs.begin(), m.collision_pairs.end()};
+}
+
+// An object index: any int; a negative one is out of range like a too large one.
+Result<std::size_t> object_index(const GeometryModel& m, PyObject* obj, const char* name) {
+  if (PyBool_Check(obj) || !PyIndex_Check(obj)) {
+    return std::unexpected(
+        PyError{PyExc_TypeError, std::string(name) + " must be an int, got " + type_name(obj)});
+  }
+  Ref index(PyNumber_Index(obj));
+  if (!index) return pending_error();
+  int overflow = 0;
+  const long long value = PyLong_AsLongLongAndOverflow(index.get(), &overflow);
+  if (overflow == 0 && value >= 0) return static_cast<std::size_t>(value);
+  Ref text(PyObject_Str(index.get()));
+  return std::unexpected(PyError{
+      PyExc_IndexError, "geometry object index " + std::string(PyUnicode_AsUTF8(text.get())) +
+                            " is out of range for a model with " +
+                            std::to_string(m.objects.size()) + " objects"});
+}
+
+template <auto Edit>
+Result<void> edit_pair(GeometryModel& m, PyObject* i, PyObject* j) {
+  auto first = object_index(m, i, "i");
+  if (!first) return std::unexpected(first.error());
+  auto second = object_index(m, j, "j");
+  if (!second) return std::unexpected(second.error());
+  auto done = Edit(m, *first, *second);
+  if (done) return {};
+  const PairError& error = done.error();
+  return std::unexpected(
+      PyError{error.kind == PairError::Kind::OutOfRange ? PyExc_IndexError : PyExc_ValueError,
+              error.display()});
+}
+
+// An optional bool argument.
+Result<bool> flag(PyObject* obj, const char* name, bool otherwise) {
+  if (!obj) return otherwise;
+  Arg<bool> value;
+  if (!value.load(obj, name)) return pending_error();
+  return value.get();
+}
+
+Result<void> model_add_all_collision_pairs(GeometryModel& m, PyObject* skip_adjacent) {
+  auto skip = flag(skip_adjacent, "skip_adjacent", true);
+  if (!skip) return std::unexpected(skip.error());
+  add_all_collision_pairs(m, *skip, m.joint_parents);
+  return {};
+}
+
+Result<void> model_remove_collision_pairs_from_srdf(GeometryModel& m, PyObject* path,
+                                                    PyObject* strict) {
+  auto is_strict = flag(strict, "strict", true);
+  if (!is_strict) return std::unexpected(is_strict.error());
+  Ref text(PyOS_FSPath(path));
+  if (!text || !PyUnicode_Check(text.get())) {
+    PyErr_Clear();
+    return std::unexpected(
+        PyError{PyExc_TypeError, "path must be a str or os.PathLike, got " + type_name(path)});
+  }
+  const char* chars = PyUnicode_AsUTF8(text.get());
+  if (!chars) return pending_error();
+  const std::string file = chars;
+  auto pairs = read_disabled_collisions(file);
+  if (!pairs) return value_error(pairs.error());
+  const auto unknown = remove_link_pairs(m, *pairs, *is_strict);
+  if (*is_strict && !unknown.empty()) {
+    return value_error("SRDF file '" + file + "' names link '" + unknown.front() +
+                       "', which the geometry model does not know (strict=False skips it)");
+  }
+  return {};
+}
+
+void model_use_convex_hulls(GeometryModel& m, bool enabled) { m.convex_hulls = enabled; }
+
 ClassSpec geometry_model_spec() {
   return {
       .name = "GeometryModel",
@@ -141,10 +222,36 @@ ClassSpec geometry_model_spec() {
            def<"GeometryModel.create_data", "($self, data)", &model_create_data>(
                "Creates a new `GeometryData` object based on the provided model and data.\n\n# "
                "Arguments\n\n* `data` - The data to be used for creating the geometry data.\n# "
-               "Returns\n\nA `GeometryData` object containing the geometry data for the model.")}),
+               "Returns\n\nA `GeometryData` object containing the geometry data for the model."),
+           def<"GeometryModel.add_collision_pair", "($self, i, j)",
+               &edit_pair<&add_collision_pair>>(
+               "Checks objects i and j for collision (stored as (min, max), once)."),
+           def<"GeometryModel.remove_collision_pair", "($self, i, j)",
+               &edit_pair<&remove_collision_pair>>(
+               "Stops checking objects i and j for collision; nothing when they were not."),
+           def<"GeometryModel.add_all_collision_pairs", "($self, skip_adjacent=True)",
+               &model_add_all_collision_pairs>(
+               "Adds every pair of objects on different joints, except objects whose collision "
+               "is disabled and, with skip_adjacent, objects whose joints are parent and child "
+               "(they touch by construction). The joint tree is the one the URDF reader "
+               "recorded; a model built by hand has none, and only same-joint pairs are "
+               "skipped."),
+           def<"GeometryModel.remove_collision_pairs_from_srdf", "($self, path, strict=True)",
+               &model_remove_collision_pairs_from_srdf>(
+               "Removes the pairs named by the <disable_collisions link1 link2> entries of a "
+               "semantic robot description (SRDF) file, matching links by name among those the "
+               "URDF reader recorded. Unknown links raise ValueError naming them, unless "
+               "strict=False (then they are skipped)."),
+           def<"GeometryModel.use_convex_hulls", "($self, enabled)", &model_use_convex_hulls>(
+               "Whether collision queries take each mesh as its convex hull: faster, but an "
+               "approximation (a hull covers the mesh's hollows). Default False: every "
+               "triangle, in a bounding-volume hierarchy.")}),
       .properties = {property("ngeoms", &getter<&model_ngeoms>),
                      property("geometry_objects", &getter<&GeometryModel::objects>, nullptr,
-                              "Returns the list of geometry objects in the model.")},
+                              "Returns the list of geometry objects in the model."),
+                     property("collision_pairs", &getter<&model_collision_pairs>, nullptr,
+                              "The pairs (i, j), i < j, of object indices that collision and "
+                              "distance queries check, in the order added.")},
       .slots = {{Py_tp_repr, slot<&unary<&model_repr>>()}},
   };
 }

@@ -1,4 +1,5 @@
 // The submodule vortan: shape-building classes, the read-only Shape and ShapeType.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ Round round_shape_new(float radius, float length) {
   return Round(radius, length * 0.5f);
 }
 vortan::Mesh mesh_new(const std::string& path) { return vortan::Mesh(path); }
+
+Ref mesh_scale(const vortan::Mesh& m) { return Ref(new_float32_array(m.scale)); }
 
 // `sides`: any sequence of numbers except a str; the first three are the full edge lengths.
 PyObject* cuboid_new(PyObject* sides) {
@@ -83,7 +86,10 @@ ClassSpec mesh_spec() {
           .doc = "A Python wrapper for the Mesh type.",
           .constructor = constructor<"PyMesh.__new__", "(path)", &mesh_new>,
           .methods = with_copies<vortan::Mesh>(),
-          .properties = {property("mesh_path", &getter<&vortan::Mesh::path>)}};
+          .properties = {property("mesh_path", &getter<&vortan::Mesh::path>),
+                         property("scale", &getter<&mesh_scale>, nullptr,
+                                  "The factors (x, y, z) applied to the file's coordinates, "
+                                  "float32: (1, 1, 1), or the URDF's <mesh scale>.")}};
 }
 
 // ---- Shape: the shape of a geometry object, answered through the shape interface
@@ -110,6 +116,11 @@ Result<std::string> shape_mesh_path(const vortan::ShapeWrapper& s) {
   return value_error("Shape is not a mesh and does not have a path");
 }
 
+Result<Ref> shape_scale(const vortan::ShapeWrapper& s) {
+  if (auto factors = s->get_mesh_scale()) return Ref(new_float32_array(*factors));
+  return value_error("Shape is not a mesh and does not have a scale");
+}
+
 ClassSpec shape_spec() {
   return {.name = "Shape",
           .doc = "A Python wrapper for the ShapeWrapper type.",
@@ -118,7 +129,8 @@ ClassSpec shape_spec() {
                          property("radius", &getter<&shape_radius>),
                          property("half_extents", &getter<&shape_half_extents>),
                          property("half_length", &getter<&shape_half_length>),
-                         property("mesh_path", &getter<&shape_mesh_path>)}};
+                         property("mesh_path", &getter<&shape_mesh_path>),
+                         property("scale", &getter<&shape_scale>)}};
 }
 
 }  // namespace
@@ -144,5 +156,5 @@ bool kinetra::python::init_vortan(ModuleBuilder& m) {
   return vortan_module.add_classes<vortan::Capsule, vortan::Cone, vortan::Cuboid, vortan::Cylinder,
                                    vortan::Sphere, vortan::Mesh, vortan::ShapeWrapper,
                                    vortan::ShapeType>() &&
-         m.add_submodule("vortan", module.release());
+         add_vortan_distance(vortan_module) && m.add_submodule("vortan", module.release());
 }

@@ -328,7 +328,8 @@ def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
     assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout",
                                               "rnea_derivatives", "aba_derivatives",
-                                              "step_derivatives"]
+                                              "step_derivatives", "compute_collisions",
+                                              "compute_distances"]
     assert batch.integrate.__text_signature__ == "(model, q, v, out=None, threads=None)"
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 

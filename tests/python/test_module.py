@@ -35,7 +35,8 @@ DERIVATIVES = [
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + CONFIGURATION_SPACE + ["batch"] + DERIVATIVES)
+                               + CONFIGURATION_SPACE + ["batch"] + DERIVATIVES
+                               + ["compute_distances", "compute_collisions"])
     assert kinetra.__doc__ == ""
 
 

@@ -153,9 +153,9 @@ def payload(value):
 
 def test_refused_payloads_say_why(arm):
     data = payload(arm[0])
-    newer = data[:4] + (2).to_bytes(4, "little") + data[8:]
+    newer = data[:4] + (3).to_bytes(4, "little") + data[8:]
     cases = [
-        (newer, "unsupported kinetra payload version 2 (this build reads version 1)"),
+        (newer, "unsupported kinetra payload version 3 (this build reads version 2)"),
         (b"not a model", "not a kinetra payload"),
         (data[:-1], "corrupt kinetra payload: truncated"),
         (data + b"\0", "corrupt kinetra payload: 1 bytes after the Model"),

@@ -7,6 +7,7 @@
 #include <expected>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 
 #include "kinetra/batch/thread_pool.hpp"
 #include "kinetra/model/algorithm_error.hpp"
@@ -32,12 +33,12 @@ inline constexpr std::size_t min_rows_per_thread = 16;
 
 // Calls compute(data, i) for every row i in [0, n) on up to `threads` threads of the shared
 // pool, never more than the CPUs the process may use; compute returns
-// std::expected<void, AlgorithmError>. Stops at the first error. A row costs about
-// `row_weight` single-state calls.
-template <class Compute>
-std::expected<void, AlgorithmError> for_each_row(const Model& model, std::size_t n,
-                                                 std::size_t threads, Compute&& compute,
-                                                 std::size_t row_weight = 1) {
+// std::expected<void, E> (E: AlgorithmError, or another error type). Stops at the first error.
+// A row costs about `row_weight` single-state calls.
+template <class Compute,
+          class E = typename std::invoke_result_t<Compute&, Data&, std::size_t>::error_type>
+std::expected<void, E> for_each_row(const Model& model, std::size_t n, std::size_t threads,
+                                    Compute&& compute, std::size_t row_weight = 1) {
   threads = std::clamp<std::size_t>(std::min(n, n * row_weight / min_rows_per_thread), 1,
                                     std::clamp<std::size_t>(threads, 1, available_cpus()));
   // rows are handed out in chunks, so that a slow thread does not hold up the others
@@ -45,7 +46,7 @@ std::expected<void, AlgorithmError> for_each_row(const Model& model, std::size_t
   std::atomic<std::size_t> next{0};
   std::atomic<bool> failed{false};
   std::mutex error_mutex;
-  std::optional<AlgorithmError> error;
+  std::optional<E> error;
   shared_thread_pool().run(threads, [&](std::size_t) {
     Data& data = thread_workspace(model);
     for (;;) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kinetra/geometry/collision_workspace.hpp"
 #include "kinetra/geometry/geometry_model.hpp"
 #include "kinetra/spatial/se3.hpp"
 
@@ -24,6 +25,7 @@ struct GeometryError {
 // World placements of the objects of one geometry model for one kinematic state.
 struct GeometryData {
   std::vector<SE3> object_placements;  // world_from_object, one per object
+  CollisionWorkspace collision;        // kept between collision queries
 
   // Placements from the joints' world placements (index = joint id).
   static std::expected<GeometryData, GeometryError> create(std::span<const SE3> joint_placements,

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kinetra/geometry/geometry_object.hpp"
@@ -13,6 +15,14 @@ namespace kinetra {
 // The geometry objects of one kinematic model; an object's index is its position.
 struct GeometryModel {
   std::vector<GeometryObject> objects;
+  // pairs of object indices checked for collision, first < second, in the order added
+  std::vector<std::pair<std::size_t, std::size_t>> collision_pairs;
+  // meshes stand for their convex hulls in the queries
+  bool convex_hulls = false;
+  // the kinematic tree, when known (the URDF reader records it): the parent of each joint, and
+  // each link's name with its Body frame
+  std::vector<std::size_t> joint_parents;
+  std::vector<std::pair<std::string, std::size_t>> links;
 
   // Appends the object unchecked and returns its index.
   std::size_t add_geometry_object(GeometryObject object);

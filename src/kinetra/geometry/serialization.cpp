@@ -19,6 +19,9 @@ void write_shape_fields(BinaryWriter& w, const vortan::Shape& shape) {
     for (float x : *half_extents) w.f32(x);
   }
   if (auto path = shape.get_mesh_path()) w.string(*path);
+  if (auto scale = shape.get_mesh_scale()) {
+    for (float x : *scale) w.f32(x);
+  }
 }
 
 std::optional<vortan::ShapeWrapper> read_shape_fields(BinaryReader& r, vortan::ShapeType type) {
@@ -46,9 +49,15 @@ std::optional<vortan::ShapeWrapper> read_shape_fields(BinaryReader& r, vortan::S
       shape.emplace(vortan::Cuboid(half_extents));
       break;
     }
-    case vortan::ShapeType::Mesh:
-      shape.emplace(vortan::Mesh(r.string()));
+    case vortan::ShapeType::Mesh: {
+      std::string path = r.string();
+      std::array<float, 3> scale{1.0f, 1.0f, 1.0f};
+      if (r.version() >= 2) {
+        for (float& x : scale) x = r.f32();
+      }
+      shape.emplace(vortan::Mesh(std::move(path), scale));
       break;
+    }
   }
   if (!r.ok()) return std::nullopt;
   return shape;
@@ -96,6 +105,19 @@ std::optional<GeometryObject> BinaryForm<GeometryObject>::read(BinaryReader& r) 
 void BinaryForm<GeometryModel>::write(BinaryWriter& w, const GeometryModel& value) {
   w.u64(value.objects.size());
   for (const GeometryObject& object : value.objects) BinaryForm<GeometryObject>::write(w, object);
+  w.u64(value.collision_pairs.size());
+  for (const auto& [i, j] : value.collision_pairs) {
+    w.u64(i);
+    w.u64(j);
+  }
+  w.u8(value.convex_hulls ? 1 : 0);
+  w.u64(value.joint_parents.size());
+  for (std::size_t parent : value.joint_parents) w.u64(parent);
+  w.u64(value.links.size());
+  for (const auto& [name, frame] : value.links) {
+    w.string(name);
+    w.u64(frame);
+  }
 }
 
 std::optional<GeometryModel> BinaryForm<GeometryModel>::read(BinaryReader& r) {
@@ -104,6 +126,23 @@ std::optional<GeometryModel> BinaryForm<GeometryModel>::read(BinaryReader& r) {
   for (std::size_t i = 0; i < count && r.ok(); ++i) {
     std::optional<GeometryObject> object = BinaryForm<GeometryObject>::read(r);
     if (object) model.add_geometry_object(std::move(*object));
+  }
+  if (r.version() < 2 || !r.ok()) return r.ok() ? std::optional(std::move(model)) : std::nullopt;
+  const std::size_t pairs = r.count(16);
+  for (std::size_t k = 0; k < pairs && r.ok(); ++k) {
+    const std::size_t i = r.u64(), j = r.u64();
+    if (!(i < j && j < model.objects.size())) r.fail("a collision pair that names no two objects");
+    model.collision_pairs.emplace_back(i, j);
+  }
+  const std::uint8_t hulls = r.u8();
+  if (hulls > 1) r.fail("a flag that is neither 0 nor 1");
+  model.convex_hulls = hulls == 1;
+  model.joint_parents.resize(r.count(8));
+  for (std::size_t& parent : model.joint_parents) parent = r.u64();
+  const std::size_t links = r.count(9);
+  for (std::size_t k = 0; k < links && r.ok(); ++k) {
+    std::string name = r.string();
+    model.links.emplace_back(std::move(name), r.u64());
   }
   if (!r.ok()) return std::nullopt;
   return model;

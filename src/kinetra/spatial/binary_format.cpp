@@ -62,6 +62,7 @@ std::expected<BinaryReader, DecodeError> BinaryReader::open(std::string_view byt
                                        std::to_string(version) + " (this build reads version " +
                                        std::to_string(binary_format_version) + ")"});
   }
+  reader.version_ = version;
   reader.kind_ = reader.string();
   if (!reader.ok()) return std::unexpected(*reader.error_);
   return reader;

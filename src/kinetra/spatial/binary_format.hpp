@@ -16,7 +16,8 @@
 // length as a u64; floating-point values are stored bit for bit.
 namespace kinetra {
 
-inline constexpr std::uint32_t binary_format_version = 1;
+// 2: meshes carry their scale; geometry models their collision pairs and kinematic tree
+inline constexpr std::uint32_t binary_format_version = 2;
 
 // Why a payload could not be read.
 struct DecodeError {
@@ -56,6 +57,8 @@ class BinaryReader {
 
   // The kind of value the payload holds.
   const std::string& kind() const { return kind_; }
+  // The format version it was written in.
+  std::uint32_t version() const { return version_; }
   bool ok() const { return !error_; }
   // Marks the payload corrupt with `reason`, unless it already failed.
   void fail(const std::string& reason);
@@ -87,6 +90,7 @@ class BinaryReader {
   std::string_view bytes_;
   std::size_t offset_ = 0;
   std::string kind_;
+  std::uint32_t version_ = binary_format_version;
   std::optional<DecodeError> error_;
 };
 

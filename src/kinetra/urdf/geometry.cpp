@@ -43,7 +43,13 @@ std::expected<vortan::ShapeWrapper, ParseError> parse_shape(const pugi::xml_node
     if (!filename) return std::unexpected(filename.error());
     auto path = resolve_mesh_path(*filename, meshes);
     if (!path) return std::unexpected(std::move(path.error()));
-    return vortan::ShapeWrapper(vortan::Mesh(std::move(*path)));
+    std::array<float, 3> scale{1.0f, 1.0f, 1.0f};
+    if (const auto scale_text = attribute(mesh, "scale")) {
+      const auto factors = read_float3(scale_text, "scale");
+      if (!factors) return std::unexpected(factors.error());
+      scale = *factors;
+    }
+    return vortan::ShapeWrapper(vortan::Mesh(std::move(*path), scale));
   }
   return std::unexpected(ParseError::of(ParseError::Kind::GeometryWithoutShape, name));
 }

@@ -146,7 +146,10 @@ class Assembly {
     return {};
   }
 
-  UrdfModels take() && { return std::move(models_); }
+  UrdfModels take() && {
+    models_.collision.joint_parents = models_.visual.joint_parents = model().joint_parents();
+    return std::move(models_);
+  }
 
  private:
   Model& model() { return models_.model; }
@@ -221,6 +224,8 @@ class Assembly {
                                 true);
     if (!body) return std::unexpected(body.error());
 
+    models_.collision.links.emplace_back(name, *body);
+    models_.visual.links.emplace_back(name, *body);
     const GeometryAnchor anchor{step.parent_joint, *body, model().frames()[*body].placement};
     if (auto added = add_geometry(collisions_, name, anchor, false); !added) {
       return std::unexpected(std::move(added.error()));

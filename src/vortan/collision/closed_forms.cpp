@@ -22,8 +22,8 @@ SweptBall swept_ball(const CollisionGeometry& shape, const Placement& placement)
 // Any unit vector perpendicular to `d` (z when d vanishes).
 Eigen::Vector3d perpendicular(const Eigen::Vector3d& d) {
   if (d.squaredNorm() < 1e-24) return Eigen::Vector3d::UnitZ();
-  const Eigen::Vector3d other = std::abs(d.x()) < 0.9 ? Eigen::Vector3d::UnitX()
-                                                      : Eigen::Vector3d::UnitY();
+  const Eigen::Vector3d other =
+      std::abs(d.x()) < 0.9 ? Eigen::Vector3d::UnitX() : Eigen::Vector3d::UnitY();
   return d.cross(other).normalized();
 }
 
@@ -74,9 +74,9 @@ std::pair<Eigen::Vector3d, Eigen::Vector3d> closest_points(const Eigen::Vector3d
 DistanceResult swept_balls(const SweptBall& one, const SweptBall& two) {
   const auto [c1, c2] = closest_points(one.a, one.b, two.a, two.b);
   const Eigen::Vector3d axes = (one.b - one.a).cross(two.b - two.a);
-  const Eigen::Vector3d fallback =
-      axes.squaredNorm() > 1e-24 ? Eigen::Vector3d(axes.normalized())
-                                 : perpendicular(one.b - one.a + (two.b - two.a));
+  const Eigen::Vector3d fallback = axes.squaredNorm() > 1e-24
+                                       ? Eigen::Vector3d(axes.normalized())
+                                       : perpendicular(one.b - one.a + (two.b - two.a));
   return balls(c1, one.radius, c2, two.radius, fallback);
 }
 

@@ -1,6 +1,5 @@
 #include "vortan/collision/collision_geometry.hpp"
 
-#include <cmath>
 #include <fcl/geometry/bvh/BVH_model.h>
 #include <fcl/geometry/shape/box.h>
 #include <fcl/geometry/shape/capsule.h>
@@ -9,12 +8,14 @@
 #include <fcl/geometry/shape/cylinder.h>
 #include <fcl/geometry/shape/sphere.h>
 #include <fcl/math/bv/OBBRSS.h>
+#include <cmath>
 #include <map>
 #include <mutex>
 #include <sstream>
 #include <tuple>
 
 #include "vortan/collision/mesh_file.hpp"
+#include "vortan/mesh.hpp"
 
 namespace vortan {
 namespace {
@@ -40,11 +41,10 @@ std::optional<CollisionError> size_error(const CollisionGeometry& g) {
     case ShapeType::Cone:
     case ShapeType::Cylinder:
       // a capsule of length 0 is a sphere
-      if (bad(g.radius) || (g.type == ShapeType::Capsule ? !(g.half_length >= 0.0 &&
-                                                             std::isfinite(g.half_length))
-                                                       : bad(g.half_length))) {
-        what = "radius " + number_text(g.radius) + " and half length " +
-               number_text(g.half_length);
+      if (bad(g.radius) ||
+          (g.type == ShapeType::Capsule ? !(g.half_length >= 0.0 && std::isfinite(g.half_length))
+                                        : bad(g.half_length))) {
+        what = "radius " + number_text(g.radius) + " and half length " + number_text(g.half_length);
       }
       break;
     case ShapeType::Cuboid:
@@ -128,10 +128,14 @@ std::map<MeshKey, std::weak_ptr<const CollisionGeometry>> mesh_cache;
 }  // namespace
 
 bool CollisionGeometry::matches(const Shape& shape, bool hull) const {
-  const CollisionGeometry other = dimensions(shape, hull);
-  return type == other.type && radius == other.radius && half_length == other.half_length &&
-         half_extents == other.half_extents && mesh_path == other.mesh_path &&
-         mesh_scale == other.mesh_scale && convex_hull == other.convex_hull;
+  if (shape.get_shape_type() != type) return false;
+  if (const auto* mesh = dynamic_cast<const Mesh*>(&shape)) {
+    return mesh->path == mesh_path && mesh->scale == mesh_scale && hull == convex_hull;
+  }
+  const auto e = shape.get_half_extents();
+  return shape.get_radius().value_or(0.0f) == radius &&
+         shape.get_half_length().value_or(0.0f) == half_length &&
+         (!e || Eigen::Vector3d((*e)[0], (*e)[1], (*e)[2]) == half_extents);
 }
 
 std::expected<std::shared_ptr<const CollisionGeometry>, CollisionError> make_collision_geometry(

@@ -24,12 +24,12 @@ struct CollisionError {
 // A shape made ready for distance queries. Immutable once made, so that threads share it.
 struct CollisionGeometry {
   ShapeType type;
-  double radius = 0.0;       // sphere, capsule, cone, cylinder
-  double half_length = 0.0;  // capsule, cone, cylinder: along z
+  double radius = 0.0;                                     // sphere, capsule, cone, cylinder
+  double half_length = 0.0;                                // capsule, cone, cylinder: along z
   Eigen::Vector3d half_extents = Eigen::Vector3d::Zero();  // cuboid
-  std::string mesh_path;                                    // mesh
-  std::array<float, 3> mesh_scale{1.0f, 1.0f, 1.0f};        // mesh
-  bool convex_hull = false;  // a mesh stands for its convex hull
+  std::string mesh_path;                                   // mesh
+  std::array<float, 3> mesh_scale{1.0f, 1.0f, 1.0f};       // mesh
+  bool convex_hull = false;                                // a mesh stands for its convex hull
   // box around the shape in its own frame
   Eigen::Vector3d local_box_center = Eigen::Vector3d::Zero();
   Eigen::Vector3d local_box_half_sizes = Eigen::Vector3d::Zero();

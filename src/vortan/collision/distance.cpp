@@ -1,8 +1,8 @@
 #include "vortan/collision/distance.hpp"
 
-#include <exception>
 #include <fcl/narrowphase/collision.h>
 #include <fcl/narrowphase/distance.h>
+#include <exception>
 
 #include "vortan/collision/closed_forms.hpp"
 
@@ -119,7 +119,8 @@ std::expected<bool, CollisionError> in_collision(const CollisionGeometry& shape1
 }
 
 WorldBox world_box(const CollisionGeometry& shape, const Placement& placement) {
-  const Eigen::Vector3d centre = placement.rotation * shape.local_box_center + placement.translation;
+  const Eigen::Vector3d centre =
+      placement.rotation * shape.local_box_center + placement.translation;
   const Eigen::Vector3d half = placement.rotation.cwiseAbs() * shape.local_box_half_sizes;
   return {centre - half, centre + half};
 }

@@ -11,10 +11,11 @@ std::expected<TriangleMesh, CollisionError> read_mesh_file(const std::string& pa
                                                            const std::array<float, 3>& scale) {
   Assimp::Importer importer;
   // triangles only, shared vertices merged, node transforms applied to the vertices
-  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-  const aiScene* scene = importer.ReadFile(
-      path, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_SortByPType |
-                aiProcess_PreTransformVertices);
+  importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                              aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+  const aiScene* scene =
+      importer.ReadFile(path, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
+                                  aiProcess_SortByPType | aiProcess_PreTransformVertices);
   if (!scene) {
     return std::unexpected(
         CollisionError{"cannot read mesh file '" + path + "': " + importer.GetErrorString()});

@@ -64,9 +64,9 @@ TEST(Serialization, EveryTruncationAndNoFlipBreaksTheReader) {
 TEST(Serialization, RefusalsSayWhy) {
   const std::string bytes = to_bytes(JointModel::revolute({0, 0, 2}));
   std::string newer = bytes;
-  newer[4] = 2;
+  newer[4] = 3;
   EXPECT_EQ(from_bytes<JointModel>(newer).error().message,
-            "unsupported kinetra payload version 2 (this build reads version 1)");
+            "unsupported kinetra payload version 3 (this build reads version 2)");
   EXPECT_EQ(from_bytes<JointModel>("junk").error().message, "not a kinetra payload");
   EXPECT_EQ(from_bytes<Frame>(bytes).error().message,
             "the payload holds a JointModel, not a Frame");

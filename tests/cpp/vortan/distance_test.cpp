@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(CuboidPair, MatchesFeatureAndSeparatingAxisReference) {
-  const auto one = prepared(Cuboid({0.1f, 0.2f, 0.3f})), two = prepared(Cuboid({0.25f, 0.1f, 0.05f}));
+  const auto one = prepared(Cuboid({0.1f, 0.2f, 0.3f})),
+             two = prepared(Cuboid({0.25f, 0.1f, 0.05f}));
   std::mt19937 rng(3);
   double worst = 0.0;
   for (int trial = 0; trial < 200; ++trial) {
@@ -278,16 +279,20 @@ TEST_P(RoundSurface, MatchesSampledSurface) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, RoundSurface, ::testing::Values(ShapeType::Cylinder, ShapeType::Cone));
+INSTANTIATE_TEST_SUITE_P(Kinds, RoundSurface,
+                         ::testing::Values(ShapeType::Cylinder, ShapeType::Cone));
 
 // Apart, swapping the shapes swaps the points and flips the normal, and moving both by one
 // rigid motion moves the points with them; overlapping (depth exact only for the closed forms),
 // both orders and the moved pair overlap. Every kind against every kind.
 TEST(Distance, SymmetricAndRigidlyInvariant) {
   std::vector<std::shared_ptr<const CollisionGeometry>> shapes = {
-      prepared(Sphere(0.1f)),         prepared(Capsule(0.05f, 0.1f)),
-      prepared(Cuboid({0.1f, 0.05f, 0.08f})), prepared(Cylinder(0.06f, 0.1f)),
-      prepared(Cone(0.08f, 0.1f)),    prepared(Mesh(box_file()), true),
+      prepared(Sphere(0.1f)),
+      prepared(Capsule(0.05f, 0.1f)),
+      prepared(Cuboid({0.1f, 0.05f, 0.08f})),
+      prepared(Cylinder(0.06f, 0.1f)),
+      prepared(Cone(0.08f, 0.1f)),
+      prepared(Mesh(box_file()), true),
       prepared(Mesh(box_file()))};
   std::mt19937 rng(9);
   for (const auto& a : shapes) {
