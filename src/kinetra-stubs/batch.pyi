@@ -36,6 +36,7 @@ __all__ = [
     "frame_placements",
     "frame_jacobian",
     "rollout",
+    "inverse_kinematics",
 ]
 
 def forward_kinematics(
@@ -146,3 +147,24 @@ def rollout(
     under the efforts tau (N, T, nv), tau[:, k] acting during step k, by aba and the
     configuration-space integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv),
     starting with q0 and v0. `out`: None or a pair of arrays of those shapes."""
+
+def inverse_kinematics(
+    model: Model,
+    frame_id: SupportsIndex,
+    targets: ArrayLike,
+    q0: ArrayLike | None = None,
+    *,
+    position_only: bool = False,
+    tolerance: float = 1e-06,
+    max_iterations: SupportsIndex = 200,
+    damping: float = 1e-06,
+    restarts: SupportsIndex = 0,
+    seed: SupportsIndex | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, NDArray[np.bool_], _Array, NDArray[np.int64]]:
+    """kinetra.inverse_kinematics for each of N targets: (N, 4, 4) homogeneous matrices or,
+    with position_only, (N, 3) positions. q0: None (the single call's start), one (nq,)
+    configuration for every target, or (N, nq). Returns (q (N, nq), success (N,), error (N, 6)
+    or (N, 3), iterations (N,)), the fields of IKResult row by row. Row i restarts from the
+    generator of seed + i (seed drawn at random when None), so it equals the single call with
+    seed=seed + i. Every target is checked before any is solved."""

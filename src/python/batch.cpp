@@ -9,6 +9,7 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
+#include "python/batch_threads.hpp"
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/frame_arguments.hpp"
@@ -105,24 +106,6 @@ bool same_count(std::span<const States> inputs) {
       return false;
     }
   }
-  return true;
-}
-
-// None: the CPUs this process may use.
-bool load_threads(PyObject* obj, std::size_t& threads) {
-  if (!obj || obj == Py_None) {
-    threads = available_cpus();
-    return true;
-  }
-  Ref index(PyNumber_Index(obj));
-  if (!index) return prefix_argument_error("threads"), false;
-  const long long value = PyLong_AsLongLong(index.get());
-  if (value == -1 && PyErr_Occurred()) return false;
-  if (value < 1) {
-    raise(PyExc_ValueError, "threads must be at least 1, got " + std::to_string(value));
-    return false;
-  }
-  threads = static_cast<std::size_t>(value);
   return true;
 }
 
@@ -591,5 +574,5 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
              "and v0. integrator: \"rk4\" or \"semi_implicit_euler\"; out: None or a pair of "
              "arrays.")};
   return m.add_functions(defs) && m.add_functions(defs_with_options) &&
-         parent.add_submodule("batch", module.release());
+         add_batch_inverse_kinematics(m) && parent.add_submodule("batch", module.release());
 }

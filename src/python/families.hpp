@@ -22,5 +22,9 @@ bool init_urdf_text(ModuleBuilder& m);       // build_models_from_urdf_string
 bool init_frames(ModuleBuilder& m);          // frame_placement, ..., center_of_mass, total_mass
 bool init_configuration_space(ModuleBuilder& m);  // JointModelFloating, ..., centroidal_momentum
 bool init_batch(ModuleBuilder& m);                // the submodule batch
+bool init_rigid_motions(ModuleBuilder& m);        // exp3, log3, ..., matrix_to_quaternion
+bool init_inverse_kinematics(ModuleBuilder& m);   // inverse_kinematics, IKResult
+// kinetra.batch.inverse_kinematics, added to the submodule batch
+bool add_batch_inverse_kinematics(ModuleBuilder& batch);
 
 }  // namespace kinetra::python

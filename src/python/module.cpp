@@ -34,7 +34,9 @@ constexpr bool (*kFamilies[])(ModuleBuilder&) = {init_configuration,
                                                  init_urdf_text,
                                                  init_frames,
                                                  init_configuration_space,
-                                                 init_batch};
+                                                 init_batch,
+                                                 init_rigid_motions,
+                                                 init_inverse_kinematics};
 
 // Creates the module once per process; later imports get the same object. Multi-phase
 // initialisation makes every interpreter call this, so other interpreters can be refused.

@@ -326,7 +326,8 @@ def test_rollout_of_no_states_and_into_out(arm):
 
 def test_module_entry():
     assert sys.modules["kinetra.batch"] is batch
-    assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout"]
+    assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout",
+                                              "inverse_kinematics"]
     assert batch.integrate.__text_signature__ == "(model, q, v, out=None, threads=None)"
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 

@@ -27,11 +27,16 @@ CONFIGURATION_SPACE = [
     "JointModelFloating", "JointModelSpherical", "JointModelPlanar", "integrate", "difference",
     "interpolate", "normalize", "centroidal_momentum",
 ]
+RIGID_MOTIONS = [
+    "exp3", "log3", "exp6", "log6", "jexp3", "jlog3", "jexp6", "jlog6", "rpy_to_matrix",
+    "matrix_to_rpy", "quaternion_to_matrix", "matrix_to_quaternion",
+]
 
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
-                               + CONFIGURATION_SPACE + ["batch"])
+                               + CONFIGURATION_SPACE + ["batch"] + RIGID_MOTIONS
+                               + ["inverse_kinematics", "IKResult"])
     assert kinetra.__doc__ == ""
 
 
