@@ -32,7 +32,7 @@ constexpr const char* prefix = "Error in inverse kinematics: ";
 std::string result_repr(const InverseKinematicsResult& r) {
   return std::string("IKResult(success=") + (r.success ? "True" : "False") +
          ", iterations=" + std::to_string(r.iterations) +
-         ", error_norm=" + display_number(r.error.norm()) + ")";
+         ", error_norm=" + debug_number(r.error.norm()) + ")";
 }
 
 ClassSpec result_spec() {
