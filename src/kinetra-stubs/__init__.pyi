@@ -984,21 +984,21 @@ def inverse_kinematics(
     matrix; with position_only, also a (3,) position (the frame's orientation is then free).
 
     Damped least squares (Levenberg-Marquardt) in the tangent space: each step solves
-    (G G^T + lambda I) y = e, moves q by G^T y through integrate and brings it back inside the
-    position limits (a revolute angle by whole turns when that fits, otherwise clamped), so
-    every configuration tried (and the answer) is within them; coordinates on a bound that the
-    step would push past it are left out of that step. lambda = nu (|e|^2 + damping), nu
-    starting at 1, shrinking after each step that lowers |e| and growing after one that does
-    not (Levenberg-Marquardt). The first run starts from q0, brought inside the limits; when
-    None, from the neutral configuration with every angle or position bounded on both sides
-    at the middle of its range. A run ends on success (|error| <=
+    (G G^T + lambda I) y = e for the error e and its Jacobian G, moves q by G^T y through
+    integrate and brings it back inside the position limits (a revolute angle by whole turns
+    when that fits, otherwise clamped), so every configuration tried, and the answer, is within
+    them; a coordinate that a step would carry past a bound is held at it, the others taking
+    over its share. lambda = nu (|e|^2 + damping), nu starting at 1, shrinking after each step
+    that lowers |e| and growing after one that does not. The first run starts from q0, brought
+    inside the limits; when None, from the neutral configuration with every angle or position
+    bounded on both sides at the middle of its range. A run ends on success (|error| <=
     tolerance), after max_iterations steps, or when it stalls; then, up to `restarts` times,
-    another run starts from random_configuration(model, seed=...) drawn from `seed`. Floating,
-    spherical, planar and continuous joints move through their own integrate.
+    another run starts from a random configuration drawn from `seed` as random_configuration
+    does. Floating, spherical, planar and continuous joints move through their own integrate.
 
     Unreachable targets give success=False with the best q found and its error. The GIL is
     released while solving. ValueError on a non-finite or invalid target, a q0 of the wrong
-    size, tolerance <= 0 or damping < 0; IndexError on a bad frame id."""
+    size or not finite, tolerance <= 0 or damping < 0; IndexError on a bad frame id."""
 
 @final
 class IKResult:

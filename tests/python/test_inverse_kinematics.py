@@ -132,6 +132,7 @@ BAD = [
     (dict(target=np.eye(3)), ValueError, r"target must have shape \(4, 4\), got \(3, 3\)"),
     (dict(target=[1.0, np.inf, 0.0], position_only=True), ValueError, "target must be finite"),
     (dict(q0=np.zeros(2)), ValueError, "q0"),
+    (dict(q0=[0.0, np.nan, 0.0, 0.0, 0.0, 0.0]), ValueError, "q0 must be finite"),
     (dict(tolerance=0.0), ValueError, "tolerance must be a positive finite number"),
     (dict(damping=-1.0), ValueError, "damping must be a non-negative finite number"),
     (dict(frame_id=10_000), IndexError, "frame id 10000 is out of range"),

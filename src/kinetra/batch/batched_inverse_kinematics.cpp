@@ -26,8 +26,10 @@ std::expected<void, InverseKinematicsError> inverse_kinematics(
       return std::unexpected(ok.error());
     }
     if (shared_start && i > 0) continue;
-    if (auto ok = check_configuration(model, row(q0, shared_start ? 0 : i, nq)); !ok) {
-      return std::unexpected(ok.error());
+    const ConfigurationRef start = row(q0, shared_start ? 0 : i, nq);
+    if (auto ok = check_configuration(model, start); !ok) return std::unexpected(ok.error());
+    if (!start.allFinite()) {
+      return std::unexpected(InverseKinematicsArgumentError{"q0 must be finite"});
     }
   }
   // rows cannot fail now: their checks all passed

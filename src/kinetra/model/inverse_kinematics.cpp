@@ -203,6 +203,7 @@ std::expected<InverseKinematicsResult, InverseKinematicsError> inverse_kinematic
   }
   if (auto ok = check_frame_id(model, frame_id); !ok) return std::unexpected(ok.error());
   if (auto ok = check_arguments(model, data, q0); !ok) return std::unexpected(ok.error());
+  if (!q0.allFinite()) return std::unexpected(InverseKinematicsArgumentError{"q0 must be finite"});
   Solver solver(model, data, frame_id, target, options);
   InverseKinematicsResult best = solver.run(q0);
   std::size_t iterations = best.iterations;

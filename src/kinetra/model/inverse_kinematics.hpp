@@ -38,7 +38,7 @@ using InverseKinematicsError = std::variant<AlgorithmError, InverseKinematicsArg
 Configuration inverse_kinematics_start(const Model& model);
 
 // Refuses a non-finite target or tolerance, a non-positive tolerance and a negative or non-finite
-// damping.
+// damping. (inverse_kinematics also refuses a non-finite q0.)
 std::expected<void, InverseKinematicsArgumentError> check_inverse_kinematics_request(
     const SE3& target, const InverseKinematicsOptions& options);
 
