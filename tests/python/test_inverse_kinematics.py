@@ -79,6 +79,12 @@ def test_unreachable_target_fails_with_the_nearest_error_inside_the_limits():
         assert np.linalg.norm(far - other) >= np.linalg.norm(result.error) - 1e-9
 
 
+def test_huge_target_fails_without_leaving_the_limits():
+    model, frame_id = load("kinetra_arm")
+    result = kinetra.inverse_kinematics(model, frame_id, [1e300, 0.0, 0.0], position_only=True)
+    assert not result.success and np.all(np.isfinite(result.q)) and within_limits(model, result.q)
+
+
 @pytest.mark.parametrize("target_form", ["se3", "array", "position"])
 def test_target_forms_agree(target_form):
     model, frame_id = load("kinetra_arm")

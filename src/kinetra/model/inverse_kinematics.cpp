@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -47,7 +48,7 @@ class Solver {
     }
   }
 
-  // One run from `start`, counting its iterations into `iterations`.
+  // One run from `start`, with its own iteration count.
   InverseKinematicsResult run(const ConfigurationRef& start) {
     Point current = evaluate(inside_limits(start));
     InverseKinematicsResult out;
@@ -57,10 +58,13 @@ class Solver {
       out.iterations = it;
       const double lambda =
           std::max(nu * (current.norm * current.norm + options_.damping), least_lambda);
+      // a step overflowing on a huge error counts as one that does not lower it
       const Eigen::VectorXd step = step_within_limits(current, lambda);
-      Point candidate = evaluate(inside_limits(*integrate(model_, current.q, step)));
-      if (candidate.norm < current.norm) {
-        current = std::move(candidate);
+      std::optional<Point> candidate;
+      if (step.allFinite())
+        candidate = evaluate(inside_limits(*integrate(model_, current.q, step)));
+      if (candidate && candidate->norm < current.norm) {
+        current = std::move(*candidate);
         nu *= shrink;
       } else if ((nu *= grow) > stalled_nu) {
         break;
