@@ -92,6 +92,20 @@ __all__ = [
     "step_derivatives",
     "compute_distances",
     "compute_collisions",
+    "exp3",
+    "log3",
+    "exp6",
+    "log6",
+    "jexp3",
+    "jlog3",
+    "jexp6",
+    "jlog6",
+    "rpy_to_matrix",
+    "matrix_to_rpy",
+    "quaternion_to_matrix",
+    "matrix_to_quaternion",
+    "inverse_kinematics",
+    "IKResult",
 ]
 
 # A float64 array returned by kinetra; its shape is given where it is returned.
@@ -713,6 +727,11 @@ class SE3:
     def homogeneous(self) -> _Array:
         """The (4, 4) homogeneous matrix [[R, p], [0, 0, 0, 1]]."""
 
+    @staticmethod
+    def interpolate(M0: SE3, M1: SE3, t: float) -> SE3:
+        """M0 exp6(t log6(M0^-1 M1)): M0 at t = 0, M1 at t = 1, moving at a constant twist in
+        M0's moving axes between (the shorter turn); t finite, any value extrapolates."""
+
     def __copy__(self) -> SE3:
         """An independent copy."""
 
@@ -1020,3 +1039,116 @@ def compute_collisions(
 ) -> NDArray[np.bool_]:
     """Whether each collision pair overlaps after forward kinematics on q, (P,) bool; with
     stop_at_first, the pairs after the first hit stay False."""
+# ---- rotations and rigid motions
+#
+# Rotation vectors w (3,) turn |w| radians about w / |w|; twists (6,) are (angular; linear) in
+# the moving frame's axes. The Jacobians are right Jacobians (perturbations in the moving
+# frame's axes), the convention of integrate and difference. All are exact at angle 0 and pi.
+# Non-finite values, wrong shapes and matrices that are not rotations raise ValueError.
+
+def exp3(w: _ArrayIn) -> _Array:
+    """The rotation matrix (3, 3) of the rotation vector w (3,)."""
+
+def log3(R: _ArrayIn) -> _Array:
+    """The rotation vector (3,) of the rotation matrix R (3, 3), of norm at most pi:
+    exp3(log3(R)) == R."""
+
+def exp6(twist: _ArrayIn) -> SE3:
+    """The SE3 reached by moving along the constant twist (6,) for unit time."""
+
+def log6(M: SE3 | _ArrayIn) -> _Array:
+    """The twist (6,), angular part first, with exp6(log6(M)) == M; M is an SE3 or a (4, 4)
+    homogeneous matrix."""
+
+def jexp3(w: _ArrayIn) -> _Array:
+    """The right Jacobian (3, 3) of exp3: exp3(w + dw) = exp3(w) exp3(jexp3(w) dw) to first
+    order."""
+
+def jlog3(R: _ArrayIn) -> _Array:
+    """The Jacobian (3, 3) of log3 for a turn in R's own axes: log3(R exp3(dw)) = log3(R) +
+    jlog3(R) dw to first order; the inverse of jexp3(log3(R))."""
+
+def jexp6(twist: _ArrayIn) -> _Array:
+    """The right Jacobian (6, 6) of exp6: exp6(x + dx) = exp6(x) exp6(jexp6(x) dx) to first
+    order."""
+
+def jlog6(M: SE3 | _ArrayIn) -> _Array:
+    """The Jacobian (6, 6) of log6 for a motion in M's own axes: log6(M exp6(d)) = log6(M) +
+    jlog6(M) d to first order; the inverse of jexp6(log6(M))."""
+
+def rpy_to_matrix(r: float, p: float, y: float) -> _Array:
+    """The rotation matrix (3, 3) Rz(y) Ry(p) Rx(r) of roll r, pitch p and yaw y (radians) about
+    the fixed x, y and z axes, as in URDF origins."""
+
+def matrix_to_rpy(R: _ArrayIn) -> _Array:
+    """(roll, pitch, yaw), a (3,) array, with rpy_to_matrix(*rpy) == R: roll and yaw in
+    [-pi, pi], pitch in [-pi/2, pi/2]; at pitch +-pi/2 the yaw is 0."""
+
+def quaternion_to_matrix(xyzw: _ArrayIn) -> _Array:
+    """The rotation matrix (3, 3) of the quaternion (x, y, z, w), scalar last like joint
+    configurations; it is scaled to unit norm first (a zero quaternion raises ValueError)."""
+
+def matrix_to_quaternion(R: _ArrayIn) -> _Array:
+    """The unit quaternion (x, y, z, w), scalar last, of the rotation matrix R, with w >= 0."""
+
+# ---- inverse kinematics
+
+def inverse_kinematics(
+    model: Model,
+    frame_id: SupportsIndex,
+    target: SE3 | _ArrayIn,
+    q0: _ArrayIn | None = None,
+    *,
+    position_only: bool = False,
+    tolerance: float = 1e-06,
+    max_iterations: SupportsIndex = 200,
+    damping: float = 1e-06,
+    restarts: SupportsIndex = 0,
+    seed: SupportsIndex | None = None,
+) -> IKResult:
+    """A configuration placing frame `frame_id` at `target`: an SE3 or a (4, 4) homogeneous
+    matrix; with position_only, also a (3,) position (the frame's orientation is then free).
+
+    Damped least squares (Levenberg-Marquardt) in the tangent space: each step solves
+    (G G^T + lambda I) y = e for the error e and its Jacobian G, moves q by G^T y through
+    integrate and brings it back inside the position limits (a revolute angle by whole turns
+    when that fits, otherwise clamped), so every configuration tried, and the answer, is within
+    them; a coordinate that a step would carry past a bound is held at it, the others taking
+    over its share. lambda = nu (|e|^2 + damping), nu starting at 1, shrinking after each step
+    that lowers |e| and growing after one that does not. The first run starts from q0, brought
+    inside the limits; when None, from the neutral configuration with every angle or position
+    bounded on both sides at the middle of its range. A run ends on success (|error| <=
+    tolerance), after max_iterations steps, or when it stalls; then, up to `restarts` times,
+    another run starts from a random configuration drawn from `seed` as random_configuration
+    does. Floating, spherical, planar and continuous joints move through their own integrate.
+
+    Unreachable targets give success=False with the best q found and its error. The GIL is
+    released while solving. ValueError on a non-finite or invalid target, a q0 of the wrong
+    size or not finite, tolerance <= 0 or damping < 0; IndexError on a bad frame id."""
+
+@final
+class IKResult:
+    """The answer of inverse_kinematics."""
+
+    @property
+    def q(self) -> _Array:
+        """The configuration found, (nq,), within the position limits."""
+
+    @property
+    def success(self) -> bool:
+        """True when |error| <= tolerance."""
+
+    @property
+    def error(self) -> _Array:
+        """What remains: log6(oMf(q)^-1 target), (6,) in the frame's axes (angular first); for
+        position_only, target - frame origin, (3,) in world axes."""
+
+    @property
+    def iterations(self) -> int:
+        """The steps taken, over every run."""
+
+    def __copy__(self) -> IKResult:
+        """An independent copy."""
+
+    def __deepcopy__(self, memo: object) -> IKResult:
+        """An independent copy."""

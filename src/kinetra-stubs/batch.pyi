@@ -41,6 +41,7 @@ __all__ = [
     "step_derivatives",
     "compute_collisions",
     "compute_distances",
+    "inverse_kinematics",
 ]
 
 def forward_kinematics(
@@ -201,3 +202,23 @@ def compute_distances(
 ) -> _Array:
     """The signed distance of each collision pair for each q (N, nq): (N, P), rows equal to
     the distances of kinetra.compute_distances."""
+def inverse_kinematics(
+    model: Model,
+    frame_id: SupportsIndex,
+    targets: ArrayLike,
+    q0: ArrayLike | None = None,
+    *,
+    position_only: bool = False,
+    tolerance: float = 1e-06,
+    max_iterations: SupportsIndex = 200,
+    damping: float = 1e-06,
+    restarts: SupportsIndex = 0,
+    seed: SupportsIndex | None = None,
+    threads: _Threads = None,
+) -> tuple[_Array, NDArray[np.bool_], _Array, NDArray[np.int64]]:
+    """kinetra.inverse_kinematics for each of N targets: (N, 4, 4) homogeneous matrices or,
+    with position_only, (N, 3) positions. q0: None (the single call's start), one (nq,)
+    configuration for every target, or (N, nq). Returns (q (N, nq), success (N,), error (N, 6)
+    or (N, 3), iterations (N,)), the fields of IKResult row by row. Row i restarts from the
+    generator of seed + i (seed drawn at random when None), so it equals the single call with
+    seed=seed + i. Every target is checked before any is solved."""

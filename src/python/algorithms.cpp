@@ -5,6 +5,7 @@
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
+#include "python/seed.hpp"
 
 namespace kinetra::python {
 namespace {
@@ -116,25 +117,10 @@ Result<PyConfiguration> neutral_binding(Model& model) {
 
 // `seed`: None draws from the thread's generator, an int in [0, 2**64) from its own.
 Result<PyConfiguration> random_configuration_binding(Model& model, PyObject* seed) {
+  const auto value = seed_value(seed);
+  if (!value) return std::unexpected(value.error());
   std::optional<Rng> seeded;
-  if (seed && seed != Py_None) {
-    // any integer (NumPy's too), but not a bool
-    if (!PyIndex_Check(seed) || PyBool_Check(seed)) {
-      return std::unexpected(
-          PyError{PyExc_TypeError, "seed must be an int or None, got " + type_name(seed)});
-    }
-    const Ref index(PyNumber_Index(seed));
-    if (!index) return std::unexpected(PyError{PyExc_TypeError, "seed must be an int or None"});
-    const unsigned long long value = PyLong_AsUnsignedLongLong(index.get());
-    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
-      PyErr_Clear();
-      const Ref text(PyObject_Str(index.get()));
-      const char* digits = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
-      return value_error(std::string("seed must be in [0, 2**64), got ") +
-                         (digits ? digits : "another int"));
-    }
-    seeded.emplace(value);
-  }
+  if (*value) seeded.emplace(**value);
   auto q = random_configuration(model, seeded ? *seeded : thread_rng());
   if (!q) return value_error(q.error().display());
   return PyConfiguration{std::move(*q)};

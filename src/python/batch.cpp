@@ -11,6 +11,7 @@
 #include "kinetra/batch/batched_collisions.hpp"
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
+#include "python/batch_threads.hpp"
 #include "python/classes.hpp"
 #include "python/families.hpp"
 #include "python/frame_arguments.hpp"
@@ -107,24 +108,6 @@ bool same_count(std::span<const States> inputs) {
       return false;
     }
   }
-  return true;
-}
-
-// None: the CPUs this process may use.
-bool load_threads(PyObject* obj, std::size_t& threads) {
-  if (!obj || obj == Py_None) {
-    threads = available_cpus();
-    return true;
-  }
-  Ref index(PyNumber_Index(obj));
-  if (!index) return prefix_argument_error("threads"), false;
-  const long long value = PyLong_AsLongLong(index.get());
-  if (value == -1 && PyErr_Occurred()) return false;
-  if (value < 1) {
-    raise(PyExc_ValueError, "threads must be at least 1, got " + std::to_string(value));
-    return false;
-  }
-  threads = static_cast<std::size_t>(value);
   return true;
 }
 
@@ -782,5 +765,6 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
              "configuration, (N, P); each row equals the distances of the single-state "
              "compute_distances.")};
   return m.add_functions(defs) && m.add_functions(defs_with_options) &&
-         m.add_functions(collision_defs) && parent.add_submodule("batch", module.release());
+         m.add_functions(collision_defs) && add_batch_inverse_kinematics(m) &&
+         parent.add_submodule("batch", module.release());
 }

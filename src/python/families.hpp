@@ -28,5 +28,9 @@ bool init_derivatives(ModuleBuilder& m);          // rnea_derivatives, ..., step
 bool add_viewer(PyObject* module);
 bool init_collision(ModuleBuilder& m);            // compute_distances, compute_collisions
 bool add_vortan_distance(ModuleBuilder& m);       // vortan.distance
+bool init_rigid_motions(ModuleBuilder& m);        // exp3, log3, ..., matrix_to_quaternion
+bool init_inverse_kinematics(ModuleBuilder& m);   // inverse_kinematics, IKResult
+// kinetra.batch.inverse_kinematics, added to the submodule batch
+bool add_batch_inverse_kinematics(ModuleBuilder& batch);
 
 }  // namespace kinetra::python

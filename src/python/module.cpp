@@ -35,7 +35,10 @@ constexpr bool (*kFamilies[])(ModuleBuilder&) = {init_configuration,
                                                  init_frames,
                                                  init_configuration_space,
                                                  init_batch,
-                                                 init_derivatives, init_collision};
+                                                 init_derivatives,
+                                                 init_collision,
+                                                 init_rigid_motions,
+                                                 init_inverse_kinematics};
 
 // Creates the module once per process; later imports get the same object. Multi-phase
 // initialisation makes every interpreter call this, so other interpreters can be refused.

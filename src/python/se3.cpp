@@ -1,5 +1,8 @@
 // Python class SE3.
+#include <cmath>
+
 #include "kinetra/spatial/debug.hpp"
+#include "kinetra/spatial/exponential_maps.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
@@ -53,6 +56,10 @@ Result<void> se3_set_translation(SE3& m, const Array<1>& translation) {
   return {};
 }
 std::string se3_repr(const SE3& m) { return debug_value(m).compact(); }
+Result<SE3> se3_interpolate(const SE3& m0, const SE3& m1, double t) {
+  if (!std::isfinite(t)) return value_error("t must be finite");
+  return interpolate(m0, m1, t);
+}
 
 ClassSpec se3_spec() {
   return {
@@ -63,7 +70,10 @@ ClassSpec se3_spec() {
       .methods = with_copies<SE3>({static_def<"SE3.Identity", "()", &se3_identity>(),
                                    static_def<"SE3.Random", "()", &se3_random>(),
                                    def<"SE3.inverse", "($self)", &SE3::inverse>(),
-                                   def<"SE3.copy", "($self)", &se3_copy>()}),
+                                   def<"SE3.copy", "($self)", &se3_copy>(),
+                                   static_def<"SE3.interpolate", "(M0, M1, t)", &se3_interpolate>(
+                                       "M0 exp6(t log6(M0^-1 M1)): M0 at t = 0, M1 at t = 1, "
+                                       "moving at a constant twist in between.")}),
       .properties = {property("rotation", &getter<&SE3::rotation>),
                      property("translation", &getter<&SE3::translation>,
                               &setter<"translation", &se3_set_translation>),

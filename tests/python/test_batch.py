@@ -329,7 +329,7 @@ def test_module_entry():
     assert batch.__all__ == list(FUNCTIONS) + ["frame_placements", "frame_jacobian", "rollout",
                                               "rnea_derivatives", "aba_derivatives",
                                               "step_derivatives", "compute_collisions",
-                                              "compute_distances"]
+                                              "compute_distances", "inverse_kinematics"]
     assert batch.integrate.__text_signature__ == "(model, q, v, out=None, threads=None)"
     assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
 

@@ -31,12 +31,17 @@ DERIVATIVES = [
     "rnea_derivatives", "aba_derivatives", "inverse_mass_matrix", "integrate_derivatives",
     "difference_derivatives", "step_derivatives",
 ]
+RIGID_MOTIONS = [
+    "exp3", "log3", "exp6", "log6", "jexp3", "jlog3", "jexp6", "jlog6", "rpy_to_matrix",
+    "matrix_to_rpy", "quaternion_to_matrix", "matrix_to_quaternion",
+]
 
 
 def test_registration_order():
     assert kinetra.__all__ == (TABLE + DYNAMICS + ["build_models_from_urdf_string"] + FRAMES
                                + CONFIGURATION_SPACE + ["batch"] + DERIVATIVES
-                               + ["compute_distances", "compute_collisions"])
+                               + ["compute_distances", "compute_collisions"] + RIGID_MOTIONS
+                               + ["inverse_kinematics", "IKResult"])
     assert kinetra.__doc__ == ""
 
 

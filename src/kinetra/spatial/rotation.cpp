@@ -22,10 +22,12 @@ SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw
 
 SpatialRotation inverse_right_jacobian(const Vector3D& w) {
   const double angle = w.norm();
-  // 1 / a^2 - (1 + cos a) / (2 a sin a), by its series near 0
-  const double c = angle < 1e-4 ? 1.0 / 12.0 + angle * angle / 720.0
-                                : 1.0 / (angle * angle) -
-                                      (1.0 + std::cos(angle)) / (2.0 * angle * std::sin(angle));
+  // 1 / a^2 - (1 + cos a) / (2 a sin a) = 1 / a^2 - cot(a / 2) / (2 a), by its series near 0;
+  // the half-angle form stays exact at a = pi, where the other is 0 / 0
+  const double half = 0.5 * angle;
+  const double c = angle < 1e-4
+                       ? 1.0 / 12.0 + angle * angle / 720.0
+                       : 1.0 / (angle * angle) - std::cos(half) / (2.0 * angle * std::sin(half));
   const SpatialRotation k = skew(w);
   return SpatialRotation::Identity() + 0.5 * k + c * k * k;
 }

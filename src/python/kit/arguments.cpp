@@ -1,5 +1,6 @@
 #include "python/kit/arguments.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ std::string quoted_list(const std::vector<const char*>& names) {
 }
 
 bool too_many_positional(const Parameters& s, Py_ssize_t nargs) {
-  const std::size_t n = s.size;
+  const std::size_t n = std::min(s.size, s.positional);
   std::string takes = s.required == n
                           ? std::to_string(n)
                           : "from " + std::to_string(s.required) + " to " + std::to_string(n);
@@ -37,7 +38,9 @@ bool bind_arguments(const Parameters& signature, PyObject* const* args, Py_ssize
                     PyObject* kwnames, PyObject** out) {
   const char* const* params = signature.names;
   const Py_ssize_t count = static_cast<Py_ssize_t>(signature.size);
-  if (nargs > count) return too_many_positional(signature, nargs);
+  if (nargs > count || static_cast<std::size_t>(nargs) > signature.positional) {
+    return too_many_positional(signature, nargs);
+  }
   for (Py_ssize_t i = 0; i < count; ++i) out[i] = i < nargs ? args[i] : nullptr;
 
   const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;

@@ -12,6 +12,7 @@ struct Parameters {
   const char* const* names;
   std::size_t size;
   std::size_t required;  // the first `required` have no default
+  std::size_t positional = static_cast<std::size_t>(-1);  // at most this many by position
 };
 
 // Matches positional and keyword arguments to the parameters. On success out[i] holds the

@@ -120,11 +120,11 @@ PyObject* fastcall(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyOb
   constexpr std::size_t arity = Callable<decltype(F)>::arity;
   static_assert(signature_matches_function<Name, S::size + S::method, arity>());
   static constexpr Parameters parameters{Name.c_str(), S::parameter_names.data(), S::size,
-                                         S::required};
+                                         S::required, S::positional};
   constexpr auto sequence = std::make_index_sequence<arity>();
   PyObject* objects[S::size + S::method + 1];  // one spare: no arrays of size zero
   if constexpr (S::method) objects[0] = self;
-  if (!kwnames && nargs == static_cast<Py_ssize_t>(S::size)) {
+  if (!kwnames && nargs == static_cast<Py_ssize_t>(S::size) && S::positional == S::size) {
     // every parameter given by position: the arguments bind as they are
     if constexpr (!S::method) return invoke<F, Options>(args, S::argument_names.data(), sequence);
     std::copy_n(args, S::size, objects + 1);

@@ -24,12 +24,14 @@ inline constexpr auto join = [] {
   return FixedString(text);
 }();
 
-// Calls visit(begin, name_end, has_default) for each parameter of the text signature
-// "(a, b, c=None)" of `length` characters, in order; "$" entries ("$self") are not parameters.
+// Calls visit(begin, name_end, has_default, keyword_only) for each parameter of the text
+// signature "(a, b, c=None, *, d=1)" of `length` characters, in order; "$" entries ("$self")
+// and the "*" that starts the keyword-only ones are not parameters.
 template <class Visit>
 constexpr void for_each_parameter(const char* text, std::size_t length, Visit visit) {
   std::size_t start = 1;                // past "("
   const std::size_t stop = length - 1;  // at ")"
+  bool keyword_only = false;
   while (start < stop) {
     std::size_t end = start;
     while (end < stop && text[end] != ',') ++end;
@@ -37,7 +39,11 @@ constexpr void for_each_parameter(const char* text, std::size_t length, Visit vi
     while (begin < end && text[begin] == ' ') ++begin;
     std::size_t name_end = begin;
     while (name_end < end && text[name_end] != '=') ++name_end;
-    if (begin < end && text[begin] != '$') visit(begin, name_end, name_end < end);
+    if (begin < end && text[begin] == '*') {
+      keyword_only = true;
+    } else if (begin < end && text[begin] != '$') {
+      visit(begin, name_end, name_end < end, keyword_only);
+    }
     start = end + 1;
   }
 }
@@ -56,7 +62,7 @@ class TextSignature {
   static constexpr bool method = Text.text[1] == '$';
   static constexpr std::size_t size = [] {
     std::size_t n = 0;
-    for_each_parameter(Text.text, length, [&](std::size_t, std::size_t, bool) { ++n; });
+    for_each_parameter(Text.text, length, [&](std::size_t, std::size_t, bool, bool) { ++n; });
     return n;
   }();
 
@@ -71,7 +77,7 @@ class TextSignature {
     Names out;
     std::size_t i = 0, at = 0;
     bool seen_default = false;
-    for_each_parameter(Text.text, length, [&](std::size_t begin, std::size_t end, bool optional) {
+    for_each_parameter(Text.text, length, [&](std::size_t begin, auto end, bool optional, bool) {
       out.offsets[i++] = at;
       for (std::size_t c = begin; c < end; ++c) out.buffer[at++] = Text.text[c];
       out.buffer[at++] = '\0';
@@ -88,6 +94,13 @@ class TextSignature {
   static_assert(names.defaults_last, "parameters with a default come last");
 
   static constexpr std::size_t required = names.required;
+  // the parameters before a "*", which may be given by position
+  static constexpr std::size_t positional = [] {
+    std::size_t n = 0;
+    for_each_parameter(Text.text, length,
+                       [&](std::size_t, std::size_t, bool, bool keyword) { n += keyword ? 0 : 1; });
+    return n;
+  }();
 
   // The Python parameters, then the bound C++ function's ("self" first for methods).
   static constexpr std::array<const char*, size> parameter_names = [] {
