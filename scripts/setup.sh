@@ -56,7 +56,7 @@ fi
 wanted=("${pip_packages[@]}")
 [ "$tests" = 1 ] && wanted+=("${pip_test_packages[@]}")
 step "installing Python packages: ${wanted[*]}"
-python -m pip install -q --disable-pip-version-check "${wanted[@]}"
+python -m pip install -qq --disable-pip-version-check "${wanted[@]}"
 
 # One build tree, build/cpp, serves the module and the C++ tests: ctest runs in it afterwards.
 build_options=(--config-settings=build-dir=build/cpp)
