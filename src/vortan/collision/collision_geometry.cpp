@@ -8,6 +8,7 @@
 #include <fcl/geometry/shape/cylinder.h>
 #include <fcl/geometry/shape/sphere.h>
 #include <fcl/math/bv/OBBRSS.h>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <mutex>
