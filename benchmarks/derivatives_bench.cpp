@@ -88,6 +88,13 @@ void BM_AbaDerivatives(benchmark::State& bench) {
   });
 }
 
+void BM_InverseMassMatrix(benchmark::State& bench) {
+  run(bench, [](Robot& r, DerivativeMatrix& x, DerivativeMatrix&, DerivativeMatrix&) {
+    const auto nv = r.v.size();
+    benchmark::DoNotOptimize(inverse_mass_matrix(r.model, r.data, r.q, x.topLeftCorner(nv, nv)));
+  });
+}
+
 void BM_StepDerivatives(benchmark::State& bench) {
   run(bench, [](Robot& r, DerivativeMatrix& x, DerivativeMatrix&, DerivativeMatrix& z) {
     benchmark::DoNotOptimize(step_derivatives(r.model, r.data, r.q, r.v, r.a, 1e-3, x, z));
@@ -161,6 +168,7 @@ BENCHMARK(BM_RneaCentralDifferences)->ROBOTS;
 BENCHMARK(BM_Aba)->ROBOTS;
 BENCHMARK(BM_AbaDerivatives)->ROBOTS;
 BENCHMARK(BM_AbaCentralDifferences)->ROBOTS;
+BENCHMARK(BM_InverseMassMatrix)->ROBOTS;
 BENCHMARK(BM_StepDerivatives)->ROBOTS;
 BENCHMARK(BM_BatchStepDerivatives)->ROBOTS;
 

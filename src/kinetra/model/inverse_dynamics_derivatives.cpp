@@ -17,14 +17,6 @@ SpatialTransform motion_cross_matrix(const SpatialMotion& m) {
   return x;
 }
 
-// [m]x* acting on forces, -[m]x^T
-SpatialTransform force_cross_matrix(const SpatialMotion& m) {
-  const Eigen::Matrix3d w = skew(m.head<3>()), v = skew(m.tail<3>());
-  SpatialTransform x;
-  x << w, v, Eigen::Matrix3d::Zero(), w;
-  return x;
-}
-
 // the map u -> u x* h for a momentum h = (n; f)
 SpatialTransform crossed_with_momentum(const SpatialForce& h) {
   const Eigen::Matrix3d n = skew(h.head<3>()), f = skew(h.tail<3>());
@@ -54,8 +46,10 @@ KINETRA_AVX2_CLONES void rnea_derivative_sweep(const Model& model, DerivativeWor
     const SpatialMotion& v = ws.velocity[i];
     const SpatialForce momentum = inertia * v;
     ws.composite_inertia[i] = inertia;
-    ws.composite_coriolis[i] = inertia * motion_cross_matrix(v) -
-                               crossed_with_momentum(momentum) - force_cross_matrix(v) * inertia;
+    // I [v]x - [v]x* I = T + T^T for T = I [v]x, as [v]x* = -[v]x^T and I is symmetric
+    const SpatialTransform turned = inertia * motion_cross_matrix(v);
+    ws.composite_coriolis[i] =
+        turned + turned.transpose() - crossed_with_momentum(momentum);
     ws.composite_force[i] = inertia * ws.acceleration[i] + motion_cross_force(v, momentum);
   }
   for (std::size_t i = n - 1; i > 0; --i) {
