@@ -52,6 +52,21 @@ void BM_LoadLargestSharedRobot(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadLargestSharedRobot)->Unit(benchmark::kMicrosecond);
 
+// The Panda with its hand (9 joints, meshes): the figure kept in docs/benchmarks.md.
+void BM_LoadPanda(benchmark::State& state) {
+  const fs::path dir = KINETRA_SOURCE_DIR "/../shared/robots/panda_arm_hand";
+  if (!fs::is_regular_file(dir / "panda.urdf")) {
+    state.SkipWithError("no shared robots");
+    return;
+  }
+  for (auto _ : state) {
+    auto models = kinetra::build_models_from_urdf((dir / "panda.urdf").string(), dir.string());
+    if (!models) state.SkipWithError(models.error().display().c_str());
+    benchmark::DoNotOptimize(models);
+  }
+}
+BENCHMARK(BM_LoadPanda)->Unit(benchmark::kMicrosecond);
+
 // The joints of a chain of `n` revolute joints; `joint_body` follows each <parent>/<child> pair.
 std::string chain_joints(std::int64_t n, std::string_view joint_body) {
   std::string xml;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <utility>
 
 #include "kinetra/inertia/inertia.hpp"
@@ -138,34 +140,47 @@ Mat3<S> rotation_about(const Vector3D& u, const S& c, const S& s) {
 
 namespace kinetra::kernel {
 
+// S v for a symmetric S stored as m11, m22, m33, m12, m13, m23 (Symmetric3's order), entry by
+// entry from the stored values.
+template <class T, class S>
+Vec3<S> symmetric_times(const std::array<T, 6>& m, const Vec3<S>& v) {
+  return {m[0] * v.x() + m[3] * v.y() + m[4] * v.z(), m[3] * v.x() + m[1] * v.y() + m[5] * v.z(),
+          m[4] * v.x() + m[5] * v.y() + m[2] * v.z()};
+}
+
 // A rigid-body inertia about the frame origin: mass m, first moment h = m c and rotational inertia
-// I_o = I_c - m [c]x [c]x. A subtree's bodies in one frame have the plain sum of theirs.
+// I_o = I_c - m [c]x [c]x (stored as Symmetric3 is). A subtree's bodies in one frame have the
+// plain sum of theirs.
 template <class S>
 struct OriginParameters {
   S mass = S(0);
   Vec3<S> first_moment = Vec3<S>::Zero();
-  Mat3<S> rotational = Mat3<S>::Zero();
+  std::array<S, 6> rotational{};
 
   OriginParameters& operator+=(const OriginParameters& other) {
     mass += other.mass;
     first_moment += other.first_moment;
-    rotational += other.rotational;
+    for (std::size_t k = 0; k < 6; ++k) rotational[k] += other.rotational[k];
     return *this;
   }
   // momentum of the motion (w; v): (I_o w + h x v; m v - h x w)
   Vec6<S> operator*(const Vec6<S>& motion) const {
     const Vec3<S> w = motion.template head<3>(), v = motion.template tail<3>();
-    return (Vec6<S>() << rotational * w + first_moment.cross(v), mass * v - first_moment.cross(w))
+    return (Vec6<S>() << symmetric_times(rotational, w) + first_moment.cross(v),
+            mass * v - first_moment.cross(w))
         .finished();
   }
   // [[I_o, [h]x], [-[h]x, m 1]]
   Mat6<S> matrix() const {
-    const S hx = first_moment.x(), hy = first_moment.y(), hz = first_moment.z();
+    const auto& r = rotational;
+    const S hx = first_moment.x(), hy = first_moment.y(), hz = first_moment.z(), zero(0);
     Mat6<S> x;
-    x.template topLeftCorner<3, 3>() = rotational;
-    x.template topRightCorner<3, 3>() << S(0), -hz, hy, hz, S(0), -hx, -hy, hx, S(0);
-    x.template bottomLeftCorner<3, 3>() = x.template topRightCorner<3, 3>().transpose();
-    x.template bottomRightCorner<3, 3>() = Mat3<S>::Identity() * mass;
+    x << r[0], r[3], r[4], zero, -hz, hy,  //
+        r[3], r[1], r[5], hz, zero, -hx,   //
+        r[4], r[5], r[2], -hy, hx, zero,   //
+        zero, hz, -hy, mass, zero, zero,   //
+        -hz, zero, hx, zero, mass, zero,   //
+        hy, -hx, zero, zero, zero, mass;
     return x;
   }
 };
@@ -174,18 +189,20 @@ struct OriginParameters {
 inline OriginParameters<double> placed_inertia(const Inertia& body, const Placement<double>& at) {
   const Inertia moved = body.act({at.rotation, at.translation});
   return {moved.mass, moved.mass * moved.com,
-          (moved.inertia - Symmetric3::skew_square(moved.com) * moved.mass).to_matrix()};
+          (moved.inertia - Symmetric3::skew_square(moved.com) * moved.mass).data};
 }
 template <class S>
 OriginParameters<S> placed_inertia(const Inertia& body, const Placement<S>& at) {
-  const Vec3<S> com = at.rotation * body.com.template cast<S>() + at.translation;
-  const Mat3<S> skew_com = (Mat3<S>() << S(0), -com.z(), com.y(), com.z(), S(0), -com.x(),
-                            -com.y(), com.x(), S(0))
-                               .finished();
-  const S mass(body.mass);
-  return {mass, mass * com,
-          at.rotation * body.inertia.to_matrix().template cast<S>() * at.rotation.transpose() -
-              mass * skew_com * skew_com};
+  const Vec3<S> c = at.rotation * body.com.template cast<S>() + at.translation;
+  const Mat3<S> turned =
+      at.rotation * body.inertia.to_matrix().template cast<S>() * at.rotation.transpose();
+  const S m(body.mass);
+  // I_o = R I R^T - m [c]x [c]x, [c]x [c]x = c c^T - (c.c) 1
+  const S cc = c.dot(c);
+  return {m, m * c,
+          {turned(0, 0) + m * (cc - c.x() * c.x()), turned(1, 1) + m * (cc - c.y() * c.y()),
+           turned(2, 2) + m * (cc - c.z() * c.z()), turned(0, 1) - m * c.x() * c.y(),
+           turned(0, 2) - m * c.x() * c.z(), turned(1, 2) - m * c.y() * c.z()}};
 }
 
 }  // namespace kinetra::kernel

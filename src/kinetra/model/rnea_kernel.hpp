@@ -29,12 +29,13 @@ struct RneaWorkspace {
 template <class S>
 Halves<S> momentum_rate(const Inertia& body, const Halves<S>& v, const Halves<S>& a) {
   const Vec3<S> com = body.com.template cast<S>();
-  const Mat3<S> inertia = body.inertia.to_matrix().template cast<S>();
   const Vec3<S>&w = v.angular, &dw = a.angular;
   const Vec3<S> v_c = v.linear - com.cross(w);
   const Vec3<S> a_c = a.linear - com.cross(dw);
   const Vec3<S> f = S(body.mass) * (a_c + w.cross(v_c));
-  return {inertia * dw + w.cross(inertia * w) + com.cross(f), f};
+  return {symmetric_times(body.inertia.data, dw) + w.cross(symmetric_times(body.inertia.data, w)) +
+              com.cross(f),
+          f};
 }
 
 // tau = M(q) a + C(q, v) v + g(q) by recursive Newton-Euler; null v or a stand for zero. Placements
