@@ -3,7 +3,7 @@
 # `python` and `pip` are the environment's, and builds share ccache when it is installed.
 if [ -z "${VIRTUAL_ENV:-}" ]; then
   if [ ! -f .venv/bin/activate ]; then
-    echo "==> creating the virtual environment .venv (activate it with: source .venv/bin/activate)"
+    echo "==> creating the virtual environment .venv"
     python3 -m venv .venv || {
       echo "python3 -m venv failed: install python3-venv (scripts/setup.sh does)" >&2
       exit 1
