@@ -679,6 +679,8 @@ PyObject* step_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t 
                                    inputs[1].data(), inputs[2].data(), dt, values[0], values[1],
                                    threads);
   });
+}
+
 // ---- compute_collisions and compute_distances(model, geometry_model, q, out=None, threads=None)
 
 constexpr FixedString collisions_signature = "(model, geometry_model, q, out=None, threads=None)";
@@ -753,7 +755,6 @@ bool kinetra::python::init_batch(ModuleBuilder& parent) {
       method("step_derivatives", &step_derivatives_binding, step_derivatives_signature.c_str(),
              "(A, B) of one semi-implicit Euler step of length dt for each state, (N, 2nv, 2nv) "
              "and (N, 2nv, nv); out: None or a pair of arrays.")};
-             "arrays.")};
   static PyMethodDef collision_defs[] = {
       method("compute_collisions", &collision_queries_binding<"compute_collisions", false>,
              collisions_signature.c_str(),
