@@ -11,6 +11,17 @@ Data& thread_workspace(const Model& model) {
   return data;
 }
 
+std::expected<void, AlgorithmError> check_rows(const Model& model, std::size_t n, const double* q) {
+  if (model.quaternion_joints().empty() && model.cos_sin_joints().empty()) return {};
+  const std::size_t nq = model.nq();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (auto ok = check_configuration(model, row(q, i, nq)); !ok) {
+      return std::unexpected(std::move(ok.error()).located("row " + std::to_string(i)));
+    }
+  }
+  return {};
+}
+
 namespace {
 
 void write(double value, double* out) { *out = value; }
@@ -41,6 +52,7 @@ void write_homogeneous(const SE3& placement, double* out) {
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
                                                        const double* q, double* placements,
                                                        std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), njoints = model.njoints();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
@@ -59,6 +71,7 @@ std::expected<void, AlgorithmError> frame_placements(const Model& model, std::si
   for (std::size_t id : frame_ids) {
     if (auto ok = check_frame_id(model, id); !ok) return ok;
   }
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), count = frame_ids.size();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
@@ -75,6 +88,7 @@ std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size
                                                    const double* q, std::size_t frame_id,
                                                    JacobianKind kind, double* jacobians,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   const auto nv = static_cast<Eigen::Index>(model.nv());
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
@@ -89,6 +103,7 @@ std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size
 std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
                                                    const double* q, double* centers,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::center_of_mass(model, data, row(q, i, nq)), centers + i * 3);
@@ -97,6 +112,7 @@ std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size
 
 std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
                                               const double* v, double* q_out, std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data&, std::size_t i) {
     return store(kinetra::integrate(model, row(q, i, nq), row(v, i, nv)), q_out + i * nq);
@@ -106,6 +122,7 @@ std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n,
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,
                                          std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return kinetra::rnea(model, data, row(q, i, nq), row(v, i, nv), row(a, i, nv), row(tau, i, nv));
@@ -115,6 +132,7 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
 std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
                                                       const double* q, const double* v, double* tau,
                                                       std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return kinetra::nonlinear_effects(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv));
@@ -124,6 +142,7 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
 std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
                                                         const double* q, double* tau,
                                                         std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return kinetra::generalized_gravity(model, data, row(q, i, nq), row(tau, i, nv));
@@ -133,6 +152,7 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
 std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
                                         const double* v, const double* tau, double* a,
                                         std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return kinetra::aba(model, data, row(q, i, nq), row(v, i, nv), row(tau, i, nv), row(a, i, nv));
@@ -141,6 +161,7 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
 
 std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
                                          double* mass, std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   const auto size = static_cast<Eigen::Index>(nv);
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
@@ -153,6 +174,7 @@ std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, cons
 std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
                                                    const double* q, const double* v, double* energy,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::kinetic_energy(model, data, row(q, i, nq), row(v, i, nv)), energy + i);
@@ -162,6 +184,7 @@ std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size
 std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
                                                      const double* q, double* energy,
                                                      std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::potential_energy(model, data, row(q, i, nq)), energy + i);
