@@ -118,10 +118,10 @@ def view_configuration(model, seed=None):
     locked = spanned & (lower == upper)
     low = np.where(spanned, np.maximum(lower, -spans), lower)
     high = np.where(spanned, np.minimum(upper, spans), upper)
-    # bounds all beyond the span: the span's width from the nearer bound
+    # bounds all beyond the span: the span's width from the nearer bound, within the other
     beyond = spanned & (low > high)
-    low = np.where(beyond, np.where(lower > 0, lower, upper - 2 * spans), low)
-    high = np.where(beyond, np.where(lower > 0, lower + 2 * spans, upper), high)
+    low = np.where(beyond, np.where(lower > 0, lower, np.maximum(lower, upper - 2 * spans)), low)
+    high = np.where(beyond, np.where(lower > 0, np.minimum(upper, lower + 2 * spans), upper), high)
     # a one-point range is no range to sample: widened here, its value put back after
     high = np.where(locked, low + 1.0, high)
     view = copy.copy(model)
