@@ -38,8 +38,9 @@ i=0
 for seed in "${seeds[@]}"; do
   [ -f "$seed" ] && [ "${seed##*/}" != README.md ] && cp "$seed" "$corpus/seed_$((i++)).urdf"
 done
-cp tests/fuzz/payloads/* "$payloads/"
-cp tests/fuzz/payload_regressions/* "$payloads/" 2>/dev/null || true
+for seed in tests/fuzz/payloads/* tests/fuzz/payload_regressions/*; do
+  if [ "${seed##*/}" != README.md ]; then cp "$seed" "$payloads/"; fi
+done
 urdf_seconds=$((seconds / 2))
 echo "fuzzing the URDF reader for ${urdf_seconds} s from $i seeds"
 
@@ -50,7 +51,6 @@ build/fuzz/tests/fuzz/urdf_fuzzer "$corpus" -dict=tests/fuzz/urdf.dict \
   -artifact_prefix=tests/fuzz/regressions/ -print_final_stats=1
 
 echo "fuzzing the payload reader for $((seconds - urdf_seconds)) s"
-mkdir -p tests/fuzz/payload_regressions
 build/fuzz/tests/fuzz/payload_fuzzer "$payloads" -dict=tests/fuzz/payload.dict \
   -max_total_time="$((seconds - urdf_seconds))" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -artifact_prefix=tests/fuzz/payload_regressions/ -print_final_stats=1
