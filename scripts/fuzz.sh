@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the URDF reader and the algorithms run on what it loads, under AddressSanitizer and
-# UndefinedBehaviorSanitizer, for a bounded time.
+# Fuzzes the URDF reader and the algorithms run on what it loads, then the pickle payload reader,
+# under AddressSanitizer and UndefinedBehaviorSanitizer, for a bounded time split between them.
 #   bash scripts/fuzz.sh [seconds]   (default 120)
-# Seeds: the bundled arm, the regression inputs and, when present, the shared robots
-# ($KINETRA_ROBOTS, default ../shared/robots). The corpus lives in a temporary folder.
-# A failing input is written to tests/fuzz/regressions/: keep it there, it is replayed by the tests.
+# URDF seeds: the bundled arm, the regression inputs and, when present, the shared robots
+# ($KINETRA_ROBOTS, default ../shared/robots); payload seeds: tests/fuzz/payloads and its
+# regressions. The working corpora live in a temporary folder.
+# A failing input is written to tests/fuzz/regressions/ (URDF) or tests/fuzz/payload_regressions/:
+# keep it there, it is replayed by the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-120}"
@@ -24,10 +26,11 @@ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER="$clang" -DKINETRA_PYTHON=OFF -DKINETRA_TESTS=OFF -DKINETRA_FUZZ=ON \
   "${launcher[@]}" -DCMAKE_CXX_FLAGS="$sanitizers -fno-omit-frame-pointer -Wno-unused-command-line-argument" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build build/fuzz -j "${JOBS:-2}" --target urdf_fuzzer
+cmake --build build/fuzz -j "${JOBS:-2}" --target urdf_fuzzer payload_fuzzer
 
 corpus="$(mktemp -d)"
-trap 'rm -rf "$corpus"' EXIT
+payloads="$(mktemp -d)"
+trap 'rm -rf "$corpus" "$payloads"' EXIT
 robots="${KINETRA_ROBOTS:-../shared/robots}"
 seeds=(examples/robots/*/*.urdf tests/fuzz/regressions/*)
 [ -d "$robots" ] && seeds+=("$robots"/*/*.urdf)
@@ -35,10 +38,19 @@ i=0
 for seed in "${seeds[@]}"; do
   [ -f "$seed" ] && [ "${seed##*/}" != README.md ] && cp "$seed" "$corpus/seed_$((i++)).urdf"
 done
-echo "fuzzing for ${seconds} s from $i seeds"
+for seed in tests/fuzz/payloads/* tests/fuzz/payload_regressions/*; do
+  if [ "${seed##*/}" != README.md ]; then cp "$seed" "$payloads/"; fi
+done
+urdf_seconds=$((seconds / 2))
+echo "fuzzing the URDF reader for ${urdf_seconds} s from $i seeds"
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 build/fuzz/tests/fuzz/urdf_fuzzer "$corpus" -dict=tests/fuzz/urdf.dict \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -max_total_time="$urdf_seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -artifact_prefix=tests/fuzz/regressions/ -print_final_stats=1
+
+echo "fuzzing the payload reader for $((seconds - urdf_seconds)) s"
+build/fuzz/tests/fuzz/payload_fuzzer "$payloads" -dict=tests/fuzz/payload.dict \
+  -max_total_time="$((seconds - urdf_seconds))" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix=tests/fuzz/payload_regressions/ -print_final_stats=1

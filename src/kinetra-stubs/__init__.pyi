@@ -262,14 +262,14 @@ class Model:
     @property
     def velocity_limits(self) -> _Array:
         """Every joint's speed bound in v order, an (nv,) array (a copy: assign a whole array to
-        change them; ValueError on a wrong length)."""
+        change them; ValueError on a wrong length or a negative or NaN value)."""
 
     @velocity_limits.setter
     def velocity_limits(self, value: _ArrayIn, /) -> None: ...
     @property
     def effort_limits(self) -> _Array:
         """Every joint's effort bound in v order, an (nv,) array (a copy: assign a whole array to
-        change them; ValueError on a wrong length)."""
+        change them; ValueError on a wrong length or a negative or NaN value)."""
 
     @effort_limits.setter
     def effort_limits(self, value: _ArrayIn, /) -> None: ...
@@ -965,7 +965,9 @@ def JointModelSpherical() -> JointModel:
 
 def JointModelPlanar() -> JointModel:
     """Motion in the joint frame's x-y plane with rotation about its z axis. q (4,) = (x, y,
-    cos theta, sin theta); v (3,) = (theta rate, x rate, y rate) in the moving frame."""
+    cos theta, sin theta); v (3,) = (theta rate, x rate, y rate) in the moving frame. The pair
+    need not be unit, but a pair of norm zero or not finite is refused like such a quaternion
+    (ValueError "joint 'base' has a (cos, sin) pair of norm 0")."""
 
 def integrate(model: Model, q: _ArrayIn, v: _ArrayIn) -> _Array:
     """q (nq,) moved by the velocity v (nv,) for unit time (pass v * dt), an (nq,) array:
@@ -979,7 +981,8 @@ def interpolate(model: Model, q0: _ArrayIn, q1: _ArrayIn, t: float) -> _Array:
     t = 1."""
 
 def normalize(model: Model, q: _ArrayIn) -> _Array:
-    """q (nq,) with unit quaternions and unit (cos, sin) pairs, a new (nq,) array."""
+    """q (nq,) with unit quaternions and unit (cos, sin) pairs, a new (nq,) array; ValueError
+    for a quaternion or planar (cos, sin) pair of norm zero or not finite."""
 
 def centroidal_momentum(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> _Array:
     """The momentum for q (nq,) and v (nv,), a (6,) array in world axes: the angular momentum

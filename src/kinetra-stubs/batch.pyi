@@ -7,6 +7,12 @@ anything NumPy converts to float64 without loss is accepted. There is no Data ar
 thread keeps its own workspace. `out`, when given, is a C-contiguous, aligned, writeable
 float64 array of the result's shape, written in place and returned. `threads` is the number of
 threads to use (at least 1); None uses every CPU the process may run on.
+
+Every row of q is checked before any row is written: a refused value raises ValueError naming the
+first row refused ("row 700: joint 'root_joint' has a quaternion of norm 0") and leaves `out` as it
+was. A result that holds no numbers returns at once, whatever N. A long call stops between chunks
+of rows when a signal handler raises (KeyboardInterrupt for Ctrl-C); that exception propagates and
+`out` is left partly written (rollout's `out` as it was).
 """
 
 from collections.abc import Sequence
@@ -151,7 +157,9 @@ def rollout(
     """Trajectories of T steps of length dt (> 0, s) from the states q0 (N, nq), v0 (N, nv)
     under the efforts tau (N, T, nv), tau[:, k] acting during step k, by aba and the
     configuration-space integration: (q, v) of shapes (N, T + 1, nq) and (N, T + 1, nv),
-    starting with q0 and v0. `out`: None or a pair of arrays of those shapes."""
+    starting with q0 and v0. `out`: None or a pair of arrays of those shapes, written only once
+    every trajectory succeeded; a trajectory failing part way names its row and step
+    ("row 3, step 6: ...")."""
 
 def rnea_derivatives(
     model: Model,

@@ -69,8 +69,9 @@ def draw_configuration(ax, model, collision, q, title):
     for frame, world in zip(model.frames, frames):
         parent = frames[frame.parent_frame][:3, 3]
         ax.plot(*np.array([parent, world[:3, 3]]).T, color="0.6", linewidth=1.0)
+    parents = model.joint_parents  # read once: each read builds the whole list
     for child in range(1, model.njoints):
-        parent = joints[model.joint_parents[child]][:3, 3]
+        parent = joints[parents[child]][:3, 3]
         ax.plot(*np.array([parent, joints[child][:3, 3]]).T, color="0.15", linewidth=3.0)
     ax.scatter(*points[:len(joints)].T, color="0.15", s=12, depthshade=False)
 

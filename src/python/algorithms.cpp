@@ -1,5 +1,6 @@
 // Python functions of the rigid-body algorithms and the model-level configurations.
 #include <array>
+#include <new>
 
 #include "kinetra/model/algorithms.hpp"
 #include "python/classes.hpp"
@@ -62,7 +63,16 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
   if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
     return std::unexpected(read.error());
   }
-  auto mass = or_value_error(crba(model, data, x[0].map()), prefix);
+  std::expected<Eigen::MatrixXd, AlgorithmError> computed;
+  try {
+    computed = crba(model, data, x[0].map());
+  } catch (const std::bad_alloc&) {
+    const std::string nv = std::to_string(model.nv());
+    return std::unexpected(out_of_memory("mass matrix of " + nv + " x " + nv,
+                                         8.0 * static_cast<double>(model.nv()) *
+                                             static_cast<double>(model.nv())));
+  }
+  auto mass = or_value_error(std::move(computed), prefix);
   if (!mass) return std::unexpected(mass.error());
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};

@@ -1,14 +1,17 @@
 // The submodule kinetra.batch: the algorithms over a leading axis of states, computed on the
 // shared thread pool with the GIL released.
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "kinetra/batch/batched_algorithms.hpp"
-#include "kinetra/batch/batched_derivatives.hpp"
 #include "kinetra/batch/batched_collisions.hpp"
+#include "kinetra/batch/batched_derivatives.hpp"
+#include "kinetra/batch/interruption.hpp"
 #include "kinetra/batch/rollout.hpp"
 #include "kinetra/batch/thread_pool.hpp"
 #include "python/batch_threads.hpp"
@@ -168,28 +171,67 @@ double* out_data(const Ref& result) {
   return static_cast<double*>(PyArray_DATA(as_array(result.get())));
 }
 
-// Runs `compute` with the GIL released; returns the result array or raises.
+// A new C-contiguous float64 array of the shape of `array`.
+Ref new_like(const Ref& array) {
+  PyArrayObject* a = as_array(array.get());
+  return Ref(PyArray_SimpleNew(PyArray_NDIM(a), PyArray_DIMS(a), NPY_DOUBLE));
+}
+
+// The values of `from` into `to`, two C-contiguous float64 arrays of one shape.
+void copy_values(const Ref& from, const Ref& to) {
+  std::memcpy(out_data(to), out_data(from),
+              static_cast<std::size_t>(PyArray_NBYTES(as_array(from.get()))));
+}
+
+// Whether a signal handler raised (KeyboardInterrupt for Ctrl-C); takes the GIL for the check,
+// leaving the exception set for the call to report.
+bool signal_raised() {
+  const PyGILState_STATE state = PyGILState_Ensure();
+  const bool raised = PyErr_CheckSignals() != 0;
+  PyGILState_Release(state);
+  return raised;
+}
+
+bool interrupted(const AlgorithmError& error) {
+  return std::holds_alternative<InterruptedError>(error.error);
+}
+bool interrupted(const CollisionQueryError& error) { return error.interrupted; }
+
+PyObject* raise_error(const AlgorithmError& error) { return raise(python_error(error, "")); }
+PyObject* raise_error(const CollisionQueryError& error) {
+  return raise(PyExc_ValueError, error.message);
+}
+
+// Runs `compute` with the GIL released, stopping between chunks of rows when a signal handler
+// raises; returns the result array or raises.
 template <class Compute>
 PyObject* run_released(Ref result, Compute&& compute) {
-  std::expected<void, AlgorithmError> done;
+  std::invoke_result_t<Compute&> done;
   try {
+    const batch::InterruptScope interruptible(&signal_raised);
     WithoutGil released;
     done = compute();
   } catch (...) {
     return raise_current_exception();
   }
-  if (!done) return raise(python_error(done.error(), ""));
+  if (!done) {
+    if (!interrupted(done.error())) return raise_error(done.error());
+    if (!PyErr_Occurred()) PyErr_SetNone(PyExc_KeyboardInterrupt);
+    return nullptr;
+  }
   return result.release();
 }
 
+bool holds_no_values(const Ref& array) { return PyArray_SIZE(as_array(array.get())) == 0; }
+
 // The shared tail of the functions with one result: `out` checked (or a new array of `shape`
-// made), then compute(values) without the GIL unless there are no states.
+// made), then compute(values) without the GIL unless the result holds no values.
 template <class Compute>
 PyObject* compute_into(PyObject* out, const Shape& shape, std::span<States> inputs,
                        Compute&& compute) {
   Ref result;
   if (!load_out(out, shape, inputs, result)) return nullptr;
-  if (shape[0] == 0) return result.release();
+  if (holds_no_values(result)) return result.release();
   double* const values = out_data(result);
   return run_released(std::move(result), [&] { return compute(values); });
 }
@@ -544,14 +586,22 @@ PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
                         q_out, v_out)) {
     return nullptr;
   }
-  double* const q_values = out_data(q_out);
-  double* const v_values = out_data(v_out);
   Ref result(PyTuple_Pack(2, q_out.get(), v_out.get()));
-  if (!result || n == 0) return result.release();
-  return run_released(std::move(result), [&] {
-    return batch::rollout(model.get(), static_cast<std::size_t>(n), static_cast<std::size_t>(steps),
-                          inputs[0].data(), inputs[1].data(), inputs[2].data(), dt, integrator,
-                          q_values, v_values, threads);
+  if (!result || (holds_no_values(q_out) && holds_no_values(v_out))) return result.release();
+  // a trajectory may fail part way: given arrays get the trajectories once every one succeeded
+  const bool given = objects[6] && objects[6] != Py_None;
+  Ref q_work = given ? new_like(q_out) : q_out, v_work = given ? new_like(v_out) : v_out;
+  if (!q_work || !v_work) return nullptr;
+  return run_released(std::move(result), [&]() -> std::expected<void, AlgorithmError> {
+    auto done = batch::rollout(model.get(), static_cast<std::size_t>(n),
+                               static_cast<std::size_t>(steps), inputs[0].data(), inputs[1].data(),
+                               inputs[2].data(), dt, integrator, out_data(q_work),
+                               out_data(v_work), threads);
+    if (done && given) {
+      copy_values(q_work, q_out);
+      copy_values(v_work, v_out);
+    }
+    return done;
   });
 }
 
@@ -612,7 +662,12 @@ PyObject* compute_tuple(PyObject* out, const std::array<Shape, K>& shapes,
     values[k] = out_data(results[k]);
     PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(k), results[k].release());
   }
-  if (shapes[0][0] == 0) return tuple.release();
+  // no numbers to compute (no states, or a model without degrees of freedom)
+  if (std::ranges::all_of(shapes, [](const Shape& shape) {
+        return std::ranges::find(shape, Py_ssize_t{0}) != shape.end();
+      })) {
+    return tuple.release();
+  }
   return run_released(std::move(tuple), [&] { return compute(values); });
 }
 
@@ -703,24 +758,18 @@ PyObject* collision_queries_binding(PyObject*, PyObject* const* args, Py_ssize_t
   if (!load_out(objects[3], shape, {&q, 1}, result, Distances ? NPY_DOUBLE : NPY_BOOL)) {
     return nullptr;
   }
-  if (q.count == 0) return result.release();
+  if (holds_no_values(result)) return result.release();
   void* const values = PyArray_DATA(as_array(result.get()));
-  std::expected<void, CollisionQueryError> done;
-  try {
-    WithoutGil released;
-    const auto n = static_cast<std::size_t>(q.count);
+  const auto n = static_cast<std::size_t>(q.count);
+  return run_released(std::move(result), [&]() -> std::expected<void, CollisionQueryError> {
     if constexpr (Distances) {
-      done = batch::compute_distances(model.get(), geometry.get(), n, q.data(),
+      return batch::compute_distances(model.get(), geometry.get(), n, q.data(),
                                       static_cast<double*>(values), threads);
     } else {
-      done = batch::compute_collisions(model.get(), geometry.get(), n, q.data(),
+      return batch::compute_collisions(model.get(), geometry.get(), n, q.data(),
                                        static_cast<std::uint8_t*>(values), threads);
     }
-  } catch (...) {
-    return raise_current_exception();
-  }
-  if (!done) return raise(PyExc_ValueError, done.error().message);
-  return result.release();
+  });
 }
 
 }  // namespace

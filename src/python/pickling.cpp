@@ -1,27 +1,44 @@
 #include "python/pickling.hpp"
 
 #include <string_view>
+#include <type_traits>
+
+#include "kinetra/geometry/payload_kinds.hpp"
 
 namespace kinetra::python {
 namespace {
 
 PyObject* from_bytes_function = nullptr;
 
-template <class T, class Py = T>
+// The Python class of each decoded value: the value's own class unless listed here.
+template <class T>
+struct PythonClass {
+  using type = T;
+};
+template <>
+struct PythonClass<Vector3D> {
+  using type = PyVector3D;
+};
+template <>
+struct PythonClass<Vector6D> {
+  using type = PyVector6D;
+};
+template <>
+struct PythonClass<Configuration> {
+  using type = PyConfiguration;
+};
+
+template <class T>
 PyObject* decode(std::string_view payload) {
   auto value = from_bytes<T>(payload);
   if (!value) return raise(PyExc_ValueError, value.error().message);
+  using Py = typename PythonClass<T>::type;
   if constexpr (std::is_same_v<Py, T>) {
     return new_instance<T>(std::move(*value));
   } else {
     return new_instance<Py>(Py{std::move(*value)});
   }
 }
-
-struct Decoder {
-  std::string_view kind;
-  PyObject* (*decode)(std::string_view);
-};
 
 PyObject* from_bytes_binding(PyObject*, PyObject* payload) {
   if (!PyBytes_Check(payload)) {
@@ -31,31 +48,12 @@ PyObject* from_bytes_binding(PyObject*, PyObject* payload) {
                                static_cast<std::size_t>(PyBytes_GET_SIZE(payload)));
   auto reader = BinaryReader::open(bytes);
   if (!reader) return raise(PyExc_ValueError, reader.error().message);
-  // made on first use, after the shapes' kinds are initialised
-  static const Decoder decoders[] = {
-      {BinaryForm<Model>::kind, &decode<Model>},
-      {BinaryForm<Frame>::kind, &decode<Frame>},
-      {BinaryForm<JointModel>::kind, &decode<JointModel>},
-      {BinaryForm<Inertia>::kind, &decode<Inertia>},
-      {BinaryForm<SE3>::kind, &decode<SE3>},
-      {BinaryForm<Symmetric3>::kind, &decode<Symmetric3>},
-      {BinaryForm<Vector3D>::kind, &decode<Vector3D, PyVector3D>},
-      {BinaryForm<Vector6D>::kind, &decode<Vector6D, PyVector6D>},
-      {BinaryForm<Configuration>::kind, &decode<Configuration, PyConfiguration>},
-      {BinaryForm<GeometryModel>::kind, &decode<GeometryModel>},
-      {BinaryForm<GeometryObject>::kind, &decode<GeometryObject>},
-      {BinaryForm<vortan::ShapeWrapper>::kind, &decode<vortan::ShapeWrapper>},
-      {BinaryForm<vortan::Capsule>::kind, &decode<vortan::Capsule>},
-      {BinaryForm<vortan::Cone>::kind, &decode<vortan::Cone>},
-      {BinaryForm<vortan::Cuboid>::kind, &decode<vortan::Cuboid>},
-      {BinaryForm<vortan::Cylinder>::kind, &decode<vortan::Cylinder>},
-      {BinaryForm<vortan::Sphere>::kind, &decode<vortan::Sphere>},
-      {BinaryForm<vortan::Mesh>::kind, &decode<vortan::Mesh>},
-  };
+  PyObject* value = nullptr;
   try {
-    for (const Decoder& decoder : decoders) {
-      if (decoder.kind == reader->kind()) return decoder.decode(bytes);
-    }
+    const bool known = AnyPayload::visit(reader->kind(), [&]<class T>(std::type_identity<T>) {
+      value = decode<T>(bytes);
+    });
+    if (known) return value;
   } catch (...) {
     return raise_current_exception();
   }

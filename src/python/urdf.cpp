@@ -10,11 +10,15 @@ namespace kinetra::python {
 namespace {
 
 // A str, or an os.PathLike whose path is a str; nullopt with the conversion TypeError raised
-// for anything else.
+// for anything else, or with the exception its __fspath__ raised.
 std::optional<std::string> path_text(PyObject* obj, const char* parameter) {
-  Ref path(PyUnicode_Check(obj) ? Py_NewRef(obj) : PyOS_FSPath(obj));
+  const bool str = PyUnicode_Check(obj);
+  Ref path(str ? Py_NewRef(obj)
+               : PyObject_HasAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__fspath__")
+               ? PyOS_FSPath(obj)
+               : nullptr);
+  if (!str && path.get() == nullptr && PyErr_Occurred()) return std::nullopt;
   if (!path || !PyUnicode_Check(path.get())) {
-    PyErr_Clear();
     raise_conversion_error(parameter, obj, "PyString");
     return std::nullopt;
   }

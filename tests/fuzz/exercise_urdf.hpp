@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string_view>
 
 #include "kinetra/geometry/geometry_data.hpp"
@@ -9,16 +10,11 @@
 
 namespace kinetra {
 
-// Loads a description from memory and, when it loads, runs kinematics, dynamics and geometry
-// placement on it at a random configuration. Anything may fail with an error value; nothing may
-// crash, read out of bounds or overflow.
-inline void exercise_urdf(std::string_view text) {
-  auto models = build_models_from_urdf_string(text, std::nullopt);
-  if (!models) {
-    (void)models.error().display();
-    return;
-  }
-  const Model& model = models->model;
+// Runs kinematics, dynamics and the placement of `geometries` on `model` at a random
+// configuration. Anything may fail with an error value; nothing may crash, read out of bounds or
+// overflow.
+inline void exercise_model(const Model& model,
+                           std::initializer_list<const GeometryModel*> geometries = {}) {
   (void)debug_value(model).pretty();
   for (const Frame& frame : model.frames()) (void)frame_text(frame);
   Data data = model.create_data();
@@ -32,9 +28,19 @@ inline void exercise_urdf(std::string_view text) {
   (void)crba(model, data, *q);
   (void)kinetic_energy(model, data, *q, v);
   (void)potential_energy(model, data, *q);
-  for (const GeometryModel* geometry : {&models->collision, &models->visual}) {
+  for (const GeometryModel* geometry : geometries) {
     (void)GeometryData::create(data.joint_placements, *geometry);
   }
+}
+
+// Loads a description from memory and, when it loads, exercises its models.
+inline void exercise_urdf(std::string_view text) {
+  auto models = build_models_from_urdf_string(text, std::nullopt);
+  if (!models) {
+    (void)models.error().display();
+    return;
+  }
+  exercise_model(models->model, {&models->collision, &models->visual});
 }
 
 }  // namespace kinetra

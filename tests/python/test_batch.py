@@ -353,3 +353,109 @@ def test_dask_example_matches_in_process_results(arm, tmp_path):
     assert q.shape == (10000, arm.nq)
     assert np.array_equal(group["tau"][:], batch.rnea(arm, q, v, a))
     assert np.array_equal(group["M"][:], batch.crba(arm, q))
+
+
+NO_VALUES = {  # calls whose results hold no numbers, however many states they are given
+    "rnea": lambda m, z: batch.rnea(m, z, z, z),
+    "aba": lambda m, z: batch.aba(m, z, z, z),
+    "crba": lambda m, z: batch.crba(m, z),
+    "nonlinear_effects": lambda m, z: batch.nonlinear_effects(m, z, z),
+    "generalized_gravity": lambda m, z: batch.generalized_gravity(m, z),
+    "integrate": lambda m, z: batch.integrate(m, z, z),
+    "frame_placements": lambda m, z: batch.frame_placements(m, z, frame_ids=[]),
+    "frame_jacobian": lambda m, z: batch.frame_jacobian(m, z, 0),
+    "rollout": lambda m, z: batch.rollout(m, z[:1], z[:1], np.empty((1, 10**12, 0)), 0.1),
+}
+
+
+@pytest.mark.parametrize("name", NO_VALUES)
+def test_results_without_numbers_return_at_once(name):
+    z = np.empty((10**15, 0))
+    result = NO_VALUES[name](kinetra.Model(), z)
+    assert all(r.size == 0 for r in (result if isinstance(result, tuple) else (result,)))
+
+
+def pendulum():
+    model = kinetra.Model()
+    hinge = model.add_joint(0, kinetra.JointModelRY(), kinetra.SE3.Identity(), "hinge")
+    model.add_frame(kinetra.Frame("bob", hinge, 0, kinetra.SE3.Identity(), kinetra.FrameType.Body,
+                                  kinetra.Inertia.FromSphere(1.0, 0.1)), True)
+    return model
+
+
+class Alarm(Exception):
+    pass
+
+
+LONG_CALLS = {  # each takes seconds; (call, the part of `out` an interrupted call leaves alone)
+    "rnea": (lambda m, x, out: batch.rnea(m, x, x, x, out=out, threads=1), lambda out: out[-1]),
+    "rollout": (lambda m, x, out: batch.rollout(m, x[:1], x[:1], x.reshape(1, -1, 1), 1e-3,
+                                                "semi_implicit_euler", out=out, threads=1),
+                lambda out: np.concatenate([o.ravel() for o in out])),
+}
+
+
+@pytest.mark.parametrize("name", LONG_CALLS)
+def test_a_signal_handler_that_raises_stops_a_long_call(name):
+    import signal
+
+    call, untouched = LONG_CALLS[name]
+    model = pendulum()
+    x = np.zeros((4 * 10**6, 1))
+    out = np.full((4 * 10**6, 1), np.nan) if name == "rnea" else \
+        tuple(np.full((1, 4 * 10**6 + 1, 1), np.nan) for _ in range(2))
+
+    def alarm(*_):
+        raise Alarm
+
+    previous = signal.signal(signal.SIGALRM, alarm)
+    signal.setitimer(signal.ITIMER_REAL, 0.05, 0.05)
+    try:
+        with pytest.raises(Alarm):
+            call(model, x, out)
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+        signal.signal(signal.SIGALRM, previous)
+    assert np.isnan(untouched(out)).all()
+
+
+def floating_arm():
+    model, _, _ = kinetra.build_models_from_urdf(os.path.join(ARM, "kinetra_arm.urdf"),
+                                                 package_dir=ARM,
+                                                 root_joint=kinetra.JointModelFloating())
+    return model
+
+
+ROW_CALLS = {
+    "rnea": lambda m, q, v, out: batch.rnea(m, q, v, v, out=out, threads=1),
+    "aba": lambda m, q, v, out: batch.aba(m, q, v, v, out=out, threads=2),
+    "integrate": lambda m, q, v, out: batch.integrate(m, q, v, out=out),
+    "rollout": lambda m, q, v, out: batch.rollout(m, q, v, v[:, None], 0.01, out=out),
+}
+
+
+@pytest.mark.parametrize("name", ROW_CALLS)
+def test_a_refused_row_is_named_and_no_row_is_written(name):
+    model = floating_arm()
+    q = np.array([kinetra.neutral(model).to_numpy()] * 1000)
+    v = np.zeros((1000, model.nv))
+    q[700, 3:7] = 0.0
+    width = model.nq if name == "integrate" else model.nv
+    out = (np.full((1000, 2, model.nq), 7.0), np.full((1000, 2, model.nv), 7.0)) \
+        if name == "rollout" else np.full((1000, width), 7.0)
+    with pytest.raises(ValueError, match="^row 700: joint 'root_joint' has a quaternion of norm 0$"):
+        ROW_CALLS[name](model, q, v, out)
+    assert all((o == 7.0).all() for o in (out if isinstance(out, tuple) else (out,)))
+
+
+def test_a_trajectory_failing_part_way_is_named_and_leaves_out_alone():
+    model = floating_arm()
+    q = np.array([kinetra.neutral(model).to_numpy()] * 4)
+    v = np.zeros((4, model.nv))
+    tau = np.zeros((4, 10, model.nv))
+    tau[3, 5, 0] = np.nan
+    out = (np.full((4, 11, model.nq), 7.0), np.full((4, 11, model.nv), 7.0))
+    with pytest.raises(ValueError, match="^row 3, step 6: joint 'root_joint' has a quaternion "
+                                         "of norm NaN$"):
+        batch.rollout(model, q, v, tau, 0.01, "semi_implicit_euler", out=out)
+    assert (out[0] == 7.0).all() and (out[1] == 7.0).all()

@@ -69,6 +69,24 @@ def test_unreadable_quaternion_is_refused_and_data_kept(value, norm):
     assert all(np.array_equal(a, p.homogeneous) for a, p in zip(before, data.oMi))
 
 
+@pytest.mark.parametrize("pair, norm", [((0.0, 0.0), "0"), ((np.nan, 0.0), "NaN"), ((np.inf, 0.0), "inf"),
+                                        ((np.inf, np.nan), "inf")])
+def test_unreadable_planar_pair_is_refused_like_a_quaternion(pair, norm):
+    model = floating_robot()
+    data = Data(model)
+    q = kinetra.neutral(model).to_numpy()
+    kinetra.forward_kinematics(model, data, q)
+    before = [p.homogeneous for p in data.oMi]
+    q[13:15] = pair
+    zeros = np.zeros(model.nv)
+    message = rf"joint 'plane' has a \(cos, sin\) pair of norm {norm}$"
+    for call in (lambda: kinetra.forward_kinematics(model, data, q), lambda: kinetra.rnea(model, data, q, zeros, zeros),
+                 lambda: kinetra.integrate(model, q, zeros), lambda: kinetra.normalize(model, q)):
+        with pytest.raises(ValueError, match=message):
+            call()
+    assert all(np.array_equal(a, p.homogeneous) for a, p in zip(before, data.oMi))
+
+
 def test_momentum_changes_only_by_gravity():
     model = floating_robot()
     data = Data(model)

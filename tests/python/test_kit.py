@@ -2,6 +2,7 @@
 enumerations, the array protocol."""
 import gc
 import itertools
+import subprocess
 import sys
 import threading
 import time
@@ -132,3 +133,51 @@ def test_configuration_is_viewed_by_numpy_without_a_copy(make):
 
 def test_empty_configuration_is_an_empty_array():
     assert np.asarray(kinetra.neutral(kinetra.Model())).shape == (0,)
+
+
+class Interrupting:
+    def __fspath__(self):
+        raise KeyboardInterrupt
+
+
+class Failing:
+    def __fspath__(self):
+        raise OSError("no path today")
+
+
+@pytest.mark.parametrize("path, error", [(Interrupting(), KeyboardInterrupt), (Failing(), OSError)])
+def test_exceptions_of_fspath_propagate(path, error):
+    with pytest.raises(error):
+        kinetra.build_models_from_urdf(path)
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: kinetra._from_bytes(b"KNTR\x01\0\0\0\x07\0\0\0\0\0\0\0Model\0x"),
+     r"corrupt kinetra payload: unknown kind 'Model\x00x'"),
+    (lambda: kinetra.batch.rollout(kinetra.Model(), np.zeros((1, 0)), np.zeros((1, 0)),
+                                   np.zeros((1, 1, 0)), 0.1, "rk4\0x"),
+     r"integrator must be 'rk4' or 'semi_implicit_euler', got 'rk4\x00x'"),
+])
+def test_messages_show_nul_escaped(call, message):
+    with pytest.raises(ValueError) as error:
+        call()
+    assert str(error.value) == message
+
+
+def test_memory_error_names_what_could_not_be_allocated():
+    """In a child whose address space is capped, so that the allocation fails at once."""
+    code = """if True:
+        import resource
+        import kinetra
+        model = kinetra.Model()
+        for joint in range(60000):
+            model.add_joint(joint, kinetra.JointModelRY(), kinetra.SE3.Identity(), f"j{joint}")
+        data, q = model.create_data(), kinetra.neutral(model)
+        resource.setrlimit(resource.RLIMIT_AS, (4 << 30, 4 << 30))
+        try:
+            kinetra.crba(model, data, q)
+        except MemoryError as error:
+            print(error)
+    """
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=300)
+    assert out.stdout == "not enough memory for the mass matrix of 60000 x 60000 (28.8 GB)\n"

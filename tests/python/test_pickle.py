@@ -2,6 +2,7 @@
 import copy
 import os
 import pickle
+import struct
 
 import numpy as np
 import pytest
@@ -188,3 +189,39 @@ def test_fuzzed_payloads_never_crash(arm, name):
             batch.crba(value, np.zeros((1, value.nq)))
         else:
             assert value.ngeoms >= 0
+
+
+def hand_made():
+    """A hinge placed by Rz(0.3), a slider along (0, 0, 0.8125) and a joint named 'jé', with
+    distinctive gravity and limits, so that each field's bytes can be found in the payload."""
+    model = kinetra.build_models_from_urdf_string("""<robot name="r"><link name="a"/><link name="b"/>
+      <joint name="slide" type="prismatic"><parent link="a"/><child link="b"/>
+        <axis xyz="0 0 0.8125"/><limit lower="-0.5" upper="0.6875" effort="12.375" velocity="2"/>
+      </joint></robot>""")[0]
+    rotation = np.array([[np.cos(0.3), -np.sin(0.3), 0], [np.sin(0.3), np.cos(0.3), 0], [0, 0, 1]])
+    model.add_joint(1, kinetra.JointModelRY(), kinetra.SE3(rotation, np.zeros(3)), "jé")
+    model.gravity = np.array([0.0, 0.0, -9.8125])
+    return model
+
+
+def f64(x):
+    return struct.pack("<d", x)
+
+
+@pytest.mark.parametrize("value, old, new, message", [
+    (lambda: kinetra.SE3.Identity(), f64(1.0), f64(3.0), "a rotation that is not orthonormal"),
+    (hand_made, f64(np.cos(0.3)), f64(np.nan), "a rotation that is not orthonormal"),
+    (hand_made, f64(-9.8125), f64(np.nan), "a gravity that is not finite"),
+    (hand_made, f64(12.375), f64(-1.0), "a negative or NaN speed or effort limit"),
+    (hand_made, f64(12.375), f64(np.nan), "a negative or NaN speed or effort limit"),
+    (hand_made, f64(0.6875), f64(-1.0), "a lower position limit above the upper one, or a NaN one"),
+    (hand_made, f64(0.6875), f64(np.nan), "a lower position limit above the upper one, or a NaN one"),
+    (hand_made, f64(0.8125), f64(0.0), "a translation axis whose norm is zero, subnormal or not finite"),
+    (hand_made, f64(0.8125), f64(np.nan), "a translation axis whose norm is zero, subnormal or not finite"),
+    (hand_made, "jé".encode(), b"j\xff\xfe", "a text that is not valid UTF-8"),
+])
+def test_payloads_constructors_would_refuse_are_refused(value, old, new, message):
+    data = payload(value())
+    assert old in data and kinetra._from_bytes(data) is not None
+    with pytest.raises(ValueError, match=f"^corrupt kinetra payload: {message}$"):
+        kinetra._from_bytes(data.replace(old, new))

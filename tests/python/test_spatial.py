@@ -244,7 +244,8 @@ def test_inertia_from_sphere_and_repr():
 
 
 @pytest.mark.parametrize(
-    "mass, radius, name", [(0.0, 1.0, "mass"), (1.0, -1.0, "x"), (-1.0, -1.0, "mass")]
+    "mass, radius, name", [(0.0, 1.0, "mass"), (1.0, -1.0, "x"), (-1.0, -1.0, "mass"),
+                           (np.nan, 1.0, "mass"), (1.0, np.nan, "x")]
 )
 def test_inertia_from_sphere_errors(mass, radius, name):
     with pytest.raises(ValueError) as error:

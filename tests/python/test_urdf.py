@@ -160,6 +160,41 @@ def test_error_texts(tmp_path, body, message):
     assert str(error.value) == message
 
 
+def slider(origin='xyz="0 0 0"', mass='value="1"', inertia='ixx="1"', limit='lower="-1" upper="1"',
+           axis="0 0 1", kind="prismatic"):
+    return (f'<robot name="r"><link name="a"/><link name="b"><inertial><mass {mass}/>'
+            f'<inertia {inertia} ixy="0" ixz="0" iyy="1" iyz="0" izz="1"/></inertial></link>'
+            f'<joint name="j" type="{kind}"><parent link="a"/><child link="b"/><origin {origin}/>'
+            f'<axis xyz="{axis}"/><limit {limit} effort="1" velocity="1"/></joint></robot>')
+
+
+@pytest.mark.parametrize("urdf, name", [
+    (slider(origin='xyz="0 nan 0"'), "xyz"),
+    (slider(origin='rpy="0 0 inf"'), "rpy"),
+    (slider(mass='value="nan"'), "value"),
+    (slider(mass='value="-1"'), "value"),
+    (slider(inertia='ixx="inf"'), "ixx"),
+    (slider(limit='lower="nan" upper="1"'), "lower"),
+    (slider(limit='lower="-1" upper="-inf"'), "upper"),
+    (slider(limit='lower="-1" upper="1" effort="nan"').replace('effort="1" ', ""), "effort"),
+    (slider(limit='lower="-1" upper="1" velocity="-2"').replace('velocity="1"', ""), "velocity"),
+    (slider(axis="1e-320 0 0"), "xyz"),
+    (slider(axis="1e308 0 0"), "xyz"),
+    (slider(axis="0 nan 0"), "xyz"),
+])
+def test_non_finite_and_negative_numbers_are_refused(tmp_path, urdf, name):
+    assert load(tmp_path, slider())[0].nq == 1
+    with pytest.raises(ValueError, match=f"^Invalid value for parameter: {name}$"):
+        load(tmp_path, urdf)
+
+
+@pytest.mark.parametrize("limit, bounds", [('lower="abc" upper="1"', [-np.inf, 1.0]),
+                                           ('lower="-1" upper=""', [-1.0, np.inf])])
+def test_unreadable_bounds_keep_their_defaults(tmp_path, limit, bounds):
+    model = load(tmp_path, slider(limit=limit))[0]
+    assert [model.lower_position_limits[0], model.upper_position_limits[0]] == bounds
+
+
 def test_io_and_xml_errors(tmp_path):
     missing = str(tmp_path / "absent.urdf")
     with pytest.raises(ValueError) as error:
@@ -204,14 +239,12 @@ def test_only_regular_files_are_read(tmp_path, make):
     assert str(error.value) == f"IO error: not a regular file (file: {path})"
 
 
-def test_non_finite_numbers_give_a_well_defined_model(tmp_path):
+def test_non_finite_numbers_are_refused(tmp_path):
     text = """<robot name="r"><link name="a"/><link name="b"/>
       <joint name="j" type="revolute"><parent link="a"/><child link="b"/>
       <origin xyz="nan inf -inf"/><limit lower="nan" effort="inf" velocity="1"/></joint></robot>"""
-    model, _, _ = load(tmp_path, text)
-    assert np.isnan(model.joint_placements[1].translation).any()
-    data = model.create_data()
-    kinetra.forward_kinematics(model, data, np.zeros(1))
+    with pytest.raises(ValueError, match="^Invalid value for parameter: xyz$"):
+        load(tmp_path, text)
 
 
 def test_deep_chain_loads(tmp_path):

@@ -102,3 +102,92 @@ def test_every_shared_robot_is_summarised_and_drawn(relative, tmp_path, capsys):
     assert all(first_words.count(name) == 4 for name in model.joint_names[1:])
     assert "nan" not in out
     assert picture.read_bytes().startswith(b"\x89PNG") and picture.stat().st_size > 20000
+
+
+def chain(links):
+    joints = "".join(f'<joint name="j{i}" type="revolute"><parent link="l{i}"/>'
+                     f'<child link="l{i + 1}"/><origin xyz="0 0 0.1"/><axis xyz="0 1 0"/>'
+                     f'<limit lower="-1" upper="{0.5 if i else -1}" effort="1" velocity="1"/>'
+                     f'</joint>' for i in range(links - 1))
+    links = "".join(f'<link name="l{i}"/>' for i in range(links))
+    return f'<robot name="chain">{links}{joints}</robot>'
+
+
+def test_a_long_chain_with_a_locked_joint(tmp_path, capsys):
+    path = tmp_path / "chain.urdf"
+    path.write_text(chain(1500))
+    assert main([str(path), "--seed", "3"]) == 0
+    out = capsys.readouterr().out
+    assert "  j0 (Revolute, axis 0 1 0) locked at -1.0 effort 1.0 velocity 1.0" in out
+    assert " " * 2 * 1499 + "j1498 (Revolute" in out
+
+
+def test_a_given_configuration_and_the_random_view(tmp_path, capsys):
+    path = tmp_path / "robot.urdf"
+    path.write_text('<robot name="r"><link name="a"/><link name="b"/><link name="c"/>'
+                    '<joint name="far" type="prismatic"><parent link="a"/><child link="b"/>'
+                    '<limit lower="-20000" upper="20000" effort="1" velocity="1"/></joint>'
+                    '<joint name="spin" type="continuous"><parent link="b"/><child link="c"/>'
+                    '</joint></robot>')
+    assert main([str(path), "--q", "0.25 0 1"]) == 0
+    out = capsys.readouterr().out
+    assert "joint positions in the world at the given configuration (x y z, m):" in out
+    assert "  far                      +0.2500 +0.0000 +0.0000" in out.splitlines()
+    for seed in range(20):
+        assert main([str(path), "--seed", str(seed)]) == 0
+        lines = capsys.readouterr().out.splitlines()
+        at = lines.index("joint positions in the world at a random configuration (x y z, m):")
+        assert abs(float(lines[at + 2].split()[1])) <= 1.0
+
+
+@pytest.mark.parametrize("options, code, message", [
+    (["--q", "1 2"], 2, "error: --q needs 1 values (nq), got 2\n"),
+    (["--q", "x"], 2, "error: --q must be numbers separated by spaces, got 'x'\n"),
+    (["--plot", "x.xyz"], 2, "error: --plot needs a file name ending in .png, got 'x.xyz'\n"),
+    (["--plot", "{tmp}"], 2, "error: --plot needs a file name, '{tmp}' is a folder\n"),
+    (["--plot", "{tmp}/none/x.png"], 2, "error: --plot: the folder '{tmp}/none' does not exist\n"),
+])
+def test_bad_arguments_are_one_line(tmp_path, capsys, options, code, message):
+    path = tmp_path / "robot.urdf"
+    path.write_text(chain(2))
+    options = [o.replace("{tmp}", str(tmp_path)) for o in options]
+    assert main([str(path), *options]) == code
+    assert capsys.readouterr().err == message.replace("{tmp}", str(tmp_path))
+
+
+def test_missing_meshes_suggest_the_options(tmp_path, capsys):
+    path = tmp_path / "robot.urdf"
+    path.write_text('<robot name="r"><link name="a"><visual><geometry>'
+                    '<mesh filename="package://nowhere/m.stl"/></geometry></visual></link></robot>')
+    assert main([str(path)]) == 1
+    err = capsys.readouterr().err
+    assert err.startswith("error: Invalid file path: ") and err.count("\n") == 1
+    assert err.endswith("(give the folder of a package with --package NAME=DIR, or load without "
+                        "the meshes with --skip-meshes)\n")
+
+
+@pytest.mark.parametrize("stdout, encoding", [("/dev/full", "utf-8"), (None, "ascii")])
+def test_a_full_disk_or_an_ascii_terminal_is_no_traceback(tmp_path, stdout, encoding):
+    path = tmp_path / "robot.urdf"
+    path.write_text(chain(2).replace('name="chain"', 'name="brazo_ñ"'))
+    env = dict(os.environ, PYTHONPATH=os.path.join(ROOT, "src") + os.pathsep +
+               os.environ.get("PYTHONPATH", ""), PYTHONIOENCODING=encoding)
+    with open(stdout or os.devnull, "w") as sink:
+        child = subprocess.run([sys.executable, "-m", "kinetra_tools.urdf_summary", str(path)],
+                               stdout=sink if stdout else subprocess.PIPE, stderr=subprocess.PIPE,
+                               env=env, timeout=120)
+    if stdout:
+        assert (child.returncode, child.stderr) == (
+            1, b"error: cannot write the summary: [Errno 28] No space left on device\n")
+    else:
+        assert child.returncode == 0 and b"robot 'brazo_\\xf1'" in child.stdout
+
+
+def test_the_picture_path_is_printed(tmp_path, capsys):
+    pytest.importorskip("matplotlib")
+    path = tmp_path / "robot.urdf"
+    path.write_text(chain(3))
+    picture = tmp_path / "robot.png"
+    assert main([str(path), "--plot", str(picture)]) == 0
+    assert capsys.readouterr().out.endswith(f"\npicture written to {picture}\n")
+    assert picture.read_bytes().startswith(b"\x89PNG")

@@ -12,6 +12,17 @@ Data& thread_workspace(const Model& model) {
   return data;
 }
 
+std::expected<void, AlgorithmError> check_rows(const Model& model, std::size_t n, const double* q) {
+  if (model.quaternion_joints().empty() && model.cos_sin_joints().empty()) return {};
+  const std::size_t nq = model.nq();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (auto ok = check_configuration(model, row(q, i, nq)); !ok) {
+      return std::unexpected(std::move(ok.error()).located("row " + std::to_string(i)));
+    }
+  }
+  return {};
+}
+
 namespace {
 
 void write(double value, double* out) { *out = value; }
@@ -52,6 +63,7 @@ void write_homogeneous(const SE3& placement, double* out) {
 std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
                                                        const double* q, double* placements,
                                                        std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), njoints = model.njoints();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
@@ -70,6 +82,7 @@ std::expected<void, AlgorithmError> frame_placements(const Model& model, std::si
   for (std::size_t id : frame_ids) {
     if (auto ok = check_frame_id(model, id); !ok) return ok;
   }
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), count = frame_ids.size();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     auto done = kinetra::forward_kinematics(model, data, row(q, i, nq));
@@ -86,6 +99,7 @@ std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size
                                                    const double* q, std::size_t frame_id,
                                                    JacobianKind kind, double* jacobians,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   const auto nv = static_cast<Eigen::Index>(model.nv());
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
@@ -100,6 +114,7 @@ std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size
 std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
                                                    const double* q, double* centers,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::center_of_mass(model, data, row(q, i, nq)), centers + i * 3);
@@ -108,6 +123,7 @@ std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size
 
 std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
                                               const double* v, double* q_out, std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data&, std::size_t i) {
     return store(kinetra::integrate(model, row(q, i, nq), row(v, i, nv)), q_out + i * nq);
@@ -117,6 +133,7 @@ std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n,
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,
                                          std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -128,6 +145,7 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
 std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
                                                       const double* q, const double* v, double* tau,
                                                       std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -139,6 +157,7 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
 std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
                                                         const double* q, double* tau,
                                                         std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -150,6 +169,7 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
 std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
                                         const double* v, const double* tau, double* a,
                                         std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -160,6 +180,7 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
 
 std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
                                          double* mass, std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     // symmetric: its column-major storage is also its row-major one
@@ -172,6 +193,7 @@ std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, cons
 std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
                                                    const double* q, const double* v, double* energy,
                                                    std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::kinetic_energy(model, data, row(q, i, nq), row(v, i, nv)), energy + i);
@@ -181,6 +203,7 @@ std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size
 std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
                                                      const double* q, double* energy,
                                                      std::size_t threads) {
+  if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return store(kinetra::potential_energy(model, data, row(q, i, nq)), energy + i);

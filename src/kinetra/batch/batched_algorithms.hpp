@@ -12,8 +12,10 @@
 // of n rows held by the caller: q has n x nq values, v, a and tau n x nv. Each row is computed
 // by the single-state algorithm, so results are bit-for-bit the same, on up to `threads`
 // threads of the shared pool, each with a workspace of its own. The model must stay unchanged
-// during the call. An error is the first row's error; the algorithms' errors do not depend on
-// the values, so a failing call writes no row.
+// during the call. Every row of q is checked before any row is written, so that a refused value
+// fails the call with no row written, naming the first row refused ("row 700: ..."); the other
+// errors do not depend on the values. A call stopped through interrupt_requested() fails with
+// InterruptedError, its rows partly written.
 namespace kinetra::batch {
 
 // n x njoints x 4 x 4 world placements of the joints (homogeneous matrices, row-major).

@@ -1,6 +1,9 @@
 #include "kinetra/batch/rollout.hpp"
 
+#include <string>
+
 #include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/batch/interruption.hpp"
 #include "kinetra/model/configurations.hpp"
 #include "kinetra/model/unchecked.hpp"
 
@@ -97,9 +100,10 @@ std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
   batch::row(v_out, 0, nv) = v0;
   Stepper stepper(model, data);
   for (std::size_t k = 0; k < steps; ++k) {
+    if (k % 64 == 63 && batch::interrupt_requested()) return std::unexpected(InterruptedError{});
     auto next = stepper.step(q_out + k * nq, v_out + k * nv, tau + k * nv, dt, integrator,
                              q_out + (k + 1) * nq, v_out + (k + 1) * nv);
-    if (!next) return next;
+    if (!next) return std::unexpected(std::move(next.error()).located("step " + std::to_string(k)));
   }
   return {};
 }
@@ -111,12 +115,17 @@ std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, s
                                             double dt, Integrator integrator, double* q_out,
                                             double* v_out, std::size_t threads) {
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (auto ok = check_rows(model, n, q0); !ok) return ok;
   return for_each_row(
       model, n, threads,
-      [&](Data& data, std::size_t i) {
-        return kinetra::rollout(model, data, row(q0, i, nq), row(v0, i, nv), tau + i * steps * nv,
-                                steps, dt, integrator, q_out + i * (steps + 1) * nq,
-                                v_out + i * (steps + 1) * nv);
+      [&](Data& data, std::size_t i) -> std::expected<void, AlgorithmError> {
+        auto done = kinetra::rollout(model, data, row(q0, i, nq), row(v0, i, nv),
+                                     tau + i * steps * nv, steps, dt, integrator,
+                                     q_out + i * (steps + 1) * nq, v_out + i * (steps + 1) * nv);
+        if (!done) {
+          return std::unexpected(std::move(done.error()).located("row " + std::to_string(i)));
+        }
+        return done;
       },
       steps * (integrator == Integrator::RungeKutta4 ? 4 : 1));
 }

@@ -21,7 +21,8 @@ enum class Integrator {
 // A trajectory of `steps` steps of length dt from (q0, v0) under the efforts tau (steps rows of
 // nv values, row k acting during step k), by forward dynamics and the configuration-space
 // integration: q_out gets steps + 1 rows of nq values, v_out steps + 1 rows of nv, the first
-// being q0 and v0. q0 and v0 must hold nq and nv values.
+// being q0 and v0. q0 and v0 must hold nq and nv values. An error within the trajectory names
+// its step ("step 12: ..."); rows up to that step are written.
 std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
                                             const ConfigurationRef& q0, const ConfigurationRef& v0,
                                             const double* tau, std::size_t steps, double dt,
@@ -31,7 +32,8 @@ namespace batch {
 
 // n trajectories: q0 n x nq, v0 n x nv, tau n x steps x nv, q_out n x (steps + 1) x nq and
 // v_out n x (steps + 1) x nv, row-major; each the single trajectory's, on up to `threads`
-// threads.
+// threads. Every q0 is checked before any row is written; an error names its row ("row 3: ...",
+// "row 3, step 12: ..."). An error within a trajectory leaves the outputs partly written.
 std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, std::size_t steps,
                                             const double* q0, const double* v0, const double* tau,
                                             double dt, Integrator integrator, double* q_out,

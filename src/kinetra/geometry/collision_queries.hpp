@@ -13,14 +13,20 @@
 #include "kinetra/geometry/collision_workspace.hpp"
 #include "kinetra/geometry/geometry_data.hpp"
 #include "kinetra/geometry/geometry_model.hpp"
+#include "kinetra/model/algorithm_error.hpp"
 #include "vortan/collision/distance.hpp"
 
 namespace kinetra {
 
 // A query that cannot be answered: an object with a size that is not positive, an unreadable
-// mesh file, a placement that is not finite, or a solver failure. Nothing is computed.
+// mesh file, a placement that is not finite, or a solver failure. Nothing is computed. A batch
+// of queries may also stop on its caller's request (`interrupted`).
 struct CollisionQueryError {
   std::string message;  // "geometry object 'arm_0': a sphere of radius 0 (sizes must be positive)"
+  bool interrupted = false;
+
+  CollisionQueryError(std::string text) : message(std::move(text)) {}
+  CollisionQueryError(InterruptedError stop) : message(stop.display()), interrupted(true) {}
 };
 
 // Makes each paired object's shape ready (reading meshes on first use, checking sizes) and

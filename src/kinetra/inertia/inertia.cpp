@@ -9,11 +9,11 @@ namespace kinetra {
 
 std::expected<Inertia, InertiaError> Inertia::from_ellipsoid(double mass, double x, double y,
                                                              double z) {
-  // NaN passes these checks
-  if (0.0 >= mass) return std::unexpected(InertiaError{"mass"});
-  if (0.0 >= x) return std::unexpected(InertiaError{"x"});
-  if (0.0 >= y) return std::unexpected(InertiaError{"y"});
-  if (0.0 >= z) return std::unexpected(InertiaError{"z"});
+  // written so that NaN fails too
+  if (!(mass > 0.0)) return std::unexpected(InertiaError{"mass"});
+  if (!(x > 0.0)) return std::unexpected(InertiaError{"x"});
+  if (!(y > 0.0)) return std::unexpected(InertiaError{"y"});
+  if (!(z > 0.0)) return std::unexpected(InertiaError{"z"});
   Inertia out;
   out.mass = mass;
   out.inertia.data = {mass * (y * y + z * z) / 5.0,

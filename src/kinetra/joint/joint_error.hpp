@@ -8,7 +8,8 @@ namespace kinetra {
 struct JointError {
   enum class Kind { InvalidConfigurationSize, InvalidQuaternion };
   Kind kind;
-  // InvalidConfigurationSize: what the joint expects; InvalidQuaternion: the whole message
+  // InvalidConfigurationSize: what the joint expects; InvalidQuaternion: the whole message (a
+  // quaternion's or a planar (cos, sin) pair's)
   std::string detail;
 
   static JointError invalid_size(std::string expectation) {
@@ -16,6 +17,8 @@ struct JointError {
   }
   // joint 'root' has a quaternion of norm 0
   static JointError invalid_quaternion(const std::string& joint, double norm);
+  // joint 'base' has a (cos, sin) pair of norm 0
+  static JointError invalid_cos_sin(const std::string& joint, double norm);
 
   std::string display() const { return detail; }
   // InvalidConfigurationSize("...") / the display text

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 
 #include "kinetra/spatial/configuration.hpp"
 
@@ -17,5 +18,11 @@ struct JointLimits {
   // +inf efforts, speeds and upper bounds, -inf lower bounds.
   static JointLimits unbounded(std::size_t nq, std::size_t nv);
 };
+
+// The first index where lower <= upper fails (a NaN bound fails), if any.
+std::optional<std::size_t> first_bound_out_of_order(const ConfigurationRef& lower,
+                                                    const ConfigurationRef& upper);
+// The first negative or NaN speed or effort limit, if any.
+std::optional<std::size_t> first_negative_or_nan(const ConfigurationRef& values);
 
 }  // namespace kinetra

@@ -1,5 +1,7 @@
 #include "kinetra/joint/joint_model.hpp"
 
+#include <cmath>
+
 namespace kinetra {
 
 namespace {
@@ -52,6 +54,17 @@ std::optional<double> JointModel::invalid_quaternion_norm(const double* q) const
   return visit([&](const auto& joint) -> std::optional<double> {
     if constexpr (requires { joint.quaternion_at; }) {
       const double norm = stored_quaternion_norm(q + joint.quaternion_at);
+      if (norm == 0.0 || !std::isfinite(norm)) return norm;
+    }
+    return std::nullopt;
+  });
+}
+
+std::optional<double> JointModel::invalid_cos_sin_norm(const double* q) const {
+  return visit([&](const auto& joint) -> std::optional<double> {
+    if constexpr (requires { joint.cos_sin_at; }) {
+      const double norm = std::hypot(q[joint.cos_sin_at], q[joint.cos_sin_at + 1]);
+      // hypot(inf, NaN) is inf, so a NaN beside an infinity still fails
       if (norm == 0.0 || !std::isfinite(norm)) return norm;
     }
     return std::nullopt;

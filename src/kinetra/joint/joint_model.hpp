@@ -101,6 +101,15 @@ class JointModel {
   // The norm of the joint's quaternion in its nq values when that is zero or not finite, which
   // leaves the rotation undefined; nothing for joints without one.
   std::optional<double> invalid_quaternion_norm(const double* q) const;
+  // Whether the joint's configuration holds a (cos, sin) pair that must have a finite non-zero
+  // norm (planar joints; a continuous joint reads (0, 0) as angle 0).
+  bool has_cos_sin_pair() const {
+    return visit_kind(kind_, [](const auto& joint) {
+      return requires { joint.cos_sin_at; };
+    });
+  }
+  // The norm of that pair when it is zero or not finite; nothing otherwise.
+  std::optional<double> invalid_cos_sin_norm(const double* q) const;
 
   // The joint's own motion (child frame in the joint's rest frame) for its nq values; values of
   // another length give the identity.

@@ -17,6 +17,7 @@ namespace kinetra {
 struct PlanarJoint {
   static constexpr JointType type = JointType::Planar;
   static constexpr std::size_t nq = 4, nv = 3;
+  static constexpr std::size_t cos_sin_at = 2;
 
   Vector3D normal;        // as given
   SpatialRotation plane;  // columns ex, ey, n

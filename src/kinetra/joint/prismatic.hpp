@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "kinetra/joint/additive_coordinates.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
@@ -17,6 +19,10 @@ struct PrismaticJoint : AdditiveCoordinates<1> {
   SpatialMotion motion;  // translation axis as given
 
   explicit PrismaticJoint(const Vector3D& a) : axis(a), motion(motion_from_translational_axis(a)) {}
+
+  // Whether `a` can be an axis: its squared norm, which scales the joint's inertia, neither
+  // vanishes, nor is subnormal, nor overflows.
+  static bool usable_axis(const Vector3D& a) { return std::isnormal(a.squaredNorm()); }
 
   // S = (0; axis) for the products that skip its zero half
   TranslationAxis motion_axis() const { return {axis}; }

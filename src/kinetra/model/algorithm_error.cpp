@@ -19,12 +19,20 @@ std::string FrameIdError::display() const {
          std::to_string(nframes) + " frames";
 }
 
+AlgorithmError AlgorithmError::located(const std::string& where) && {
+  location = location.empty() ? where : where + ", " + location;
+  return std::move(*this);
+}
+
 std::string AlgorithmError::display() const {
-  return std::visit([](const auto& e) { return e.display(); }, error);
+  const std::string text = std::visit([](const auto& e) { return e.display(); }, error);
+  return location.empty() ? text : location + ": " + text;
 }
 
 std::string AlgorithmError::debug() const {
-  if (const auto* joint = std::get_if<JointError>(&error)) return joint->debug();
+  if (const auto* joint = std::get_if<JointError>(&error)) {
+    return location.empty() ? joint->debug() : location + ": " + joint->debug();
+  }
   return display();
 }
 
@@ -54,6 +62,10 @@ std::expected<void, AlgorithmError> check_configuration(
   for (std::size_t i : model.quaternion_joints()) {
     const auto norm = model.joint_models()[i].invalid_quaternion_norm(q.data() + model.idx_q(i));
     if (norm) return std::unexpected(JointError::invalid_quaternion(model.joint_names()[i], *norm));
+  }
+  for (std::size_t i : model.cos_sin_joints()) {
+    const auto norm = model.joint_models()[i].invalid_cos_sin_norm(q.data() + model.idx_q(i));
+    if (norm) return std::unexpected(JointError::invalid_cos_sin(model.joint_names()[i], *norm));
   }
   return {};
 }

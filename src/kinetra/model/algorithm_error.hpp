@@ -44,16 +44,30 @@ struct NoMassError {
   std::string display() const { return "the model has no mass"; }
 };
 
+// A batch call stopped on its caller's request.
+struct InterruptedError {
+  std::string display() const { return "interrupted"; }
+};
+
 // Failure of an algorithm; texts are plain (callers add their own prefix).
 struct AlgorithmError {
-  std::variant<ConfigurationError, JointError, DataMismatchError, FrameIdError, NoMassError> error;
+  std::variant<ConfigurationError, JointError, DataMismatchError, FrameIdError, NoMassError,
+               InterruptedError>
+      error;
+  // where in a batch it arose ("row 700", "row 3, step 12"), or empty
+  std::string location;
 
   AlgorithmError(ConfigurationError e) : error(std::move(e)) {}
   AlgorithmError(JointError e) : error(std::move(e)) {}
   AlgorithmError(DataMismatchError e) : error(e) {}
   AlgorithmError(FrameIdError e) : error(e) {}
   AlgorithmError(NoMassError e) : error(e) {}
+  AlgorithmError(InterruptedError e) : error(e) {}
 
+  // The error with `where` before its location: "row 3" + "step 12" is "row 3, step 12".
+  AlgorithmError located(const std::string& where) &&;
+
+  // "row 700: joint 'root_joint' has a quaternion of norm 0"
   std::string display() const;
   // the display text, except a JointError's debug text
   std::string debug() const;
@@ -70,7 +84,7 @@ struct NamedVector {
 };
 
 // Checks that q holds exactly nq values and each of `velocity_sized` exactly nv, in order, and
-// that every quaternion in q has a finite non-zero norm.
+// that every quaternion and planar (cos, sin) pair in q has a finite non-zero norm.
 std::expected<void, AlgorithmError> check_configuration(
     const Model& model, const ConfigurationRef& q,
     std::initializer_list<NamedVector> velocity_sized = {});

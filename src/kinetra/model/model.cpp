@@ -22,6 +22,15 @@ std::expected<void, LimitsError> check_length(std::size_t expected, Configuratio
   return std::unexpected(LimitsError{LimitsError::Kind::WrongSize, expected, actual});
 }
 
+std::expected<void, LimitsError> check_speeds_or_efforts(std::size_t expected,
+                                                         ConfigurationRef values) {
+  if (auto checked = check_length(expected, values); !checked) return checked;
+  if (const auto i = first_negative_or_nan(values)) {
+    return std::unexpected(LimitsError{LimitsError::Kind::NegativeOrNaN, expected, *i});
+  }
+  return {};
+}
+
 }  // namespace
 
 const Vector3D& standard_gravity() {
@@ -82,12 +91,8 @@ std::expected<void, LimitsError> Model::set_position_limits(ConfigurationRef low
                                                             ConfigurationRef upper) {
   if (auto checked = check_length(nq_, lower); !checked) return checked;
   if (auto checked = check_length(nq_, upper); !checked) return checked;
-  for (Eigen::Index i = 0; i < lower.size(); ++i) {
-    // written so that a NaN bound fails too
-    if (!(lower[i] <= upper[i])) {
-      return std::unexpected(
-          LimitsError{LimitsError::Kind::LowerAboveUpper, nq_, static_cast<std::size_t>(i)});
-    }
+  if (const auto i = first_bound_out_of_order(lower, upper)) {
+    return std::unexpected(LimitsError{LimitsError::Kind::LowerAboveUpper, nq_, *i});
   }
   scatter_limits(&JointLimits::min_configuration, false, lower);
   scatter_limits(&JointLimits::max_configuration, false, upper);
@@ -95,13 +100,13 @@ std::expected<void, LimitsError> Model::set_position_limits(ConfigurationRef low
 }
 
 std::expected<void, LimitsError> Model::set_velocity_limits(ConfigurationRef values) {
-  if (auto checked = check_length(nv_, values); !checked) return checked;
+  if (auto checked = check_speeds_or_efforts(nv_, values); !checked) return checked;
   scatter_limits(&JointLimits::max_velocity, true, values);
   return {};
 }
 
 std::expected<void, LimitsError> Model::set_effort_limits(ConfigurationRef values) {
-  if (auto checked = check_length(nv_, values); !checked) return checked;
+  if (auto checked = check_speeds_or_efforts(nv_, values); !checked) return checked;
   scatter_limits(&JointLimits::max_effort, true, values);
   return {};
 }
@@ -132,6 +137,7 @@ std::expected<std::size_t, ModelError> Model::add_joint(std::size_t parent, Join
   nq_ += joint.nq();
   nv_ += joint.nv();
   if (joint.has_quaternion()) quaternion_joints_.push_back(id);
+  if (joint.has_cos_sin_pair()) cos_sin_joints_.push_back(id);
   joint_names_.push_back(std::move(name));
   joint_parents_.push_back(parent);
   joint_placements_.push_back(placement);

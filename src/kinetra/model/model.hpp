@@ -67,6 +67,8 @@ class Model {
   std::size_t idx_v(std::size_t joint) const { return idx_v_[joint]; }
   // The joints whose configuration holds a quaternion, in order.
   const std::vector<std::size_t>& quaternion_joints() const { return quaternion_joints_; }
+  // The joints whose (cos, sin) pair is checked like a quaternion (planar joints).
+  const std::vector<std::size_t>& cos_sin_joints() const { return cos_sin_joints_; }
 
   // Every joint's position bounds in q order (length nq).
   Configuration lower_position_limits() const;
@@ -115,6 +117,7 @@ class Model {
   std::vector<std::size_t> idx_q_;
   std::vector<std::size_t> idx_v_;
   std::vector<std::size_t> quaternion_joints_;
+  std::vector<std::size_t> cos_sin_joints_;
   std::size_t nq_ = 0;
   std::size_t nv_ = 0;
   Vector3D gravity_;

@@ -25,6 +25,9 @@ std::string LimitsError::display() const {
   if (kind == Kind::WrongSize) {
     return "expected " + std::to_string(expected) + " values, got " + std::to_string(actual);
   }
+  if (kind == Kind::NegativeOrNaN) {
+    return "negative or NaN limit at index " + std::to_string(actual);
+  }
   return "lower limit above upper limit at index " + std::to_string(actual);
 }
 

@@ -27,12 +27,13 @@ struct ModelError {
 
 // Refusal of new model-wide limits; the model is left unchanged.
 struct LimitsError {
-  enum class Kind { WrongSize, LowerAboveUpper };
+  enum class Kind { WrongSize, LowerAboveUpper, NegativeOrNaN };
   Kind kind;
   std::size_t expected;  // WrongSize: the length required
-  std::size_t actual;    // WrongSize: the length given; LowerAboveUpper: the first such entry
+  std::size_t actual;    // WrongSize: the length given; otherwise the first entry refused
 
-  // expected 6 values, got 5 / lower limit above upper limit at index 3
+  // expected 6 values, got 5 / lower limit above upper limit at index 3 /
+  // negative or NaN limit at index 3
   std::string display() const;
 };
 

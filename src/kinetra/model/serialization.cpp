@@ -26,7 +26,12 @@ const JointKind joint_kinds[] = {
     {JointType::Revolute, [](BinaryReader& r) { return JointModel::revolute(direction(r)); }},
     {JointType::Continuous, [](BinaryReader& r) { return JointModel::continuous(direction(r)); }},
     {JointType::Prismatic,
-     [](BinaryReader& r) { return JointModel::prismatic(r.fixed<Vector3D>()); }},
+     [](BinaryReader& r) {
+       const Vector3D axis = r.fixed<Vector3D>();
+       if (PrismaticJoint::usable_axis(axis)) return JointModel::prismatic(axis);
+       r.fail("a translation axis whose norm is zero, subnormal or not finite");
+       return JointModel::prismatic(Vector3D::UnitZ());
+     }},
     {JointType::Fixed, [](BinaryReader&) { return JointModel::fixed(); }},
     {JointType::Floating, [](BinaryReader&) { return JointModel::floating(); }},
     {JointType::Spherical, [](BinaryReader&) { return JointModel::spherical(); }},
@@ -87,6 +92,12 @@ std::optional<JointModel> BinaryForm<JointModel>::read(BinaryReader& r) {
     limits.min_configuration = limit(r, joint.nq());
     limits.max_configuration = limit(r, joint.nq());
     if (!r.ok()) return std::nullopt;
+    if (first_negative_or_nan(limits.max_effort) || first_negative_or_nan(limits.max_velocity)) {
+      r.fail("a negative or NaN speed or effort limit");
+    } else if (first_bound_out_of_order(limits.min_configuration, limits.max_configuration)) {
+      r.fail("a lower position limit above the upper one, or a NaN one");
+    }
+    if (!r.ok()) return std::nullopt;
     return joint;
   }
   r.fail("unknown joint kind '" + name + "'");
@@ -139,7 +150,12 @@ void BinaryForm<Model>::write(BinaryWriter& w, const Model& value) {
 
 std::optional<Model> BinaryForm<Model>::read(BinaryReader& r) {
   Model model(r.string());
-  model.set_gravity(r.fixed<Vector3D>());
+  const Vector3D gravity = r.fixed<Vector3D>();
+  if (gravity.allFinite()) {
+    model.set_gravity(gravity);
+  } else {
+    r.fail("a gravity that is not finite");
+  }
   // every joint takes more than a byte, which bounds the count before reserving
   const std::size_t njoints = r.count(1);
   if (njoints == 0) r.fail("no world joint");

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "kinetra/spatial/utf8.hpp"
+
 namespace kinetra {
 
 namespace {
@@ -128,7 +130,13 @@ std::size_t BinaryReader::count(std::size_t item_bytes) {
 std::string BinaryReader::string() {
   const std::size_t n = count(1);
   const char* p = take(n);
-  return p ? std::string(p, n) : std::string();
+  if (!p) return {};
+  std::string text(p, n);
+  if (!is_valid_utf8(text)) {
+    fail("a text that is not valid UTF-8");
+    return {};
+  }
+  return text;
 }
 
 Configuration BinaryReader::vector() {
@@ -141,6 +149,10 @@ SE3 BinaryReader::se3() {
   SE3 placement;
   placement.rotation = fixed<SpatialRotation>();
   placement.translation = fixed<Vector3D>();
+  if (ok() && !is_orthogonal(placement.rotation)) {
+    fail("a rotation that is not orthonormal");
+    return SE3::identity();
+  }
   return placement;
 }
 

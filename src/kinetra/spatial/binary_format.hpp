@@ -71,6 +71,7 @@ class BinaryReader {
   double f64();
   // A u64 count of items of at least `item_bytes` bytes each that the payload can still hold.
   std::size_t count(std::size_t item_bytes);
+  // valid UTF-8, else a failure
   std::string string();
   Configuration vector();
   template <class Fixed>
@@ -79,6 +80,7 @@ class BinaryReader {
     for (Eigen::Index i = 0; i < values.size(); ++i) values.data()[i] = f64();
     return values;
   }
+  // an orthonormal rotation, else a failure
   SE3 se3();
   Symmetric3 symmetric3();
 

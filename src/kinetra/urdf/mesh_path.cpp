@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "kinetra/urdf/utf8.hpp"
+#include "kinetra/spatial/utf8.hpp"
 
 namespace kinetra {
 

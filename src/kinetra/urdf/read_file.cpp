@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "kinetra/urdf/utf8.hpp"
+#include "kinetra/spatial/utf8.hpp"
 
 namespace kinetra {
 

@@ -9,7 +9,7 @@
 #include "kinetra/urdf/geometry.hpp"
 #include "kinetra/urdf/link_graph.hpp"
 #include "kinetra/urdf/read_file.hpp"
-#include "kinetra/urdf/utf8.hpp"
+#include "kinetra/spatial/utf8.hpp"
 #include "kinetra/urdf/xml_document.hpp"
 #include "kinetra/urdf/xml_element.hpp"
 
@@ -70,7 +70,7 @@ std::expected<JointModel, ParseError> make_joint(std::string_view type, const pu
   if (type == "prismatic") make = &JointModel::prismatic;
   if (type == "continuous") make = &JointModel::continuous;
   if (make == nullptr) return error(ParseError::Kind::UnknownJointType, type);
-  const auto direction = parse_axis(axis);
+  const auto direction = type == "prismatic" ? parse_translation_axis(axis) : parse_axis(axis);
   if (!direction) return std::unexpected(direction.error());
   JointModel joint = make(*direction);
   if (auto limits = parse_limits(limit, joint); !limits) {

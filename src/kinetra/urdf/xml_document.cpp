@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "kinetra/urdf/utf8.hpp"
+#include "kinetra/spatial/utf8.hpp"
 
 namespace kinetra {
 

@@ -1,6 +1,7 @@
 #include "python/kit/error.hpp"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -8,8 +9,27 @@
 namespace kinetra::python {
 
 PyObject* raise(PyObject* type, const std::string& message) {
-  PyErr_SetString(type, message.c_str());
+  // NULs escaped, so that the message is not cut at one
+  std::string escaped;
+  for (char c : message) {
+    if (c == '\0') {
+      escaped += "\\x00";
+    } else {
+      escaped += c;
+    }
+  }
+  Ref text(PyUnicode_DecodeUTF8(escaped.data(), static_cast<Py_ssize_t>(escaped.size()),
+                                "backslashreplace"));
+  if (text) PyErr_SetObject(type, text.get());
   return nullptr;
+}
+
+PyError out_of_memory(const std::string& what, double bytes) {
+  char size[32];
+  const bool gigabytes = bytes >= 1e9;
+  std::snprintf(size, sizeof size, "%.1f %s", bytes / (gigabytes ? 1e9 : 1e6),
+                gigabytes ? "GB" : "MB");
+  return {PyExc_MemoryError, "not enough memory for the " + what + " (" + size + ")"};
 }
 
 PyObject* raise(const PyError& error) {

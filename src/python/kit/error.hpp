@@ -25,6 +25,10 @@ inline std::unexpected<PyError> value_error(std::string message) {
 PyObject* raise(const PyError& error);
 PyObject* raise(PyObject* type, const std::string& message);
 
+// MemoryError naming what could not be allocated: "not enough memory for the mass matrix of
+// 60000 x 60000 (28.8 GB)".
+PyError out_of_memory(const std::string& what, double bytes);
+
 // The object's type name, as `type(obj).__name__`.
 std::string type_name(PyObject* obj);
 

@@ -67,10 +67,10 @@ TEST(EllipsoidErrorTest, SphereChecksRadiusAsFirstSemiAxis) {
   EXPECT_EQ(err.debug(), "InertiaError: Invalid parameter: 'x' must be positive.");
 }
 
-TEST(EllipsoidErrorTest, NaNPassesTheChecks) {
+TEST(EllipsoidErrorTest, NaNIsRefused) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_TRUE(Inertia::from_ellipsoid(nan, 1, 1, 1));
-  EXPECT_TRUE(Inertia::from_sphere(1, nan));
+  EXPECT_EQ(Inertia::from_ellipsoid(nan, 1, 1, 1).error().parameter, "mass");
+  EXPECT_EQ(Inertia::from_sphere(1, nan).error().parameter, "x");
 }
 
 TEST(InertiaSumTest, TwoPointMassesGainParallelAxisTerms) {

@@ -1,10 +1,11 @@
-// Every input that ever made the fuzzer fail, replayed through the same steps.
+// Every input that ever made a fuzzer fail, and the payload seeds, replayed through the same steps.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "../../fuzz/exercise_payload.hpp"
 #include "../../fuzz/exercise_urdf.hpp"
 
 namespace kinetra {
@@ -12,18 +13,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(FuzzRegressions, ReplayWithoutFault) {
-  const fs::path folder = KINETRA_SOURCE_DIR "/tests/fuzz/regressions";
+// The number of files of `folder` (README.md aside) given to `exercise`.
+template <class Exercise>
+std::size_t replay(const fs::path& folder, Exercise exercise) {
   std::size_t replayed = 0;
+  if (!fs::is_directory(folder)) return replayed;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (!entry.is_regular_file() || entry.path().filename() == "README.md") continue;
     SCOPED_TRACE(entry.path().string());
     std::ostringstream text;
     text << std::ifstream(entry.path(), std::ios::binary).rdbuf();
-    exercise_urdf(text.str());
+    exercise(text.str());
     ++replayed;
   }
-  EXPECT_GT(replayed, 0u);
+  return replayed;
+}
+
+TEST(FuzzRegressions, ReplayWithoutFault) {
+  EXPECT_GT(replay(KINETRA_SOURCE_DIR "/tests/fuzz/regressions", exercise_urdf), 0u);
+}
+
+TEST(FuzzRegressions, PayloadsReplayWithoutFault) {
+  EXPECT_GT(replay(KINETRA_SOURCE_DIR "/tests/fuzz/payloads", exercise_payload), 0u);
+  replay(KINETRA_SOURCE_DIR "/tests/fuzz/payload_regressions", exercise_payload);
 }
 
 }  // namespace

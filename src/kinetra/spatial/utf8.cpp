@@ -1,4 +1,4 @@
-#include "kinetra/urdf/utf8.hpp"
+#include "kinetra/spatial/utf8.hpp"
 
 #include <algorithm>
 #include <cstdint>
