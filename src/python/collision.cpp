@@ -31,15 +31,19 @@ Result<void> place_geometry(const char* prefix, const Model& model, Data& data,
   if (!x[0].map().allFinite()) {
     return value_error(std::string(prefix) + "q holds NaN or infinity; nothing was computed");
   }
+  // shapes (meshes read, sizes checked) before anything of data changes
+  if (auto ready = prepare_collision_shapes(geometry_model, geometry_data.collision); !ready) {
+    return value_error(prefix + ready.error().message);
+  }
   if (auto done = forward_kinematics(model, data, x[0].map()); !done) {
     return value_error(prefix + done.error().display());
   }
   if (auto updated = geometry_data.update(data.joint_placements, geometry_model); !updated) {
     return value_error(prefix + updated.error().display());
   }
-  if (auto ready = prepare_collisions(geometry_model, geometry_data, geometry_data.collision);
-      !ready) {
-    return value_error(prefix + ready.error().message);
+  if (auto placed = place_collision_shapes(geometry_model, geometry_data, geometry_data.collision);
+      !placed) {
+    return value_error(prefix + placed.error().message);
   }
   return {};
 }

@@ -278,10 +278,13 @@ def test_placeholder_meshes_are_named_at_the_query(monkeypatch):
     model, collision, _ = kinetra.build_models_from_urdf(str(robot / "panda.urdf"), str(robot))
     collision.add_all_collision_pairs()
     data = model.create_data()
+    geometry_data = collision.create_data(data)
+    q = kinetra.random_configuration(model, seed=2)
     with pytest.raises(ValueError, match=r"mesh file '.*panda_arm_hand.*' holds no triangles|"
                                          r"cannot read mesh file '.*panda_arm_hand.*'"):
-        kinetra.compute_collisions(model, data, collision, collision.create_data(data),
-                                   kinetra.neutral(model))
+        kinetra.compute_collisions(model, data, collision, geometry_data, q)
+    # refused before forward kinematics: data still holds its identity placements
+    assert all(np.array_equal(m.homogeneous, np.eye(4)) for m in data.oMi)
 
 
 def chain_states(model, count, seed=4):
