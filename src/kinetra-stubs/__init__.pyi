@@ -530,10 +530,12 @@ def neutral(model: Model) -> Configuration:
     """The neutral configuration q (nq,): zero for every joint."""
 
 def random_configuration(model: Model, seed: SupportsIndex | None = None) -> Configuration:
-    """A configuration q (nq,) drawn uniformly within the position limits (an infinite bound
-    reads as -2 pi or 2 pi); the same q for the same int `seed` in [0, 2**64), a fresh one each
-    call for seed=None. ValueError ("cannot sample empty range") when a lower bound is not below
-    its upper bound."""
+    """A configuration q (nq,) drawn uniformly within the position limits. For revolute and
+    prismatic joints an infinite bound reads as -2 pi or 2 pi; where that range would be empty
+    (a finite bound at or beyond 2 pi on the infinite side) the window of 2 pi from the finite
+    bound is used. Floating and planar positions default to [-1, 1) m. The same q for the same
+    int `seed` in [0, 2**64), a fresh one each call for seed=None. ValueError ("cannot sample
+    empty range") when a lower bound is not below its upper bound."""
 
 # ---- URDF
 
@@ -850,8 +852,9 @@ def frame_jacobian_time_variation(
     rows (angular; linear): frame_acceleration = J @ a + dJ/dt @ v."""
 
 def center_of_mass(model: Model, data: Data, q: _ArrayIn) -> _Array:
-    """World centre of mass of every body at q (nq,), a (3,) array. Runs forward_kinematics on
-    q; ValueError when the model has no mass."""
+    """World centre of mass of every body at q (nq,), a (3,) array, bodies welded to the world
+    included (centroidal_momentum's centre counts the moving bodies only). Runs
+    forward_kinematics on q; ValueError when the model has no mass."""
 
 def center_of_mass_jacobian(model: Model, data: Data, q: _ArrayIn) -> _Array:
     """Jacobian of the world centre of mass at q (nq,), a (3, nv) array. Runs
@@ -892,4 +895,5 @@ def normalize(model: Model, q: _ArrayIn) -> _Array:
 
 def centroidal_momentum(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> _Array:
     """The momentum for q (nq,) and v (nv,), a (6,) array in world axes: the angular momentum
-    about the centre of mass, then the linear momentum."""
+    about the centre of mass of the moving bodies, then the linear momentum. Bodies welded to
+    the world do not count here, unlike in center_of_mass, which counts every body."""

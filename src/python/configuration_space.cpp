@@ -107,6 +107,7 @@ bool kinetra::python::init_configuration_space(ModuleBuilder& m) {
           "q with unit quaternions and unit (cos, sin) pairs, an (nq,) array."),
       def<"centroidal_momentum", "(model, data, q, v)", &centroidal_momentum_binding>(
           "The momentum for (q, v), a (6,) array in world axes: the angular momentum about the "
-          "centre of mass, then the linear momentum.")};
+          "centre of mass of the moving bodies, then the linear momentum. Bodies welded to the "
+          "world do not count here, unlike in center_of_mass.")};
   return m.add_functions(functions);
 }

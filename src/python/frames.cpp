@@ -229,7 +229,9 @@ bool kinetra::python::init_frames(ModuleBuilder& m) {
           "dJ/dt of frame_jacobian of the given kind along (q, v), a (6, nv) array with rows "
           "(angular; linear): frame_acceleration = J a + dJ/dt v."),
       def<"center_of_mass", "(model, data, q)", &center_of_mass_binding>(
-          "World centre of mass of every body at q, a (3,) array. Runs forward_kinematics on q."),
+          "World centre of mass of every body at q, a (3,) array, bodies welded to the world "
+          "included (centroidal_momentum's centre counts the moving bodies only). Runs "
+          "forward_kinematics on q."),
       def<"center_of_mass_jacobian", "(model, data, q)", &center_of_mass_jacobian_binding>(
           "Jacobian of the world centre of mass at q, a (3, nv) array. Runs forward_kinematics on "
           "q."),

@@ -14,8 +14,8 @@ using Matrix3XRef = Eigen::Ref<Matrix3X, 0, Eigen::Stride<Eigen::Dynamic, Eigen:
 // Mass of every body, those welded to the world included.
 double total_mass(const Model& model);
 
-// World centre of mass of every body for q, after forward kinematics on q. A model without
-// mass is an error; on error the data is unchanged.
+// World centre of mass of every body (welded ones too, unlike centroidal_momentum's) for q, after
+// forward kinematics on q. A model without mass is an error; on error the data is unchanged.
 std::expected<Vector3D, AlgorithmError> center_of_mass(const Model& model, Data& data,
                                                        const ConfigurationRef& q);
 

@@ -17,8 +17,9 @@ std::expected<double, AlgorithmError> kinetic_energy(const Model& model, Data& d
 std::expected<double, AlgorithmError> potential_energy(const Model& model, Data& data,
                                                        const ConfigurationRef& q);
 
-// The robot's momentum (angular momentum about its centre of mass; linear momentum) in world
-// axes for (q, v); with no mass, the angular part is about the world origin.
+// The robot's momentum (angular momentum about the centre of mass of the moving bodies; linear
+// momentum) in world axes for (q, v); bodies welded to the world are left out, unlike in
+// center_of_mass. With no moving mass, the angular part is about the world origin.
 std::expected<Vector6D, AlgorithmError> centroidal_momentum(const Model& model, Data& data,
                                                             const ConfigurationRef& q,
                                                             const ConfigurationRef& v);

@@ -46,6 +46,25 @@ std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration
   return out;
 }
 
+std::expected<Configuration, EmptyRangeError> sample_within_reach(const Configuration& lower,
+                                                                  const Configuration& upper,
+                                                                  Rng& rng, double reach) {
+  Configuration out(lower.size());
+  for (Eigen::Index i = 0; i < lower.size(); ++i) {
+    double low = lower[i] <= -INFINITY ? -reach : lower[i];
+    double high = upper[i] >= INFINITY ? reach : upper[i];
+    if (!(low < high) && std::isfinite(lower[i]) != std::isfinite(upper[i])) {
+      // one finite bound beyond reach: its own window
+      if (std::isfinite(lower[i])) high = lower[i] + reach;
+      if (std::isfinite(upper[i])) low = upper[i] - reach;
+    }
+    auto x = sample_uniform(low, high, rng);
+    if (!x) return std::unexpected(x.error());
+    out[i] = *x;
+  }
+  return out;
+}
+
 Configuration concat(std::span<const Configuration> parts) {
   Eigen::Index n = 0;
   for (const auto& p : parts) n += p.size();

@@ -54,6 +54,15 @@ std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration
                                                              const Configuration& upper, Rng& rng,
                                                              double span = 2.0 * std::numbers::pi);
 
+// Entry-wise sample for revolute and prismatic coordinates: an infinite bound reads as -reach or
+// +reach. Where that leaves the range empty or reversed (a finite bound at or beyond reach on the
+// infinite side), the window of `reach` from the finite bound is sampled instead.
+std::expected<Configuration, EmptyRangeError> sample_within_reach(const Configuration& lower,
+                                                                  const Configuration& upper,
+                                                                  Rng& rng,
+                                                                  double reach = 2.0 *
+                                                                                 std::numbers::pi);
+
 // The entries of every part, in order.
 Configuration concat(std::span<const Configuration> parts);
 
