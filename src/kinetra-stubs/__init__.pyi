@@ -246,6 +246,14 @@ class Model:
     def frames(self) -> list[Frame]:
         """Every frame by frame id (copies)."""
 
+    @property
+    def mimic_joints(self) -> list[tuple[int, int, float, float]]:
+        """(mimicking joint id, reference joint id, multiplier, offset) of each joint that
+        follows another, in reading order (read-only). Such a joint has no coordinate: nq, nv,
+        the limits and every algorithm's q, v, results and Jacobian columns are the reduced
+        ones, its motion entering the reference's columns scaled by the multiplier. Batch
+        functions refuse such a model."""
+
     def __copy__(self) -> Model:
         """An independent copy."""
 
@@ -545,14 +553,18 @@ def build_models_from_urdf(
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
     root_joint: JointModel | None = None,
+    mimic: bool = False,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads a URDF file: (model, collision_model, visual_model).
 
     Mesh references "package://NAME/..." resolve through `packages` (package name to folder),
     then `package_dir`, then ROS_PACKAGE_PATH; relative ones against the file's folder. With
     check_meshes=False mesh files need not exist. `root_joint` (e.g. JointModelFloating()), when
-    given, joins each root link to the world instead of welding it. ValueError on a malformed
-    description.
+    given, joins each root link to the world instead of welding it. With mimic=True each joint
+    with a <mimic joint multiplier offset> follows its reference, q = multiplier * q_ref +
+    offset, and has no coordinate of its own (see Model.mimic_joints); otherwise <mimic> is
+    ignored. ValueError on a malformed description, naming the joint for a mimic of an unknown
+    joint, a loop of mimics or a joint other than revolute or prismatic.
     """
 
 def build_models_from_urdf_string(
@@ -561,6 +573,7 @@ def build_models_from_urdf_string(
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
     root_joint: JointModel | None = None,
+    mimic: bool = False,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads URDF text in memory with the same rules and errors as build_models_from_urdf:
     (model, collision_model, visual_model)."""

@@ -91,6 +91,13 @@ PyObject* new_jacobian_array(const Model& model, Compute&& compute, const char* 
   values.resize(static_cast<std::size_t>(Rows * nv));
   View view(values.data(), Rows, nv, Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>(1, nv));
   if (auto done = compute(view); !done) return raise(python_error(done.error(), prefix));
+  if (const ReducedCoordinates& reduced = model.reduced_coordinates(); !reduced.empty()) {
+    // J G for the reduced coordinates
+    const Eigen::Matrix<double, Rows, Eigen::Dynamic, Eigen::RowMajor> projected =
+        reduced.project_columns(view);
+    const Py_ssize_t shape[2] = {Rows, projected.cols()};
+    return new_array(shape, projected.data());
+  }
   const Py_ssize_t shape[2] = {Rows, nv};
   return new_array(shape, values.data());
 }

@@ -15,6 +15,7 @@
 #include "kinetra/model/joint_terms.hpp"
 #include "kinetra/model/model_error.hpp"
 #include "kinetra/model/name_index.hpp"
+#include "kinetra/model/reduced_coordinates.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/text.hpp"
 
@@ -92,6 +93,13 @@ class Model {
   // A workspace matching this model: one joint data per joint, identity world placements.
   Data create_data() const;
 
+  // Joints whose coordinate follows another joint's. The sweeps run on the full tree; callers
+  // of the reduced coordinates map through these (empty: none).
+  const ReducedCoordinates& reduced_coordinates() const { return reduced_; }
+  // Makes these joints follow their references and drops their position limits; refused,
+  // leaving the model unchanged, as ReducedCoordinates::make says.
+  std::expected<void, MimicError> set_mimic_joints(std::vector<MimicJoint> mimics);
+
  private:
   std::string name_;
   std::vector<std::string> joint_names_;
@@ -116,6 +124,7 @@ class Model {
   // id of each joint name, and the first frame id of each name per frame type
   NameIndex joint_ids_;
   std::array<NameIndex, 5> frame_ids_;
+  ReducedCoordinates reduced_;
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }

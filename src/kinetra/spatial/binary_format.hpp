@@ -59,6 +59,8 @@ class BinaryReader {
   bool ok() const { return !error_; }
   // Marks the payload corrupt with `reason`, unless it already failed.
   void fail(const std::string& reason);
+  // Bytes not read yet (an optional trailing section is read only when they can hold it).
+  std::size_t remaining() const { return bytes_.size() - offset_; }
   // The first failure, or a complaint about bytes left over.
   std::expected<void, DecodeError> finish() const;
 

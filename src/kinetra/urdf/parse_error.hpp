@@ -31,6 +31,7 @@ struct ParseError {
     MultipleParentJoints,
     UnreachableLink,
     DuplicateLink,
+    InvalidMimic,
   };
 
   Kind kind;

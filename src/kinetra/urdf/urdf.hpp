@@ -31,12 +31,14 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
 
 // Both with mesh files looked up as `meshes` says. With a `root_joint`, a copy of it joins each
 // root link to the world: "root_joint" for the first root link, then "root_joint_1",
-// "root_joint_2", ..., skipping names the description gives its own joints.
+// "root_joint_2", ..., skipping names the description gives its own joints. With `mimic`, each
+// joint with a <mimic> follows the joint it names (Model::set_mimic_joints); without, <mimic>
+// is ignored.
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const std::string& filepath, const MeshLookup& meshes,
-    const std::optional<JointModel>& root_joint = std::nullopt);
+    const std::optional<JointModel>& root_joint = std::nullopt, bool mimic = false);
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
     std::string_view xml, const MeshLookup& meshes,
-    const std::optional<JointModel>& root_joint = std::nullopt);
+    const std::optional<JointModel>& root_joint = std::nullopt, bool mimic = false);
 
 }  // namespace kinetra
