@@ -3,12 +3,13 @@
 #include <string>
 #include <utility>
 
+#include "vortan/export.hpp"
 #include "vortan/shape.hpp"
 
 namespace vortan {
 
 // A triangle mesh stored in a file that is named here and never opened.
-class Mesh final : public Shape {
+class VORTAN_API Mesh final : public Shape {
  public:
   explicit Mesh(std::string file_path) : path(std::move(file_path)) {}
 

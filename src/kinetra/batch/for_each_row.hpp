@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "kinetra/batch/thread_pool.hpp"
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/model.hpp"
 
@@ -25,7 +26,7 @@ inline Eigen::Map<Configuration> row(double* values, std::size_t i, std::size_t 
 
 // The calling thread's workspace for `model`, remade when it was last used with a model of
 // other joints.
-Data& thread_workspace(const Model& model);
+KINETRA_API Data& thread_workspace(const Model& model);
 
 // Fewer rows than this per thread are not worth waking a worker for.
 inline constexpr std::size_t min_rows_per_thread = 16;

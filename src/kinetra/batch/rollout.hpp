@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <expected>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/model.hpp"
 
@@ -22,20 +23,24 @@ enum class Integrator {
 // nv values, row k acting during step k), by forward dynamics and the configuration-space
 // integration: q_out gets steps + 1 rows of nq values, v_out steps + 1 rows of nv, the first
 // being q0 and v0. q0 and v0 must hold nq and nv values.
-std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
-                                            const ConfigurationRef& q0, const ConfigurationRef& v0,
-                                            const double* tau, std::size_t steps, double dt,
-                                            Integrator integrator, double* q_out, double* v_out);
+KINETRA_API std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
+                                                        const ConfigurationRef& q0,
+                                                        const ConfigurationRef& v0,
+                                                        const double* tau, std::size_t steps,
+                                                        double dt, Integrator integrator,
+                                                        double* q_out, double* v_out);
 
 namespace batch {
 
 // n trajectories: q0 n x nq, v0 n x nv, tau n x steps x nv, q_out n x (steps + 1) x nq and
 // v_out n x (steps + 1) x nv, row-major; each the single trajectory's, on up to `threads`
 // threads.
-std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, std::size_t steps,
-                                            const double* q0, const double* v0, const double* tau,
-                                            double dt, Integrator integrator, double* q_out,
-                                            double* v_out, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n,
+                                                        std::size_t steps, const double* q0,
+                                                        const double* v0, const double* tau,
+                                                        double dt, Integrator integrator,
+                                                        double* q_out, double* v_out,
+                                                        std::size_t threads);
 
 }  // namespace batch
 }  // namespace kinetra

@@ -5,13 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/geometry/geometry_object.hpp"
 #include "kinetra/spatial/text.hpp"
 
 namespace kinetra {
 
 // The geometry objects of one kinematic model; an object's index is its position.
-struct GeometryModel {
+struct KINETRA_API GeometryModel {
   std::vector<GeometryObject> objects;
 
   // Appends the object unchecked and returns its index.
@@ -21,6 +22,6 @@ struct GeometryModel {
 };
 
 // GeometryModel { objects: [...] }
-DebugValue debug_value(const GeometryModel& model);
+KINETRA_API DebugValue debug_value(const GeometryModel& model);
 
 }  // namespace kinetra

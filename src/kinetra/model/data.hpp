@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/inertia/origin_inertia.hpp"
 #include "kinetra/joint/joint_data.hpp"
 #include "kinetra/spatial/se3.hpp"
@@ -11,7 +12,7 @@ namespace kinetra {
 
 // Tables the algorithms reuse between calls, per joint and per velocity coordinate (dof); their
 // contents are unspecified. The frame each sweep uses is stated in model/forward_pass.hpp.
-struct Workspace {
+struct KINETRA_API Workspace {
   // per joint
   std::vector<SE3> parent_from_joint;
   std::vector<SE3> world_from_joint;
@@ -44,7 +45,7 @@ struct Workspace {
 };
 
 // The workspace of one model: joint states and world placements from forward kinematics.
-struct Data {
+struct KINETRA_API Data {
   std::vector<JointData> joint_data;  // joint i's own placement for the last q
   std::vector<SE3> joint_placements;  // world from joint i (oMi)
   Workspace workspace;

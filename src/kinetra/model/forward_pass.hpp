@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/model.hpp"
 
 namespace kinetra {
@@ -18,7 +19,7 @@ namespace kinetra {
 // Outward from the world: ws.world_from_joint (oMi) and ws.dof_motion (S per dof, world) for q;
 // with v also ws.velocity (world) and ws.bias_acceleration (c = v x S qd, world). Flattened, so
 // each joint kind's placement and columns are inlined into both copies.
-void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
-                        const ConfigurationRef* v);
+KINETRA_API void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
+                                    const ConfigurationRef* v);
 
 }  // namespace kinetra

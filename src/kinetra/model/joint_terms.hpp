@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_model.hpp"
 
 namespace kinetra {
@@ -11,7 +12,7 @@ namespace kinetra {
 // rest * motion(q), with a few multiply-adds: a joint turning by the angle with cosine c and
 // sine s is at (K + c A + s B, t), one sliding by x at (K, t + x d), any other joint without
 // several axes at its rest placement (K, t).
-struct JointTerms {
+struct KINETRA_API JointTerms {
   // The joint's motion subspace S in its own frame: none, the single column (axis; 0) for a
   // unit rotation axis or (0; axis) for a translation axis, or several columns (the joint's).
   enum class Motion : std::uint8_t { none, rotation, translation, several };

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/joint/joint_model.hpp"
 #include "kinetra/model/data.hpp"
@@ -22,11 +23,11 @@
 namespace kinetra {
 
 // (0, 0, -9.81)
-const Vector3D& standard_gravity();
+KINETRA_API const Vector3D& standard_gravity();
 
 // A tree of joints with the bodies they carry and named frames. Joint 0 is the world joint
 // "__WORLD__", frame 0 the world frame "__WORLD_FRAME__"; a joint's parent precedes it.
-class Model {
+class KINETRA_API Model {
  public:
   Model() : Model(std::string()) {}
   explicit Model(std::string name);
@@ -128,6 +129,6 @@ class Model {
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }
-DebugValue debug_value(const Model& model);
+KINETRA_API DebugValue debug_value(const Model& model);
 
 }  // namespace kinetra

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kinetra/export.hpp"
+
 #include <Eigen/Core>
 #include <cstddef>
 #include <expected>
@@ -23,7 +25,7 @@ struct MimicJoint {
 };
 
 // Refusal of a set of mimic joints; the model is left unchanged.
-struct MimicError {
+struct KINETRA_API MimicError {
   enum class Kind { UnknownJoint, Loop, UnsupportedKind, TwoReferences, NotFinite };
   Kind kind;
   std::string joint;  // the mimicking joint
@@ -39,7 +41,7 @@ struct MimicError {
 // where each full entry is one reduced entry times a factor. Results come back through G:
 // tau_r = G^T tau, M_r = G^T M G, J_r = J G. Only revolute and prismatic joints take part, so a
 // follower is one entry of q and one of v. Joints added to the model later are kept as they are.
-class ReducedCoordinates {
+class KINETRA_API ReducedCoordinates {
  public:
   // No mimic joints: the reduced coordinates are the full ones.
   ReducedCoordinates() = default;
