@@ -1,6 +1,5 @@
 #include "kinetra/model/reduced_coordinates.hpp"
 
-#include <algorithm>
 #include <cmath>
 
 #include "kinetra/model/model.hpp"
@@ -98,13 +97,6 @@ std::size_t ReducedCoordinates::nq(const Model& model) const {
 }
 std::size_t ReducedCoordinates::nv(const Model& model) const {
   return model.nv() - followers_.size();
-}
-
-bool ReducedCoordinates::follows_q(std::size_t i) const {
-  return std::ranges::any_of(followers_, [i](const Follower& f) { return f.q == i; });
-}
-bool ReducedCoordinates::follows_v(std::size_t i) const {
-  return std::ranges::any_of(followers_, [i](const Follower& f) { return f.v == i; });
 }
 
 void ReducedCoordinates::expand_configuration(const ConfigurationRef& q_r,

@@ -56,9 +56,6 @@ class KINETRA_API ReducedCoordinates {
   const std::vector<MimicJoint>& mimic_joints() const { return mimics_; }
   std::size_t nq(const Model& model) const;
   std::size_t nv(const Model& model) const;
-  // whether full entry i of q (of v) follows another entry
-  bool follows_q(std::size_t i) const;
-  bool follows_v(std::size_t i) const;
 
   // q = E q_r + offsets, v = G v_r into caller storage of the full sizes
   void expand_configuration(const ConfigurationRef& q_r, Eigen::Ref<Configuration> q) const;
