@@ -51,12 +51,17 @@ std::expected<Configuration, EmptyRangeError> sample_within_reach(const Configur
                                                                   Rng& rng, double reach) {
   Configuration out(lower.size());
   for (Eigen::Index i = 0; i < lower.size(); ++i) {
-    double low = lower[i] <= -INFINITY ? -reach : lower[i];
-    double high = upper[i] >= INFINITY ? reach : upper[i];
-    if (!(low < high) && std::isfinite(lower[i]) != std::isfinite(upper[i])) {
-      // one finite bound beyond reach: its own window
-      if (std::isfinite(lower[i])) high = lower[i] + reach;
-      if (std::isfinite(upper[i])) low = upper[i] - reach;
+    const bool open_below = lower[i] <= -INFINITY, open_above = upper[i] >= INFINITY;
+    double low = open_below ? -reach : lower[i];
+    double high = open_above ? reach : upper[i];
+    // one infinite bound and the other at or beyond reach: the window from the other (a NaN
+    // bound stays NaN, and empty)
+    if (!(low < high) && open_below != open_above) {
+      if (open_above) {
+        high = lower[i] + reach;
+      } else {
+        low = upper[i] - reach;
+      }
     }
     auto x = sample_uniform(low, high, rng);
     if (!x) return std::unexpected(x.error());
