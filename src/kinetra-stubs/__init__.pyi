@@ -297,6 +297,14 @@ class Model:
     def frames(self) -> list[Frame]:
         """Every frame by frame id (copies)."""
 
+    @property
+    def mimic_joints(self) -> list[tuple[int, int, float, float]]:
+        """(mimicking joint id, reference joint id, multiplier, offset) of each joint that
+        follows another, in reading order (read-only). Such a joint has no coordinate: nq, nv,
+        the limits and every algorithm's q, v, results and Jacobian columns are the reduced
+        ones, its motion entering the reference's columns scaled by the multiplier. Batch
+        functions refuse such a model."""
+
     def __copy__(self) -> Model:
         """An independent copy."""
 
@@ -603,10 +611,12 @@ def neutral(model: Model) -> Configuration:
     """The neutral configuration q (nq,): zero for every joint."""
 
 def random_configuration(model: Model, seed: SupportsIndex | None = None) -> Configuration:
-    """A configuration q (nq,) drawn uniformly within the position limits (an infinite bound
-    reads as -2 pi or 2 pi); the same q for the same int `seed` in [0, 2**64), a fresh one each
-    call for seed=None. ValueError ("cannot sample empty range") when a lower bound is not below
-    its upper bound."""
+    """A configuration q (nq,) drawn uniformly within the position limits. For revolute and
+    prismatic joints an infinite bound reads as -2 pi or 2 pi; where that range would be empty
+    (a finite bound at or beyond 2 pi on the infinite side) the window of 2 pi from the finite
+    bound is used. Floating and planar positions default to [-1, 1) m. The same q for the same
+    int `seed` in [0, 2**64), a fresh one each call for seed=None. ValueError ("cannot sample
+    empty range") when a lower bound is not below its upper bound."""
 
 # ---- URDF
 
@@ -616,6 +626,7 @@ def build_models_from_urdf(
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
     root_joint: JointModel | None = None,
+    mimic: bool = False,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads a URDF file: (model, collision_model, visual_model).
 
@@ -625,8 +636,11 @@ def build_models_from_urdf(
     name to folder), else to the first ROS_PACKAGE_PATH entry whose last component is NAME
     (`package_dir` plays no part there). With check_meshes=False mesh files need not exist and
     an unresolved reference is kept as written. `root_joint` (e.g. JointModelFloating()), when
-    given, joins each root link to the world instead of welding it. ValueError on a malformed
-    description.
+    given, joins each root link to the world instead of welding it. With mimic=True each joint
+    with a <mimic joint multiplier offset> follows its reference, q = multiplier * q_ref +
+    offset, and has no coordinate of its own (see Model.mimic_joints); otherwise <mimic> is
+    ignored. ValueError on a malformed description, naming the joint for a mimic of an unknown
+    joint, a loop of mimics or a joint other than revolute or prismatic.
     """
 
 def build_models_from_urdf_string(
@@ -635,6 +649,7 @@ def build_models_from_urdf_string(
     packages: Mapping[str, _Path] | None = None,
     check_meshes: bool = True,
     root_joint: JointModel | None = None,
+    mimic: bool = False,
 ) -> tuple[Model, GeometryModel, GeometryModel]:
     """Reads URDF text in memory with the same rules and errors as build_models_from_urdf:
     (model, collision_model, visual_model). Relative mesh names resolve against `package_dir`
@@ -941,8 +956,9 @@ def frame_jacobian_time_variation(
     rows (angular; linear): frame_acceleration = J @ a + dJ/dt @ v."""
 
 def center_of_mass(model: Model, data: Data, q: _ArrayIn) -> _Array:
-    """World centre of mass of every body at q (nq,), a (3,) array. Runs forward_kinematics on
-    q; ValueError when the model has no mass."""
+    """World centre of mass of every body at q (nq,), a (3,) array, bodies welded to the world
+    included (centroidal_momentum's centre counts the moving bodies only). Runs
+    forward_kinematics on q; ValueError when the model has no mass."""
 
 def center_of_mass_jacobian(model: Model, data: Data, q: _ArrayIn) -> _Array:
     """Jacobian of the world centre of mass at q (nq,), a (3, nv) array. Runs
@@ -986,7 +1002,8 @@ def normalize(model: Model, q: _ArrayIn) -> _Array:
 
 def centroidal_momentum(model: Model, data: Data, q: _ArrayIn, v: _ArrayIn) -> _Array:
     """The momentum for q (nq,) and v (nv,), a (6,) array in world axes: the angular momentum
-    about the centre of mass, then the linear momentum."""
+    about the centre of mass of the moving bodies, then the linear momentum. Bodies welded to
+    the world do not count here, unlike in center_of_mass, which counts every body."""
 
 # Derivatives with respect to q are taken in the tangent space: column k is
 # d/de f(integrate(model, q, e * unit_k)) at e = 0, so they have nv columns.

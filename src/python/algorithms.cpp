@@ -3,6 +3,7 @@
 #include <new>
 
 #include "kinetra/model/algorithms.hpp"
+#include "kinetra/model/reduced_dynamics.hpp"
 #include "python/classes.hpp"
 #include "python/conversions.hpp"
 #include "python/families.hpp"
@@ -25,14 +26,17 @@ Result<PyConfiguration> efforts_or_value_error(
 }
 
 Result<void> forward_kinematics_binding(const Model& model, Data& data, const Array<1>& q) {
-  const auto nq = static_cast<Py_ssize_t>(model.nq());
+  const ReducedCoordinates& reduced = model.reduced_coordinates();
+  const auto nq = static_cast<Py_ssize_t>(reduced.nq(model));
   if (q.dim(0) != nq) {
     return value_error("Invalid input size. Expected a configuration of size " +
                        std::to_string(nq) + ", got " + q.shape_text());
   }
   auto values = q.values();
   if (!values) return std::unexpected(values.error());
-  auto done = forward_kinematics(model, data, FlatValues(*values).map());
+  FlatValues flat(*values);
+  if (!reduced.empty()) flat.assign(reduced.expand_configuration(model, flat.map()));
+  auto done = forward_kinematics(model, data, flat.map());
   if (!done) return value_error("Forward kinematics failed: " + done.error().debug());
   return {};
 }
@@ -44,15 +48,23 @@ Result<PyConfiguration> inverse_dynamics_binding(const Model& model, Data& data,
   if (auto read = read_vectors(model, prefix, {"q", "v", "a"}, {&q, &v, &a}, x); !read) {
     return std::unexpected(read.error());
   }
-  return efforts_or_value_error(rnea(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
+  return efforts_or_value_error(
+      in_reduced(model, ReducedAs::Effort, rnea(model, data, x[0].map(), x[1].map(), x[2].map())),
+      prefix);
 }
 
 Result<PyConfiguration> forward_dynamics_binding(const Model& model, Data& data, const Array<-1>& q,
                                                  const Array<-1>& v, const Array<-1>& tau) {
   constexpr const char* prefix = "Forward dynamics failed: ";
   std::array<FlatValues, 3> x;
-  if (auto read = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau}, x); !read) {
+  const bool reduced = !model.reduced_coordinates().empty();
+  if (auto read = read_vectors(model, prefix, {"q", "v", "tau"}, {&q, &v, &tau}, x, !reduced);
+      !read) {
     return std::unexpected(read.error());
+  }
+  if (reduced) {
+    return efforts_or_value_error(
+        reduced_forward_dynamics(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
   }
   return efforts_or_value_error(aba(model, data, x[0].map(), x[1].map(), x[2].map()), prefix);
 }
@@ -74,6 +86,9 @@ Result<Ref> mass_matrix_binding(const Model& model, Data& data, const Array<-1>&
   }
   auto mass = or_value_error(std::move(computed), prefix);
   if (!mass) return std::unexpected(mass.error());
+  if (const ReducedCoordinates& reduced = model.reduced_coordinates(); !reduced.empty()) {
+    *mass = reduced.project_mass_matrix(*mass);
+  }
   // symmetric: its column-major storage is also its row-major one
   const Py_ssize_t shape[2] = {mass->rows(), mass->cols()};
   return Ref(new_array(shape, std::move(*mass)));
@@ -86,7 +101,9 @@ Result<PyConfiguration> nonlinear_effects_binding(const Model& model, Data& data
   if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
     return std::unexpected(read.error());
   }
-  return efforts_or_value_error(nonlinear_effects(model, data, x[0].map(), x[1].map()), prefix);
+  return efforts_or_value_error(
+      in_reduced(model, ReducedAs::Effort, nonlinear_effects(model, data, x[0].map(), x[1].map())),
+      prefix);
 }
 
 Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& data,
@@ -96,7 +113,8 @@ Result<PyConfiguration> generalized_gravity_binding(const Model& model, Data& da
   if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
     return std::unexpected(read.error());
   }
-  return efforts_or_value_error(generalized_gravity(model, data, x[0].map()), prefix);
+  return efforts_or_value_error(
+      in_reduced(model, ReducedAs::Effort, generalized_gravity(model, data, x[0].map())), prefix);
 }
 
 Result<double> kinetic_energy_binding(const Model& model, Data& data, const Array<-1>& q,
@@ -120,7 +138,7 @@ Result<double> potential_energy_binding(const Model& model, Data& data, const Ar
 
 // Both take the model exclusively.
 Result<PyConfiguration> neutral_binding(Model& model) {
-  auto q = neutral(model);
+  auto q = in_reduced(model, ReducedAs::Configuration, neutral(model));
   if (!q) return value_error(q.error().display());
   return PyConfiguration{std::move(*q)};
 }
@@ -131,7 +149,8 @@ Result<PyConfiguration> random_configuration_binding(Model& model, PyObject* see
   if (!value) return std::unexpected(value.error());
   std::optional<Rng> seeded;
   if (*value) seeded.emplace(**value);
-  auto q = random_configuration(model, seeded ? *seeded : thread_rng());
+  auto q = in_reduced(model, ReducedAs::Configuration,
+                      random_configuration(model, seeded ? *seeded : thread_rng()));
   if (!q) return value_error(q.error().display());
   return PyConfiguration{std::move(*q)};
 }

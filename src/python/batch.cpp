@@ -277,6 +277,15 @@ struct Function {
   Core core;
 };
 
+// The model argument; a model with mimic joints is refused (its reduced coordinates are not
+// batched yet).
+bool load_model(SharedArg<Model>& model, PyObject* obj) {
+  if (!model.load(obj, "model")) return false;
+  if (model.get().reduced_coordinates().empty()) return true;
+  raise(PyExc_ValueError, "batch functions do not take models with mimic joints");
+  return false;
+}
+
 Py_ssize_t nq(const Model& m) { return static_cast<Py_ssize_t>(m.nq()); }
 Py_ssize_t nv(const Model& m) { return static_cast<Py_ssize_t>(m.nv()); }
 
@@ -388,7 +397,7 @@ PyObject* call(const Function& f, const Parameters& parameters, PyObject* const*
   PyObject* objects[6] = {};
   if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
-  if (!model.load(objects[0], "model")) return nullptr;
+  if (!load_model(model, objects[0])) return nullptr;
   std::array<States, 3> inputs;
   for (std::size_t k = 0; k < f.input_count; ++k) {
     const Input& input = f.inputs[k];
@@ -468,7 +477,7 @@ PyObject* frame_placements_binding(PyObject*, PyObject* const* args, Py_ssize_t 
   States q;
   std::vector<std::size_t> ids;
   std::size_t threads = 1;
-  if (!model.load(objects[0], "model") || !load_states(objects[1], "q", {nq(model.get())}, q) ||
+  if (!load_model(model, objects[0]) || !load_states(objects[1], "q", {nq(model.get())}, q) ||
       !load_frame_ids(model.get(), objects[2], ids) || !load_threads(objects[4], threads)) {
     return nullptr;
   }
@@ -492,7 +501,7 @@ PyObject* frame_jacobian_binding(PyObject*, PyObject* const* args, Py_ssize_t na
   std::size_t frame_id = 0, threads = 1;
   Arg<std::optional<std::string>> kind_text;
   JacobianKind kind;
-  if (!model.load(objects[0], "model") || !load_states(objects[1], "q", {nq(model.get())}, q) ||
+  if (!load_model(model, objects[0]) || !load_states(objects[1], "q", {nq(model.get())}, q) ||
       !load_frame_id(model.get(), objects[2], frame_id) || !kind_text.load(objects[3], "kind") ||
       !load_kind(kind_text.get(), kind) || !load_threads(objects[5], threads)) {
     return nullptr;
@@ -563,7 +572,7 @@ PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
   PyObject* objects[TextSignature<rollout_signature>::size] = {};
   if (!bind<"rollout", rollout_signature>(args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
-  if (!model.load(objects[0], "model")) return nullptr;
+  if (!load_model(model, objects[0])) return nullptr;
   const Py_ssize_t model_nq = nq(model.get()), model_nv = nv(model.get());
   std::array<States, 3> inputs;
   if (!load_states(objects[1], "q0", {model_nq}, inputs[0]) ||

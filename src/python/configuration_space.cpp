@@ -28,7 +28,9 @@ Result<Ref> integrate_binding(const Model& model, const Array<-1>& q, const Arra
   if (auto read = read_vectors(model, prefix, {"q", "v"}, {&q, &v}, x); !read) {
     return std::unexpected(read.error());
   }
-  return array_or_value_error(integrate(model, x[0].map(), x[1].map()), prefix);
+  return array_or_value_error(
+      in_reduced(model, ReducedAs::Configuration, integrate(model, x[0].map(), x[1].map())),
+      prefix);
 }
 
 // Both configurations, each checked to hold nq values before it is converted.
@@ -48,7 +50,8 @@ Result<Ref> difference_binding(const Model& model, const Array<-1>& q0, const Ar
   if (auto read = read_configurations(model, prefix, q0, q1, x); !read) {
     return std::unexpected(read.error());
   }
-  return array_or_value_error(difference(model, x[0].map(), x[1].map()), prefix);
+  return array_or_value_error(
+      in_reduced(model, ReducedAs::Velocity, difference(model, x[0].map(), x[1].map())), prefix);
 }
 
 Result<Ref> interpolate_binding(const Model& model, const Array<-1>& q0, const Array<-1>& q1,
@@ -58,7 +61,9 @@ Result<Ref> interpolate_binding(const Model& model, const Array<-1>& q0, const A
   if (auto read = read_configurations(model, prefix, q0, q1, x); !read) {
     return std::unexpected(read.error());
   }
-  return array_or_value_error(interpolate(model, x[0].map(), x[1].map(), t), prefix);
+  return array_or_value_error(
+      in_reduced(model, ReducedAs::Configuration, interpolate(model, x[0].map(), x[1].map(), t)),
+      prefix);
 }
 
 Result<Ref> normalize_binding(const Model& model, const Array<-1>& q) {
@@ -67,7 +72,8 @@ Result<Ref> normalize_binding(const Model& model, const Array<-1>& q) {
   if (auto read = read_vectors(model, prefix, {"q"}, {&q}, x); !read) {
     return std::unexpected(read.error());
   }
-  return array_or_value_error(normalize(model, x[0].map()), prefix);
+  return array_or_value_error(
+      in_reduced(model, ReducedAs::Configuration, normalize(model, x[0].map())), prefix);
 }
 
 Result<Ref> centroidal_momentum_binding(const Model& model, Data& data, const Array<-1>& q,
@@ -107,6 +113,7 @@ bool kinetra::python::init_configuration_space(ModuleBuilder& m) {
           "q with unit quaternions and unit (cos, sin) pairs, an (nq,) array."),
       def<"centroidal_momentum", "(model, data, q, v)", &centroidal_momentum_binding>(
           "The momentum for (q, v), a (6,) array in world axes: the angular momentum about the "
-          "centre of mass, then the linear momentum.")};
+          "centre of mass of the moving bodies, then the linear momentum. Bodies welded to the "
+          "world do not count here, unlike in center_of_mass.")};
   return m.add_functions(functions);
 }

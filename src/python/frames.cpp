@@ -91,6 +91,13 @@ PyObject* new_jacobian_array(const Model& model, Compute&& compute, const char* 
   values.resize(static_cast<std::size_t>(Rows * nv));
   View view(values.data(), Rows, nv, Eigen::Stride<Eigen::Dynamic, Eigen::Dynamic>(1, nv));
   if (auto done = compute(view); !done) return raise(python_error(done.error(), prefix));
+  if (const ReducedCoordinates& reduced = model.reduced_coordinates(); !reduced.empty()) {
+    // J G for the reduced coordinates
+    const Eigen::Matrix<double, Rows, Eigen::Dynamic, Eigen::RowMajor> projected =
+        reduced.project_columns(view);
+    const Py_ssize_t shape[2] = {Rows, projected.cols()};
+    return new_array(shape, projected.data());
+  }
   const Py_ssize_t shape[2] = {Rows, nv};
   return new_array(shape, values.data());
 }
@@ -252,7 +259,9 @@ bool kinetra::python::init_frames(ModuleBuilder& m) {
           "dJ/dt of frame_jacobian of the given kind along (q, v), a (6, nv) array with rows "
           "(angular; linear): frame_acceleration = J a + dJ/dt v."),
       def<"center_of_mass", "(model, data, q)", &center_of_mass_binding>(
-          "World centre of mass of every body at q, a (3,) array. Runs forward_kinematics on q."),
+          "World centre of mass of every body at q, a (3,) array, bodies welded to the world "
+          "included (centroidal_momentum's centre counts the moving bodies only). Runs "
+          "forward_kinematics on q."),
       def<"center_of_mass_jacobian", "(model, data, q)", &center_of_mass_jacobian_binding>(
           "Jacobian of the world centre of mass at q, a (3, nv) array. Runs forward_kinematics on "
           "q."),

@@ -67,27 +67,68 @@ Result<FlatValues> limits_values(const Array<1>& values, std::size_t expected,
   if (!array) return std::unexpected(array.error());
   return FlatValues(*array);
 }
+// Sizes and limits as callers see them: without the entries of joints that mimic another.
+std::size_t model_nq(const Model& m) { return m.reduced_coordinates().nq(m); }
+std::size_t model_nv(const Model& m) { return m.reduced_coordinates().nv(m); }
+Configuration model_lower_limits(const Model& m) {
+  return m.reduced_coordinates().keep_configuration(m.lower_position_limits());
+}
+Configuration model_upper_limits(const Model& m) {
+  return m.reduced_coordinates().keep_configuration(m.upper_position_limits());
+}
+Configuration model_velocity_limits(const Model& m) {
+  return m.reduced_coordinates().keep_velocity(m.velocity_limits());
+}
+Configuration model_effort_limits(const Model& m) {
+  return m.reduced_coordinates().keep_velocity(m.effort_limits());
+}
+std::vector<std::tuple<std::size_t, std::size_t, double, double>> model_mimic_joints(
+    const Model& m) {
+  std::vector<std::tuple<std::size_t, std::size_t, double, double>> out;
+  for (const MimicJoint& j : m.reduced_coordinates().mimic_joints()) {
+    out.emplace_back(j.joint, j.reference, j.multiplier, j.offset);
+  }
+  return out;
+}
+// The model's full limits with `values` in the entries callers see.
+Configuration full_limits(const Model& m, Configuration full, const FlatValues& values,
+                          bool per_velocity) {
+  const ReducedCoordinates& reduced = m.reduced_coordinates();
+  if (per_velocity) {
+    reduced.place_kept_velocity(values.map(), full);
+  } else {
+    reduced.place_kept_configuration(values.map(), full);
+  }
+  return full;
+}
+
 Result<void> model_set_lower_limits(Model& m, const Array<1>& lower) {
-  auto values = limits_values(lower, m.nq(), "lower_position_limits");
+  auto values = limits_values(lower, model_nq(m), "lower_position_limits");
   if (!values) return std::unexpected(values.error());
-  return limits_result(m.set_position_limits(values->map(), m.upper_position_limits()),
-                       "lower_position_limits");
+  return limits_result(
+      m.set_position_limits(full_limits(m, m.lower_position_limits(), *values, false),
+                            m.upper_position_limits()),
+      "lower_position_limits");
 }
 Result<void> model_set_upper_limits(Model& m, const Array<1>& upper) {
-  auto values = limits_values(upper, m.nq(), "upper_position_limits");
+  auto values = limits_values(upper, model_nq(m), "upper_position_limits");
   if (!values) return std::unexpected(values.error());
-  return limits_result(m.set_position_limits(m.lower_position_limits(), values->map()),
-                       "upper_position_limits");
+  return limits_result(
+      m.set_position_limits(m.lower_position_limits(),
+                            full_limits(m, m.upper_position_limits(), *values, false)),
+      "upper_position_limits");
 }
 Result<void> model_set_velocity_limits(Model& m, const Array<1>& limits) {
-  auto values = limits_values(limits, m.nv(), "velocity_limits");
+  auto values = limits_values(limits, model_nv(m), "velocity_limits");
   if (!values) return std::unexpected(values.error());
-  return limits_result(m.set_velocity_limits(values->map()), "velocity_limits");
+  return limits_result(m.set_velocity_limits(full_limits(m, m.velocity_limits(), *values, true)),
+                       "velocity_limits");
 }
 Result<void> model_set_effort_limits(Model& m, const Array<1>& limits) {
-  auto values = limits_values(limits, m.nv(), "effort_limits");
+  auto values = limits_values(limits, model_nv(m), "effort_limits");
   if (!values) return std::unexpected(values.error());
-  return limits_result(m.set_effort_limits(values->map()), "effort_limits");
+  return limits_result(m.set_effort_limits(full_limits(m, m.effort_limits(), *values, true)),
+                       "effort_limits");
 }
 
 ClassSpec model_spec() {
@@ -111,24 +152,24 @@ ClassSpec model_spec() {
                "Index of the first frame named `name` (of `frame_type`, when given), or None."),
            def<"Model.create_data", "($self)", &Model::create_data>()}),
       .properties = {property("name", &getter<&Model::name>, &setter<"name", &Model::set_name>),
-                     property("nq", &getter<&Model::nq>), property("nv", &getter<&Model::nv>),
+                     property("nq", &getter<&model_nq>), property("nv", &getter<&model_nv>),
                      property("njoints", &getter<&Model::njoints>),
                      property("nframes", &getter<&Model::nframes>),
                      property("gravity", &getter<&Model::gravity>,
                               &setter<"gravity", &model_set_gravity>),
-                     property("lower_position_limits", &getter<&Model::lower_position_limits>,
+                     property("lower_position_limits", &getter<&model_lower_limits>,
                               &setter<"lower_position_limits", &model_set_lower_limits>,
                               "Every joint's lower position bound in q order, an (nq,) array "
                               "(a copy: assign a whole array to change them)."),
-                     property("upper_position_limits", &getter<&Model::upper_position_limits>,
+                     property("upper_position_limits", &getter<&model_upper_limits>,
                               &setter<"upper_position_limits", &model_set_upper_limits>,
                               "Every joint's upper position bound in q order, an (nq,) array "
                               "(a copy: assign a whole array to change them)."),
-                     property("velocity_limits", &getter<&Model::velocity_limits>,
+                     property("velocity_limits", &getter<&model_velocity_limits>,
                               &setter<"velocity_limits", &model_set_velocity_limits>,
                               "Every joint's speed bound in v order, an (nv,) array (a copy: "
                               "assign a whole array to change them)."),
-                     property("effort_limits", &getter<&Model::effort_limits>,
+                     property("effort_limits", &getter<&model_effort_limits>,
                               &setter<"effort_limits", &model_set_effort_limits>,
                               "Every joint's effort bound in v order, an (nv,) array (a copy: "
                               "assign a whole array to change them)."),
@@ -137,7 +178,10 @@ ClassSpec model_spec() {
                      property("joint_placements", &getter<&Model::joint_placements>),
                      property("joint_models", &getter<&Model::joint_models>),
                      property("inertias", &getter<&Model::inertias>),
-                     property("frames", &getter<&Model::frames>)},
+                     property("frames", &getter<&Model::frames>),
+                     property("mimic_joints", &getter<&model_mimic_joints>, nullptr,
+                              "(mimicking joint id, reference joint id, multiplier, offset) of "
+                              "each joint that follows another, in reading order (read-only).")},
       .slots = {{Py_tp_repr, slot<&unary<&model_repr>>()}},
   };
 }

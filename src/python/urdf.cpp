@@ -99,6 +99,14 @@ bool read_root_joint(PyObject* root_joint, std::optional<JointModel>& joint) {
   return true;
 }
 
+// The `mimic` keyword: false when absent; nullopt with TypeError raised for a non-bool.
+std::optional<bool> read_mimic(PyObject* mimic) {
+  if (!mimic) return false;
+  Arg<bool> value;
+  if (!value.load(mimic, "mimic")) return std::nullopt;
+  return value.value;
+}
+
 // The reader's models as a tuple, or its error as a ValueError. The reading runs without the GIL.
 template <class Read>
 PyObject* read_models(Read read) {
@@ -113,23 +121,27 @@ PyObject* read_models(Read read) {
 }
 
 PyObject* read_urdf(PyObject* filepath, PyObject* package_dir, PyObject* packages,
-                    PyObject* check_meshes, PyObject* root_joint) {
+                    PyObject* check_meshes, PyObject* root_joint, PyObject* mimic) {
   const auto path = path_text(filepath, "filepath");
   if (!path) return nullptr;
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
   std::optional<JointModel> root;
   if (!read_root_joint(root_joint, root)) return nullptr;
-  return read_models([&] { return build_models_from_urdf(*path, *lookup, root); });
+  const auto follow = read_mimic(mimic);
+  if (!follow) return nullptr;
+  return read_models([&] { return build_models_from_urdf(*path, *lookup, root, *follow); });
 }
 
 PyObject* read_urdf_string(const std::string& xml, PyObject* package_dir, PyObject* packages,
-                           PyObject* check_meshes, PyObject* root_joint) {
+                           PyObject* check_meshes, PyObject* root_joint, PyObject* mimic) {
   const auto lookup = mesh_lookup(package_dir, packages, check_meshes);
   if (!lookup) return nullptr;
   std::optional<JointModel> root;
   if (!read_root_joint(root_joint, root)) return nullptr;
-  return read_models([&] { return build_models_from_urdf_string(xml, *lookup, root); });
+  const auto follow = read_mimic(mimic);
+  if (!follow) return nullptr;
+  return read_models([&] { return build_models_from_urdf_string(xml, *lookup, root, *follow); });
 }
 
 }  // namespace
@@ -138,7 +150,8 @@ PyObject* read_urdf_string(const std::string& xml, PyObject* package_dir, PyObje
 bool kinetra::python::init_urdf(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
       def<"build_models_from_urdf",
-          "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None)",
+          "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None, "
+          "mimic=False)",
           &read_urdf>("A Python wrapper for the `build_models_from_urdf` function.")};
   return m.add_functions(functions);
 }
@@ -146,7 +159,8 @@ bool kinetra::python::init_urdf(ModuleBuilder& m) {
 bool kinetra::python::init_urdf_text(ModuleBuilder& m) {
   static PyMethodDef functions[] = {
       def<"build_models_from_urdf_string",
-          "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None)",
+          "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None, "
+          "mimic=False)",
           &read_urdf_string>(
           "Reads a robot from URDF text in memory: the same rules and errors as "
           "`build_models_from_urdf`. Returns (model, collision_model, visual_model). Relative "

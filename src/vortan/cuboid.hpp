@@ -1,11 +1,12 @@
 #pragma once
 
+#include "vortan/export.hpp"
 #include "vortan/shape.hpp"
 
 namespace vortan {
 
 // A box centred at the frame origin, edges along the frame axes.
-class Cuboid final : public Shape {
+class VORTAN_API Cuboid final : public Shape {
  public:
   // half extents x, y, z
   explicit Cuboid(std::array<float, 3> extents) : half_extents(extents) {}

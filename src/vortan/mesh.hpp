@@ -3,13 +3,14 @@
 #include <string>
 #include <utility>
 
+#include "vortan/export.hpp"
 #include "vortan/shape.hpp"
 
 namespace vortan {
 
 // A triangle mesh stored in a file that is named here; the shape library never opens it (the
 // collision library reads it).
-class Mesh final : public Shape {
+class VORTAN_API Mesh final : public Shape {
  public:
   explicit Mesh(std::string file_path, std::array<float, 3> factors = {1.0f, 1.0f, 1.0f})
       : path(std::move(file_path)), scale(factors) {}

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "vortan/export.hpp"
+
 namespace vortan {
 
 enum class ShapeType : std::uint8_t {
@@ -22,11 +24,11 @@ inline constexpr std::array shape_type_names{"Capsule",  "Cone",   "Cuboid",
                                              "Cylinder", "Sphere", "Mesh"};
 
 // Its name; "Unknown" for a code without a kind.
-const char* to_string(ShapeType type);
+VORTAN_API const char* to_string(ShapeType type);
 
 // A collision or visual shape; describes dimensions only. Dimensions are metres, 32-bit floats.
 // The optional queries answer nothing unless the kind has that dimension.
-class Shape {
+class VORTAN_API Shape {
  public:
   virtual ~Shape() = default;
 

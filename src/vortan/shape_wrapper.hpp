@@ -4,12 +4,13 @@
 #include <memory>
 #include <utility>
 
+#include "vortan/export.hpp"
 #include "vortan/shape.hpp"
 
 namespace vortan {
 
 // Sole owner of one shape; copies clone the shape.
-class ShapeWrapper {
+class VORTAN_API ShapeWrapper {
  public:
   // `shape` must not be null.
   explicit ShapeWrapper(std::unique_ptr<Shape> shape) : shape_(std::move(shape)) {}

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "vortan/export.hpp"
 #include "vortan/shape.hpp"
 
 namespace vortan {
 
 // A ball centred at the frame origin.
-class Sphere final : public Shape {
+class VORTAN_API Sphere final : public Shape {
  public:
   explicit Sphere(float r) : radius(r) {}
 

@@ -171,11 +171,14 @@ def test_shapes_are_checked_before_values_are_converted(call, message):
     "geometry, quoted",
     [
         (np.zeros(10**7), "ndarray of shape (10000000,)"),
-        ([0.0] * 10**7, "list of length 10000000: " + repr([0.0] * 20)[:80] + "..."),
-        ("x" * 10**7, "str of length 10000000: '" + "x" * 79 + "..."),
-        ([[1] * 10**6], "list of length 1: [[" + "1, " * 26 + "..."),
+        ([0.0] * 10**7, "list of length 10000000: " + repr([0.0] * 300)[:1000] + "..."),
+        ("x" * 10**7, "str of length 10000000: '" + "x" * 999 + "..."),
+        ([[1] * 10**6], "list of length 1: " + ("[[" + "1, " * 400)[:1000] + "..."),
+        ("x" * 998, repr("x" * 998)),
+        ("x" * 999, "str of length 999: '" + "x" * 999 + "..."),
+        (SE3.Identity(), repr(SE3.Identity())),
     ],
-    ids=["ndarray", "list", "str", "nested"],
+    ids=["ndarray", "list", "str", "nested", "repr_of_1000_whole", "repr_of_1001_cut", "se3_whole"],
 )
 def test_quoted_values_are_bounded(geometry, quoted):
     with pytest.raises(ValueError) as error:

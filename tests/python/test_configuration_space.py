@@ -98,3 +98,46 @@ def test_momentum_changes_only_by_gravity():
             - kinetra.centroidal_momentum(model, data, kinetra.integrate(model, q, -h * v), v - h * a)) / (2 * h)
     mass = 4 * 1.5
     np.testing.assert_allclose(rate, [0, 0, 0, 0, 0, -9.81 * mass], atol=1e-5)
+
+
+TWO_PI = 6.283185307179586
+SLIDER_AND_HINGE = """<robot name="r"><link name="base"/><link name="a"/><link name="b"/>
+<joint name="slide" type="prismatic"><parent link="base"/><child link="a"/><axis xyz="1 0 0"/>
+<limit lower="0" upper="1" effort="1" velocity="1"/></joint>
+<joint name="hinge" type="revolute"><parent link="a"/><child link="b"/><axis xyz="0 0 1"/>
+<limit lower="0" upper="1" effort="1" velocity="1"/></joint></robot>"""
+
+
+@pytest.mark.parametrize("lower, upper, low, high", [
+    (-np.inf, np.inf, -TWO_PI, TWO_PI),
+    (-1.0, np.inf, -1.0, TWO_PI),
+    (-np.inf, 2.0, -TWO_PI, 2.0),
+    # a finite bound at or beyond 2 pi on the infinite side: the window of 2 pi from it
+    (10.0, np.inf, 10.0, 10.0 + TWO_PI),
+    (-np.inf, -TWO_PI, -2 * TWO_PI, -TWO_PI),
+    (-0.5, 0.25, -0.5, 0.25),
+])
+def test_random_configuration_reads_infinite_bounds_as_two_pi(lower, upper, low, high):
+    model = kinetra.build_models_from_urdf_string(SLIDER_AND_HINGE)[0]
+    model.lower_position_limits = np.array([-np.inf, -np.inf])
+    model.upper_position_limits = np.array([upper, upper])
+    model.lower_position_limits = np.array([lower, lower])
+    samples = np.array([kinetra.random_configuration(model, seed=s).to_numpy() for s in range(400)])
+    assert np.all((samples >= low) & (samples < high))
+    # both ends reached: the whole range is sampled
+    assert np.all(samples.min(axis=0) < low + 0.1 * (high - low))
+    assert np.all(samples.max(axis=0) > high - 0.1 * (high - low))
+
+
+def test_momentum_centre_leaves_out_welded_bodies_center_of_mass_counts_them():
+    welded = floating_robot()
+    welded.add_frame(Frame("pedestal", 0, 0, SE3(np.eye(3), np.array([5.0, 0, 0])), FrameType.Body,
+                           Inertia(10.0, np.zeros(3), np.eye(3))), True)
+    q = kinetra.random_configuration(welded, seed=2).to_numpy()
+    v = RNG.uniform(-1, 1, welded.nv)
+    moving, all_bodies = floating_robot(), welded
+    np.testing.assert_allclose(kinetra.centroidal_momentum(all_bodies, Data(all_bodies), q, v),
+                               kinetra.centroidal_momentum(moving, Data(moving), q, v), atol=1e-12)
+    com_moving = kinetra.center_of_mass(moving, Data(moving), q)
+    com_all = kinetra.center_of_mass(all_bodies, Data(all_bodies), q)
+    np.testing.assert_allclose(com_all, (6.0 * com_moving + [50.0, 0, 0]) / 16.0, atol=1e-12)

@@ -36,7 +36,7 @@ def load(tmp_path, text, **kwargs):
 def test_signature_and_result_types():
     f = kinetra.build_models_from_urdf
     assert f.__text_signature__ == (
-        "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None)")
+        "(filepath, package_dir=None, packages=None, check_meshes=True, root_joint=None, mimic=False)")
     assert f.__doc__ == "A Python wrapper for the `build_models_from_urdf` function."
     path = os.path.join(ARM, "kinetra_arm.urdf")
     model, collision, visual = f(path, package_dir=ARM)
@@ -376,7 +376,7 @@ def test_the_text_reader_gives_what_the_file_reader_gives(tmp_path):
     assert from_text[0].lower_position_limits.tolist() == from_file[0].lower_position_limits.tolist()
     assert mesh_paths(from_text) == mesh_paths(from_file)
     assert kinetra.build_models_from_urdf_string.__text_signature__ == (
-        "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None)")
+        "(xml, package_dir=None, packages=None, check_meshes=True, root_joint=None, mimic=False)")
     bad = ('<robot name="r"><link name="a"/><link name="b"/><joint name="j" type="revolute">'
            '<parent link="a"/><child link="b"/></joint></robot>')
     with pytest.raises(ValueError) as from_text_error:

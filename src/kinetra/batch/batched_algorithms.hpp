@@ -4,6 +4,7 @@
 #include <expected>
 #include <span>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/jacobians.hpp"
 #include "kinetra/model/model.hpp"
@@ -19,57 +20,63 @@
 namespace kinetra::batch {
 
 // n x njoints x 4 x 4 world placements of the joints (homogeneous matrices, row-major).
-std::expected<void, AlgorithmError> forward_kinematics(const Model& model, std::size_t n,
-                                                       const double* q, double* placements,
-                                                       std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> forward_kinematics(const Model& model,
+                                                                   std::size_t n, const double* q,
+                                                                   double* placements,
+                                                                   std::size_t threads);
 
 // n x len(frame_ids) x 4 x 4 world placements of the frames, after forward kinematics.
-std::expected<void, AlgorithmError> frame_placements(const Model& model, std::size_t n,
-                                                     const double* q,
-                                                     std::span<const std::size_t> frame_ids,
-                                                     double* placements, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> frame_placements(
+    const Model& model, std::size_t n, const double* q, std::span<const std::size_t> frame_ids,
+    double* placements, std::size_t threads);
 
 // n x 6 x nv frame Jacobians of `kind`.
-std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size_t n,
-                                                   const double* q, std::size_t frame_id,
-                                                   JacobianKind kind, double* jacobians,
-                                                   std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> frame_jacobian(const Model& model, std::size_t n,
+                                                               const double* q,
+                                                               std::size_t frame_id,
+                                                               JacobianKind kind, double* jacobians,
+                                                               std::size_t threads);
 
 // n x 3 world centres of mass.
-std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
-                                                   const double* q, double* centers,
-                                                   std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> center_of_mass(const Model& model, std::size_t n,
+                                                               const double* q, double* centers,
+                                                               std::size_t threads);
 
 // n x nq configurations: each q moved by its v for unit time.
-std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n, const double* q,
-                                              const double* v, double* q_out, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n,
+                                                          const double* q, const double* v,
+                                                          double* q_out, std::size_t threads);
 
 // n x nv efforts.
-std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
-                                         const double* v, const double* a, double* tau,
-                                         std::size_t threads);
-std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
-                                                      const double* q, const double* v, double* tau,
-                                                      std::size_t threads);
-std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
-                                                        const double* q, double* tau,
-                                                        std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n,
+                                                     const double* q, const double* v,
+                                                     const double* a, double* tau,
+                                                     std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
+                                                                  const double* q, const double* v,
+                                                                  double* tau, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> generalized_gravity(const Model& model,
+                                                                    std::size_t n, const double* q,
+                                                                    double* tau,
+                                                                    std::size_t threads);
 
 // n x nv accelerations.
-std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
-                                        const double* v, const double* tau, double* a,
-                                        std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n,
+                                                    const double* q, const double* v,
+                                                    const double* tau, double* a,
+                                                    std::size_t threads);
 
 // n x nv x nv mass matrices.
-std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, const double* q,
-                                         double* mass, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n,
+                                                     const double* q, double* mass,
+                                                     std::size_t threads);
 
 // n energies.
-std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
-                                                   const double* q, const double* v, double* energy,
-                                                   std::size_t threads);
-std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
-                                                     const double* q, double* energy,
-                                                     std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> kinetic_energy(const Model& model, std::size_t n,
+                                                               const double* q, const double* v,
+                                                               double* energy, std::size_t threads);
+KINETRA_API std::expected<void, AlgorithmError> potential_energy(const Model& model, std::size_t n,
+                                                                 const double* q, double* energy,
+                                                                 std::size_t threads);
 
 }  // namespace kinetra::batch

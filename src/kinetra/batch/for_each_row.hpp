@@ -13,6 +13,7 @@
 
 #include "kinetra/batch/interruption.hpp"
 #include "kinetra/batch/thread_pool.hpp"
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/model.hpp"
 
@@ -29,7 +30,7 @@ inline Eigen::Map<Configuration> row(double* values, std::size_t i, std::size_t 
 
 // The calling thread's workspace for `model`, remade when it was last used with a model of
 // other joints.
-Data& thread_workspace(const Model& model);
+KINETRA_API Data& thread_workspace(const Model& model);
 
 // Checks every row of q (n rows of nq values) as the single-state algorithms check one, so
 // that a call refusing a value writes no row; the error names the first row refused.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <expected>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/model.hpp"
 
@@ -23,7 +24,7 @@ enum class Integrator {
 // integration: q_out gets steps + 1 rows of nq values, v_out steps + 1 rows of nv, the first
 // being q0 and v0. q0 and v0 must hold nq and nv values. An error within the trajectory names
 // its step ("step 12: ..."); rows up to that step are written.
-std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
+KINETRA_API std::expected<void, AlgorithmError> rollout(const Model& model, Data& data,
                                             const ConfigurationRef& q0, const ConfigurationRef& v0,
                                             const double* tau, std::size_t steps, double dt,
                                             Integrator integrator, double* q_out, double* v_out);
@@ -34,7 +35,7 @@ namespace batch {
 // v_out n x (steps + 1) x nv, row-major; each the single trajectory's, on up to `threads`
 // threads. Every q0 is checked before any row is written; an error names its row ("row 3: ...",
 // "row 3, step 12: ..."). An error within a trajectory leaves the outputs partly written.
-std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, std::size_t steps,
+KINETRA_API std::expected<void, AlgorithmError> rollout(const Model& model, std::size_t n, std::size_t steps,
                                             const double* q0, const double* v0, const double* tau,
                                             double dt, Integrator integrator, double* q_out,
                                             double* v_out, std::size_t threads);

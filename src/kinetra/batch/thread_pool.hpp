@@ -8,11 +8,13 @@
 #include <thread>
 #include <vector>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // Worker threads started once and kept waiting between jobs. One job runs at a time; the
 // calling thread takes part in it, so a job on t threads wakes t - 1 workers.
-class ThreadPool {
+class KINETRA_API ThreadPool {
  public:
   ThreadPool() = default;
   ThreadPool(const ThreadPool&) = delete;
@@ -46,9 +48,9 @@ class ThreadPool {
 
 // The process's pool, made on first use. A process forked from one that used it gets a pool
 // of its own, since the parent's threads do not exist in the child.
-ThreadPool& shared_thread_pool();
+KINETRA_API ThreadPool& shared_thread_pool();
 
 // The CPUs this process may run on (at least 1).
-std::size_t available_cpus();
+KINETRA_API std::size_t available_cpus();
 
 }  // namespace kinetra

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "kinetra/geometry/collision_workspace.hpp"
+#include "kinetra/export.hpp"
 #include "kinetra/geometry/geometry_model.hpp"
 #include "kinetra/spatial/se3.hpp"
 
 namespace kinetra {
 
 // A geometry object attached to a joint the joint placements do not cover.
-struct GeometryError {
+struct KINETRA_API GeometryError {
   std::size_t object_index;
   std::size_t parent_joint;
   std::size_t joint_count;  // number of joint placements given
@@ -23,7 +24,7 @@ struct GeometryError {
 };
 
 // World placements of the objects of one geometry model for one kinematic state.
-struct GeometryData {
+struct KINETRA_API GeometryData {
   std::vector<SE3> object_placements;  // world_from_object, one per object
   CollisionWorkspace collision;        // kept between collision queries
 

@@ -7,13 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/geometry/geometry_object.hpp"
 #include "kinetra/spatial/text.hpp"
 
 namespace kinetra {
 
 // The geometry objects of one kinematic model; an object's index is its position.
-struct GeometryModel {
+struct KINETRA_API GeometryModel {
   std::vector<GeometryObject> objects;
   // pairs of object indices checked for collision, first < second, in the order added
   std::vector<std::pair<std::size_t, std::size_t>> collision_pairs;
@@ -31,6 +32,6 @@ struct GeometryModel {
 };
 
 // GeometryModel { objects: [...] }
-DebugValue debug_value(const GeometryModel& model);
+KINETRA_API DebugValue debug_value(const GeometryModel& model);
 
 }  // namespace kinetra

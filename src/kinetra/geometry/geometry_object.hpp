@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/text.hpp"
 #include "kinetra/spatial/vector.hpp"
@@ -23,6 +24,6 @@ struct GeometryObject {
 
 // GeometryObject { name: "...", parent_joint: 1, parent_frame: 2, disable_collision: false,
 // mesh_color: Color(...), placement: SE3(...) }; the shape is left out.
-DebugValue debug_value(const GeometryObject& object);
+KINETRA_API DebugValue debug_value(const GeometryObject& object);
 
 }  // namespace kinetra

@@ -1,6 +1,7 @@
 #pragma once
 
 // The binary forms of shapes, geometry objects and geometry models.
+#include "kinetra/export.hpp"
 #include "kinetra/geometry/geometry_model.hpp"
 #include "kinetra/geometry/geometry_object.hpp"
 #include "kinetra/spatial/binary_format.hpp"
@@ -15,8 +16,9 @@
 namespace kinetra {
 
 // A shape's own fields (lengths in single precision, a mesh's path), without its type.
-void write_shape_fields(BinaryWriter& w, const vortan::Shape& shape);
-std::optional<vortan::ShapeWrapper> read_shape_fields(BinaryReader& r, vortan::ShapeType type);
+KINETRA_API void write_shape_fields(BinaryWriter& w, const vortan::Shape& shape);
+KINETRA_API std::optional<vortan::ShapeWrapper> read_shape_fields(BinaryReader& r,
+                                                                  vortan::ShapeType type);
 
 // the type of each concrete shape class; Mesh here, the others below
 template <class S>
@@ -47,21 +49,21 @@ struct BinaryForm<S> {
 
 // Any shape: its type's name, then its fields.
 template <>
-struct BinaryForm<vortan::ShapeWrapper> {
+struct KINETRA_API BinaryForm<vortan::ShapeWrapper> {
   static constexpr const char* kind = "Shape";
   static void write(BinaryWriter& w, const vortan::ShapeWrapper& value);
   static std::optional<vortan::ShapeWrapper> read(BinaryReader& r);
 };
 
 template <>
-struct BinaryForm<GeometryObject> {
+struct KINETRA_API BinaryForm<GeometryObject> {
   static constexpr const char* kind = "GeometryObject";
   static void write(BinaryWriter& w, const GeometryObject& value);
   static std::optional<GeometryObject> read(BinaryReader& r);
 };
 
 template <>
-struct BinaryForm<GeometryModel> {
+struct KINETRA_API BinaryForm<GeometryModel> {
   static constexpr const char* kind = "GeometryModel";
   static void write(BinaryWriter& w, const GeometryModel& value);
   static std::optional<GeometryModel> read(BinaryReader& r);

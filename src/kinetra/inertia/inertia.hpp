@@ -3,6 +3,7 @@
 #include <expected>
 #include <string>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/symmetric3.hpp"
 #include "kinetra/spatial/text.hpp"
@@ -18,7 +19,7 @@ struct InertiaError {
 };
 
 // Mass distribution of one rigid body.
-struct Inertia {
+struct KINETRA_API Inertia {
   double mass = 0.0;
   Vector3D com = Vector3D::Zero();          // centre of mass, body frame
   Symmetric3 inertia = Symmetric3::zero();  // rotational inertia about the com
@@ -65,6 +66,6 @@ struct Inertia {
 };
 
 // Inertia { mass: M, com: Vector3D([[x, y, z]]), inertia: Symmetric3 { data: [...] } }
-DebugValue debug_value(const Inertia& inertia);
+KINETRA_API DebugValue debug_value(const Inertia& inertia);
 
 }  // namespace kinetra

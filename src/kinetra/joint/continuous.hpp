@@ -4,6 +4,7 @@
 #include <numbers>
 #include <utility>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/joint/rotation_joint.hpp"
@@ -11,7 +12,7 @@
 namespace kinetra {
 
 // Unbounded rotation about a fixed axis, configured as (cos, sin) of the angle.
-struct ContinuousJoint : RotationJoint<ContinuousJoint> {
+struct KINETRA_API ContinuousJoint : RotationJoint<ContinuousJoint> {
   static constexpr JointType type = JointType::Continuous;
   static constexpr std::size_t nq = 2, nv = 1;
 

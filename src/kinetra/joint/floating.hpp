@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/quaternion.hpp"
@@ -11,7 +12,7 @@ namespace kinetra {
 // Free motion. q = position (x, y, z) in the parent, then the unit quaternion (x, y, z, w);
 // v = the child frame's twist (angular; linear) in its own axes, so S = I is constant in the
 // child frame.
-struct FloatingJoint {
+struct KINETRA_API FloatingJoint {
   static constexpr JointType type = JointType::Floating;
   static constexpr std::size_t nq = 7, nv = 6;
   static constexpr std::size_t quaternion_at = 3;

@@ -4,6 +4,7 @@
 
 #include <Eigen/Core>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_error.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/se3.hpp"
@@ -16,7 +17,7 @@ class JointModel;
 using JointConfiguration = Eigen::Ref<const Eigen::VectorXd>;
 
 // Per-evaluation state of one joint: its placement for the configuration last applied.
-class JointData {
+class KINETRA_API JointData {
  public:
   explicit JointData(JointType type) : type_(type) {}
 

@@ -2,10 +2,12 @@
 
 #include <string>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // Failure of a joint data update, or a configuration the joint cannot read.
-struct JointError {
+struct KINETRA_API JointError {
   enum class Kind { InvalidConfigurationSize, InvalidQuaternion };
   Kind kind;
   // InvalidConfigurationSize: what the joint expects; InvalidQuaternion: the whole message (a

@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <optional>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/configuration.hpp"
 
 namespace kinetra {
 
 // Limits of one joint: efforts and speeds per velocity coordinate (nv), bounds per
 // configuration value (nq).
-struct JointLimits {
+struct KINETRA_API JointLimits {
   Configuration max_effort;
   Configuration max_velocity;
   Configuration min_configuration;

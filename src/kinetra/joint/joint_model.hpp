@@ -7,6 +7,7 @@
 #include <utility>
 #include <variant>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/continuous.hpp"
 #include "kinetra/joint/fixed.hpp"
 #include "kinetra/joint/floating.hpp"
@@ -53,7 +54,7 @@ using MotionSubspace = Eigen::Matrix<double, 6, Eigen::Dynamic, 0, 6, max_joint_
 // Each kind is a struct with compile-time nq and nv and the joint's few formulas: placement from
 // q, constant motion subspace S in the child frame, integrate, difference, normalize, neutral
 // and random configurations.
-class JointModel {
+class KINETRA_API JointModel {
  public:
   using Kind = std::variant<RevoluteJoint, ContinuousJoint, PrismaticJoint, FixedJoint,
                             FloatingJoint, SphericalJoint, PlanarJoint>;

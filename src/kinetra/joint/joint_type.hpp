@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 enum class JointType : std::uint8_t {
@@ -20,6 +22,6 @@ inline constexpr std::array joint_type_names{"Continuous", "Fixed",     "Prismat
                                              "Floating",   "Spherical", "Planar"};
 
 // Its name; "Unknown" for a code without a kind.
-const char* to_string(JointType type);
+KINETRA_API const char* to_string(JointType type);
 
 }  // namespace kinetra

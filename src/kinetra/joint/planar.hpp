@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/continuous.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
@@ -14,7 +15,7 @@ namespace kinetra {
 // (ex, ey), the plane frame's x and y, taking z to n (the identity for n = z).
 // q = (x, y, cos theta, sin theta); v = (theta rate, x rate, y rate) in the child frame, so the
 // columns of S, (n; 0), (0; ex), (0; ey), are constant in the child frame.
-struct PlanarJoint {
+struct KINETRA_API PlanarJoint {
   static constexpr JointType type = JointType::Planar;
   static constexpr std::size_t nq = 4, nv = 3;
   static constexpr std::size_t cos_sin_at = 2;

@@ -33,10 +33,10 @@ struct PrismaticJoint : AdditiveCoordinates<1> {
   SE3 transform_after(const SE3& rest, const double* q) const {
     return {rest.rotation, rest.act_point(axis * q[0])};
   }
-  // a half-bounded or unbounded range spans 1 (metre for a unit axis) from its bound
+  // an infinite bound reads as -2 pi or 2 pi, as for revolute joints (see sample_within_reach)
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {
-    return sample_uniform(limits.min_configuration, limits.max_configuration, rng, 1.0);
+    return sample_within_reach(limits.min_configuration, limits.max_configuration, rng);
   }
 };
 

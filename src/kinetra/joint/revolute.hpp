@@ -19,10 +19,10 @@ struct RevoluteJoint : RotationJoint<RevoluteJoint>, AdditiveCoordinates<1> {
 
   static Configuration neutral() { return Configuration::Zero(1); }
   static std::pair<double, double> cos_sin(const double* q) { return cos_and_sin(q[0]); }
-  // a half-bounded or unbounded range spans 2 pi from its bound
+  // an infinite bound reads as -2 pi or 2 pi (see sample_within_reach)
   static std::expected<Configuration, EmptyRangeError> random_configuration(
       const JointLimits& limits, Rng& rng) {
-    return sample_uniform(limits.min_configuration, limits.max_configuration, rng);
+    return sample_within_reach(limits.min_configuration, limits.max_configuration, rng);
   }
 };
 

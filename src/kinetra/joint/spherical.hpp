@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_limits.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/quaternion.hpp"
@@ -10,7 +11,7 @@ namespace kinetra {
 
 // Free rotation about the joint origin. q = unit quaternion (x, y, z, w); v = the child frame's
 // angular velocity in its own axes, so S = (I; 0) is constant in the child frame.
-struct SphericalJoint {
+struct KINETRA_API SphericalJoint {
   static constexpr JointType type = JointType::Spherical;
   static constexpr std::size_t nq = 4, nv = 3;
   static constexpr std::size_t quaternion_at = 0;

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_error.hpp"
 #include "kinetra/joint/joint_type.hpp"
 #include "kinetra/spatial/configuration.hpp"
@@ -18,7 +19,7 @@ struct Data;
 
 // A Data that was not made from the model it is used with: the joint counts differ, or
 // (equal counts) joint `joint` has data of another kind.
-struct DataMismatchError {
+struct KINETRA_API DataMismatchError {
   std::size_t expected_joints;
   std::size_t actual_joints;
   std::size_t joint = 0;
@@ -31,7 +32,7 @@ struct DataMismatchError {
 };
 
 // A frame id not below the model's frame count.
-struct FrameIdError {
+struct KINETRA_API FrameIdError {
   std::size_t frame_id;
   std::size_t nframes;
 
@@ -50,7 +51,7 @@ struct InterruptedError {
 };
 
 // Failure of an algorithm; texts are plain (callers add their own prefix).
-struct AlgorithmError {
+struct KINETRA_API AlgorithmError {
   std::variant<ConfigurationError, JointError, DataMismatchError, FrameIdError, NoMassError,
                InterruptedError>
       error;
@@ -75,7 +76,7 @@ struct AlgorithmError {
 
 // Refuses a Data whose joint data count or kinds differ from the model's joints, and sizes
 // its workspace for the model.
-std::expected<void, AlgorithmError> check_data(const Model& model, Data& data);
+KINETRA_API std::expected<void, AlgorithmError> check_data(const Model& model, Data& data);
 
 // An algorithm argument and the name its size errors use ("v", "a", "tau").
 struct NamedVector {

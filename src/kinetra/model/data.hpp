@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_data.hpp"
 #include "kinetra/model/aba_kernel.hpp"
 #include "kinetra/model/crba_kernel.hpp"
@@ -14,7 +15,7 @@ namespace kinetra {
 
 // Tables of the algorithms outside the dynamics kernels (energies, centre of mass), reused
 // between calls; their contents are unspecified.
-struct Workspace {
+struct KINETRA_API Workspace {
   kernel::WorldPassWorkspace<double> world;  // oMi, S (world), v_i, c_i
   // centre of mass: mass and sum of m c (world) of the bodies at or below each joint
   std::vector<double> subtree_mass;
@@ -26,7 +27,7 @@ struct Workspace {
 
 // The workspace of one model: joint states and world placements from forward kinematics, and
 // each algorithm's own tables (each documented where its kernel is).
-struct Data {
+struct KINETRA_API Data {
   std::vector<JointData> joint_data;  // joint i's own placement for the last q
   std::vector<SE3> joint_placements;  // world from joint i (oMi)
   Workspace workspace;

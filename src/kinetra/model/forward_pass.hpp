@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/model.hpp"
 
 namespace kinetra {
@@ -17,7 +18,7 @@ namespace kinetra {
 
 // Outward from the world into ws.world: world_from_joint (oMi) and dof_motion (S per dof, world)
 // for q; with v also velocity (world) and bias_acceleration (c = v x S qd, world).
-void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
+KINETRA_API void world_forward_pass(const Model& model, Workspace& ws, const ConfigurationRef& q,
                         const ConfigurationRef* v);
 
 }  // namespace kinetra

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "kinetra/export.hpp"
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/model/frame_type.hpp"
 #include "kinetra/spatial/se3.hpp"
@@ -21,6 +22,6 @@ struct Frame {
 
 // Frame (name='n', parent joint=j, parent frame=f, frame_type=Body)\n Placement=SE3(..)\n
 // Inertia=..
-std::string frame_text(const Frame& frame);
+KINETRA_API std::string frame_text(const Frame& frame);
 
 }  // namespace kinetra

@@ -5,13 +5,15 @@
 #include <span>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/algorithm_error.hpp"
 #include "kinetra/model/model.hpp"
 
 namespace kinetra {
 
 // Refuses a frame id not below the model's frame count.
-std::expected<void, AlgorithmError> check_frame_id(const Model& model, std::size_t frame_id);
+KINETRA_API std::expected<void, AlgorithmError> check_frame_id(const Model& model,
+                                                               std::size_t frame_id);
 
 // World placement of a checked frame from the joint placements in `data`:
 // oMf = oMi[parent joint] * placement of the frame in that joint.
@@ -21,12 +23,13 @@ inline SE3 world_from_frame(const Model& model, const Data& data, std::size_t fr
 }
 
 // World placement of a frame from the joint placements of the last forward kinematics.
-std::expected<SE3, AlgorithmError> frame_placement(const Model& model, Data& data,
-                                                   std::size_t frame_id);
+KINETRA_API std::expected<SE3, AlgorithmError> frame_placement(const Model& model, Data& data,
+                                                               std::size_t frame_id);
 
 // World placements of every frame, into `out` of nframes entries.
-std::expected<void, AlgorithmError> frame_placements(const Model& model, Data& data,
-                                                     std::span<SE3> out);
-std::expected<std::vector<SE3>, AlgorithmError> frame_placements(const Model& model, Data& data);
+KINETRA_API std::expected<void, AlgorithmError> frame_placements(const Model& model, Data& data,
+                                                                 std::span<SE3> out);
+KINETRA_API std::expected<std::vector<SE3>, AlgorithmError> frame_placements(const Model& model,
+                                                                             Data& data);
 
 }  // namespace kinetra

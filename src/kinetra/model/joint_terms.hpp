@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/joint/joint_model.hpp"
 
 namespace kinetra {
@@ -8,7 +9,7 @@ namespace kinetra {
 // form its placement in its parent, rest * motion(q), with a few multiply-adds: a joint turning by the angle with cosine c and
 // sine s is at (K + c A + s B, t), one sliding by x at (K, t + x d), any other joint without
 // several axes at its rest placement (K, t).
-struct JointTerms {
+struct KINETRA_API JointTerms {
   // the unit rotation axis or the translation axis of a single-axis joint
   Vector3D axis = Vector3D::Zero();
   SpatialRotation k = SpatialRotation::Identity();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "kinetra/export.hpp"
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/joint/joint_model.hpp"
 #include "kinetra/model/compiled_model.hpp"
@@ -16,17 +17,18 @@
 #include "kinetra/model/joint_terms.hpp"
 #include "kinetra/model/model_error.hpp"
 #include "kinetra/model/name_index.hpp"
+#include "kinetra/model/reduced_coordinates.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/text.hpp"
 
 namespace kinetra {
 
 // (0, 0, -9.81)
-const Vector3D& standard_gravity();
+KINETRA_API const Vector3D& standard_gravity();
 
 // A tree of joints with the bodies they carry and named frames. Joint 0 is the world joint
 // "__WORLD__", frame 0 the world frame "__WORLD_FRAME__"; a joint's parent precedes it.
-class Model {
+class KINETRA_API Model {
  public:
   Model() : Model(std::string()) {}
   explicit Model(std::string name);
@@ -104,6 +106,12 @@ class Model {
 
   // The model as flat arrays for the sweeps, built on first use after a change.
   const CompiledModel& compiled() const { return compiled_.get(*this); }
+  // Joints whose coordinate follows another joint's. The sweeps run on the full tree; callers
+  // of the reduced coordinates map through these (empty: none).
+  const ReducedCoordinates& reduced_coordinates() const { return reduced_; }
+  // Makes these joints follow their references and drops their position limits; refused,
+  // leaving the model unchanged, as ReducedCoordinates::make says.
+  std::expected<void, MimicError> set_mimic_joints(std::vector<MimicJoint> mimics);
 
  private:
   std::string name_;
@@ -131,9 +139,10 @@ class Model {
   NameIndex joint_ids_;
   std::array<NameIndex, 5> frame_ids_;
   CompiledModelCache compiled_;
+  ReducedCoordinates reduced_;
 };
 
 // Model { name: "..", joint_names: [..], joint_parents: [..], joint_placements: [SE3(..), ..] }
-DebugValue debug_value(const Model& model);
+KINETRA_API DebugValue debug_value(const Model& model);
 
 }  // namespace kinetra

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <string>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // Refusal of Model::add_joint or Model::add_frame; the model is left unchanged.
-struct ModelError {
+struct KINETRA_API ModelError {
   enum class Kind { ParentJointDoesNotExist, JointNameAlreadyUsed };
   Kind kind;
   std::size_t joint_id;  // the missing parent, or the joint bearing the name
@@ -26,7 +28,7 @@ struct ModelError {
 };
 
 // Refusal of new model-wide limits; the model is left unchanged.
-struct LimitsError {
+struct KINETRA_API LimitsError {
   enum class Kind { WrongSize, LowerAboveUpper, NegativeOrNaN };
   Kind kind;
   std::size_t expected;  // WrongSize: the length required

@@ -7,13 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // Ids found by name, for names kept by the index's owner: open addressing over (hash, id)
 // slots, so a lookup reads one array and compares a name only on a hash match.
 // `name_of(id)` gives the name of a stored id; the owner passes the same one to every call and
 // never renames a stored id. Copies stay valid for a copied owner.
-class NameIndex {
+class KINETRA_API NameIndex {
  public:
   // A name with its hash, for lookups in bulk: prefetch a key a few lookups ahead of its own.
   struct Key {

@@ -146,6 +146,16 @@ void BinaryForm<Model>::write(BinaryWriter& w, const Model& value) {
   }
   w.u64(value.nframes());
   for (const Frame& frame : value.frames()) BinaryForm<Frame>::write(w, frame);
+  // mimic joints, only when there are any: payloads without them read as before
+  const auto& mimics = value.reduced_coordinates().mimic_joints();
+  if (mimics.empty()) return;
+  w.u64(mimics.size());
+  for (const MimicJoint& m : mimics) {
+    w.u64(m.joint);
+    w.u64(m.reference);
+    w.f64(m.multiplier);
+    w.f64(m.offset);
+  }
 }
 
 std::optional<Model> BinaryForm<Model>::read(BinaryReader& r) {
@@ -193,6 +203,16 @@ std::optional<Model> BinaryForm<Model>::read(BinaryReader& r) {
       r.fail("frame " + std::to_string(f) + ": " + id.error().debug());
     } else if (*id != f) {
       r.fail("frame " + std::to_string(f) + " repeats frame " + std::to_string(*id));
+    }
+  }
+  // the mimic section: a count, then 32 bytes a joint; other trailing bytes stay unread
+  if (r.ok() && r.remaining() >= 8 && (r.remaining() - 8) % 32 == 0) {
+    std::vector<MimicJoint> mimics(r.count(32));
+    for (MimicJoint& m : mimics) m = {r.u64(), r.u64(), r.f64(), r.f64()};
+    if (r.ok()) {
+      if (auto set = model.set_mimic_joints(std::move(mimics)); !set) {
+        r.fail("mimic joints: " + set.error().display());
+      }
     }
   }
   if (!r.ok()) return std::nullopt;

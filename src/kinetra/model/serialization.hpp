@@ -1,6 +1,7 @@
 #pragma once
 
 // The binary forms of inertias, joint models, frames and models.
+#include "kinetra/export.hpp"
 #include "kinetra/inertia/inertia.hpp"
 #include "kinetra/joint/joint_model.hpp"
 #include "kinetra/model/frame.hpp"
@@ -10,7 +11,7 @@
 namespace kinetra {
 
 template <>
-struct BinaryForm<Inertia> {
+struct KINETRA_API BinaryForm<Inertia> {
   static constexpr const char* kind = "Inertia";
   static void write(BinaryWriter& w, const Inertia& value);
   static std::optional<Inertia> read(BinaryReader& r);
@@ -18,14 +19,14 @@ struct BinaryForm<Inertia> {
 
 // The kind's name and own fields, then the limits, each vector with its length.
 template <>
-struct BinaryForm<JointModel> {
+struct KINETRA_API BinaryForm<JointModel> {
   static constexpr const char* kind = "JointModel";
   static void write(BinaryWriter& w, const JointModel& value);
   static std::optional<JointModel> read(BinaryReader& r);
 };
 
 template <>
-struct BinaryForm<Frame> {
+struct KINETRA_API BinaryForm<Frame> {
   static constexpr const char* kind = "Frame";
   static void write(BinaryWriter& w, const Frame& value);
   static std::optional<Frame> read(BinaryReader& r);
@@ -34,7 +35,7 @@ struct BinaryForm<Frame> {
 // Rebuilt joint by joint and frame by frame, so a payload can only give a model that the
 // model's own checks accept.
 template <>
-struct BinaryForm<Model> {
+struct KINETRA_API BinaryForm<Model> {
   static constexpr const char* kind = "Model";
   static void write(BinaryWriter& w, const Model& value);
   static std::optional<Model> read(BinaryReader& r);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/configuration.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/symmetric3.hpp"
@@ -24,7 +25,7 @@ struct DecodeError {
   std::string message;
 };
 
-class BinaryWriter {
+class KINETRA_API BinaryWriter {
  public:
   // Starts a payload holding a value of `kind`.
   explicit BinaryWriter(std::string_view kind);
@@ -50,7 +51,7 @@ class BinaryWriter {
 
 // Reads fields in the order they were written. The first failure sticks: later reads return
 // zeros, and finish() reports it.
-class BinaryReader {
+class KINETRA_API BinaryReader {
  public:
   // Checks the magic and the version.
   static std::expected<BinaryReader, DecodeError> open(std::string_view bytes);
@@ -62,6 +63,8 @@ class BinaryReader {
   bool ok() const { return !error_; }
   // Marks the payload corrupt with `reason`, unless it already failed.
   void fail(const std::string& reason);
+  // Bytes not read yet (an optional trailing section is read only when they can hold it).
+  std::size_t remaining() const { return bytes_.size() - offset_; }
   // The first failure, or a complaint about bytes left over.
   std::expected<void, DecodeError> finish() const;
 

@@ -46,6 +46,30 @@ std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration
   return out;
 }
 
+std::expected<Configuration, EmptyRangeError> sample_within_reach(const Configuration& lower,
+                                                                  const Configuration& upper,
+                                                                  Rng& rng, double reach) {
+  Configuration out(lower.size());
+  for (Eigen::Index i = 0; i < lower.size(); ++i) {
+    const bool open_below = lower[i] <= -INFINITY, open_above = upper[i] >= INFINITY;
+    double low = open_below ? -reach : lower[i];
+    double high = open_above ? reach : upper[i];
+    // one infinite bound and the other at or beyond reach: the window from the other (a NaN
+    // bound stays NaN, and empty)
+    if (!(low < high) && open_below != open_above) {
+      if (open_above) {
+        high = lower[i] + reach;
+      } else {
+        low = upper[i] - reach;
+      }
+    }
+    auto x = sample_uniform(low, high, rng);
+    if (!x) return std::unexpected(x.error());
+    out[i] = *x;
+  }
+  return out;
+}
+
 Configuration concat(std::span<const Configuration> parts) {
   Eigen::Index n = 0;
   for (const auto& p : parts) n += p.size();

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/random.hpp"
 
 namespace kinetra {
@@ -17,7 +18,7 @@ using Configuration = Eigen::VectorXd;
 using ConfigurationRef = Eigen::Ref<const Configuration>;
 
 // A vector whose length does not match what the model requires.
-struct ConfigurationError {
+struct KINETRA_API ConfigurationError {
   std::string parameter;
   std::size_t expected;
   std::size_t actual;
@@ -30,8 +31,9 @@ struct ConfigurationError {
 };
 
 // Checks that `values` holds exactly `expected` entries.
-std::expected<void, ConfigurationError> check_size(const char* parameter, std::size_t expected,
-                                                   std::size_t actual);
+KINETRA_API std::expected<void, ConfigurationError> check_size(const char* parameter,
+                                                               std::size_t expected,
+                                                               std::size_t actual);
 
 // Bounds that admit no sample: lower >= upper, or a NaN bound.
 struct EmptyRangeError {
@@ -46,15 +48,22 @@ struct EmptyRangeError {
 
 // One value uniform in [lower, upper). An infinite bound is replaced by the finite one moved by
 // `span` (both infinite: [-span, span)); widths beyond the largest double are handled.
-std::expected<double, EmptyRangeError> sample_uniform(double lower, double upper, Rng& rng,
-                                                      double span = 2.0 * std::numbers::pi);
+KINETRA_API std::expected<double, EmptyRangeError> sample_uniform(
+    double lower, double upper, Rng& rng, double span = 2.0 * std::numbers::pi);
 
 // Entry-wise sample between `lower` and `upper` (both of length n).
-std::expected<Configuration, EmptyRangeError> sample_uniform(const Configuration& lower,
-                                                             const Configuration& upper, Rng& rng,
-                                                             double span = 2.0 * std::numbers::pi);
+KINETRA_API std::expected<Configuration, EmptyRangeError> sample_uniform(
+    const Configuration& lower, const Configuration& upper, Rng& rng,
+    double span = 2.0 * std::numbers::pi);
+
+// Entry-wise sample for revolute and prismatic coordinates: an infinite bound reads as -reach or
+// +reach. Where that leaves the range empty or reversed (a finite bound at or beyond reach on the
+// infinite side), the window of `reach` from the finite bound is sampled instead.
+KINETRA_API std::expected<Configuration, EmptyRangeError> sample_within_reach(
+    const Configuration& lower, const Configuration& upper, Rng& rng,
+    double reach = 2.0 * std::numbers::pi);
 
 // The entries of every part, in order.
-Configuration concat(std::span<const Configuration> parts);
+KINETRA_API Configuration concat(std::span<const Configuration> parts);
 
 }  // namespace kinetra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/configuration.hpp"
 #include "kinetra/spatial/se3.hpp"
 #include "kinetra/spatial/text.hpp"
@@ -7,10 +8,10 @@
 namespace kinetra {
 
 // SE3(Isometry { rotation: [columns of R], translation: [t] })
-DebugValue debug_value(const SE3& m);
+KINETRA_API DebugValue debug_value(const SE3& m);
 // Configuration(VecStorage { data: [...], nrows: Dyn(n), ncols: Const })
-DebugValue debug_value(const Configuration& c);
+KINETRA_API DebugValue debug_value(const Configuration& c);
 // Color([[r, g, b, a]])
-DebugValue debug_value(const Color& c);
+KINETRA_API DebugValue debug_value(const Color& c);
 
 }  // namespace kinetra

@@ -2,6 +2,7 @@
 
 #include <Eigen/Geometry>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/random.hpp"
 #include "kinetra/spatial/vector.hpp"
 
@@ -11,11 +12,11 @@ namespace kinetra {
 using Quaternion = Eigen::Quaterniond;
 
 // |q| of the four stored values, computed without overflow or underflow; NaN if any is NaN.
-double stored_quaternion_norm(const double* q);
+KINETRA_API double stored_quaternion_norm(const double* q);
 
 // The rotation the stored values describe, scaled to unit norm; the norm must be finite and
 // non-zero.
-Quaternion read_quaternion(const double* q);
+KINETRA_API Quaternion read_quaternion(const double* q);
 
 // Writes the unit quaternion as (x, y, z, w).
 inline void write_quaternion(const Quaternion& r, double* q) {
@@ -24,12 +25,12 @@ inline void write_quaternion(const Quaternion& r, double* q) {
 }
 
 // The rotation by the rotation vector w: |w| radians about w / |w|.
-Quaternion quaternion_exp(const Vector3D& w);
+KINETRA_API Quaternion quaternion_exp(const Vector3D& w);
 
 // The rotation vector of the shorter turn r describes (|result| <= pi).
-Vector3D quaternion_log(const Quaternion& r);
+KINETRA_API Vector3D quaternion_log(const Quaternion& r);
 
 // A rotation uniform on the rotation group.
-Quaternion random_quaternion(Rng& rng);
+KINETRA_API Quaternion random_quaternion(Rng& rng);
 
 }  // namespace kinetra

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/vector.hpp"
 
 namespace kinetra {
@@ -25,12 +26,12 @@ inline Vector3D unit_vector(const Vector3D& v) {
 }
 
 // Rotation by `angle` radians about `axis` (any non-zero length); identity when angle == 0.
-SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle);
+KINETRA_API SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle);
 
 // R = Rz(yaw) Ry(pitch) Rx(roll): roll, pitch and yaw about the fixed x, y and z axes.
-SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw);
+KINETRA_API SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw);
 
 // Jr^-1(w): the rate of w for R exp(w) turning at the body rate omega is Jr^-1(w) omega.
-SpatialRotation inverse_right_jacobian(const Vector3D& w);
+KINETRA_API SpatialRotation inverse_right_jacobian(const Vector3D& w);
 
 }  // namespace kinetra

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/random.hpp"
 #include "kinetra/spatial/vector.hpp"
 
 namespace kinetra {
 
 // Rigid transform mapping a child-frame point p to R p + t in the parent frame.
-struct SE3 {
+struct KINETRA_API SE3 {
   SpatialRotation rotation = SpatialRotation::Identity();
   Vector3D translation = Vector3D::Zero();
 
@@ -56,6 +57,6 @@ struct SE3 {
 };
 
 // True when R^T R is the identity within 1e-6 absolute or one ulp relative, entry by entry.
-bool is_orthogonal(const SpatialRotation& r);
+KINETRA_API bool is_orthogonal(const SpatialRotation& r);
 
 }  // namespace kinetra

@@ -3,12 +3,13 @@
 #include <array>
 #include <cstddef>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/vector.hpp"
 
 namespace kinetra {
 
 // Symmetric 3x3 matrix stored as m11, m22, m33, m12, m13, m23.
-struct Symmetric3 {
+struct KINETRA_API Symmetric3 {
   std::array<double, 6> data{};
 
   static Symmetric3 zero() { return {}; }

@@ -6,19 +6,21 @@
 #include <utility>
 #include <vector>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // Shortest text that reads back to x, never in exponent notation ("1", "-0", "0.0000001").
-std::string display_number(double x);
+KINETRA_API std::string display_number(double x);
 // Shortest text that reads back to x with a fractional digit, exponent form below 1e-4 and
 // from 1e16 on ("1.0", "0.25", "1e-5", "1.5e16").
-std::string debug_number(double x);
+KINETRA_API std::string debug_number(double x);
 // Exactly `digits` digits after the point, correctly rounded ("0.6667").
-std::string fixed_number(double x, int digits);
+KINETRA_API std::string fixed_number(double x, int digits);
 
 // A value in structured debug form, printed compactly on one line or in the pretty
 // multi-line layout (four spaces per nesting level, a comma after every item).
-class DebugValue {
+class KINETRA_API DebugValue {
  public:
   static DebugValue atom(std::string text);
   static DebugValue number(double x) { return atom(debug_number(x)); }

@@ -7,6 +7,7 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/export.hpp"
 #include "kinetra/spatial/vector.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 #include "kinetra/urdf/xml_element.hpp"
@@ -20,15 +21,17 @@ using AttributeText = std::optional<std::string_view>;
 // MissingParameter, an unreadable one (not a number, or a list of the wrong length)
 // InvalidParameter, both naming the attribute.
 
-std::expected<double, ParseError> read_double(AttributeText text, const char* name);
+KINETRA_API std::expected<double, ParseError> read_double(AttributeText text, const char* name);
 // parsed directly as a 32-bit float
-std::expected<float, ParseError> read_float(AttributeText text, const char* name);
-std::expected<std::string_view, ParseError> read_text(AttributeText text, const char* name);
+KINETRA_API std::expected<float, ParseError> read_float(AttributeText text, const char* name);
+KINETRA_API std::expected<std::string_view, ParseError> read_text(AttributeText text,
+                                                                  const char* name);
 
 // Lists of numbers separated by any white space.
-std::expected<Vector3D, ParseError> read_vector3(AttributeText text, const char* name);
-std::expected<std::array<float, 3>, ParseError> read_float3(AttributeText text, const char* name);
-std::expected<Color, ParseError> read_color(AttributeText text, const char* name);
+KINETRA_API std::expected<Vector3D, ParseError> read_vector3(AttributeText text, const char* name);
+KINETRA_API std::expected<std::array<float, 3>, ParseError> read_float3(AttributeText text,
+                                                                        const char* name);
+KINETRA_API std::expected<Color, ParseError> read_color(AttributeText text, const char* name);
 
 // The same, looking the attribute up on its element.
 inline std::expected<double, ParseError> extract_double(const pugi::xml_node& element,

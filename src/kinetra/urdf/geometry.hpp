@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/export.hpp"
 #include "kinetra/geometry/geometry_object.hpp"
 #include "kinetra/urdf/mesh_path.hpp"
 #include "kinetra/urdf/parse_error.hpp"
@@ -22,7 +23,7 @@ using MaterialTable = std::unordered_map<std::string, Color>;
 inline constexpr Color default_geometry_color{0.9, 0.9, 0.9, 1.0};
 
 // The colours of <material> elements, a later one replacing an earlier one of the same name.
-std::expected<MaterialTable, ParseError> parse_materials(
+KINETRA_API std::expected<MaterialTable, ParseError> parse_materials(
     const std::vector<pugi::xml_node>& elements);
 
 // Where a link's geometry hangs: the joint carrying it and the link's Body frame.
@@ -34,10 +35,8 @@ struct GeometryAnchor {
 
 // The object described by one <collision> or <visual> element, placed in the joint's frame.
 // Visual elements take their colour from `materials` and record named inline colours in it.
-std::expected<GeometryObject, ParseError> parse_geometry(const pugi::xml_node& element,
-                                                         std::string name,
-                                                         const GeometryAnchor& anchor,
-                                                         bool is_visual, MaterialTable& materials,
-                                                         const MeshLookup& meshes);
+KINETRA_API std::expected<GeometryObject, ParseError> parse_geometry(
+    const pugi::xml_node& element, std::string name, const GeometryAnchor& anchor, bool is_visual,
+    MaterialTable& materials, const MeshLookup& meshes);
 
 }  // namespace kinetra

@@ -9,13 +9,14 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/name_index.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
 
 // The link tree of a robot element, indexed for the walk. Names point into the document.
-struct LinkGraph {
+struct KINETRA_API LinkGraph {
   // entry of a nameless link, or of a joint without a <child>
   static constexpr std::size_t none = static_cast<std::size_t>(-1);
   // entry of a <child> naming no link
@@ -55,7 +56,7 @@ struct LinkGraph {
 
 // The robot element's direct children the reader uses, in document order, with the link names
 // they give, gathered in one pass over them. Names point into the document.
-struct RobotChildren {
+struct KINETRA_API RobotChildren {
   struct Link {
     pugi::xml_node element;
     std::optional<NameIndex::Key> name;
@@ -73,12 +74,12 @@ struct RobotChildren {
   std::size_t visual_count = 0;
 };
 
-RobotChildren scan_robot(const pugi::xml_node& robot);
+KINETRA_API RobotChildren scan_robot(const pugi::xml_node& robot);
 
 // Indexes the robot's links and joints and checks that they form a tree: no two links share a
 // name, every named parent link exists, no link has two parent joints and every link is reachable
 // from a root link (so the walk ends). The first offending joint or link in document order is
 // reported. Names are compared byte by byte, an absent name sorting as "".
-std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot);
+KINETRA_API std::expected<LinkGraph, ParseError> index_links(const RobotChildren& robot);
 
 }  // namespace kinetra

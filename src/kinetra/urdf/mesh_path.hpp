@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "kinetra/export.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
@@ -29,7 +30,7 @@ struct MeshLookup {
 // The existing file a mesh `filename` names: a "package://name/rest" reference looked up in
 // `lookup.packages`, then in ROS_PACKAGE_PATH (read on every call), an absolute path, or a path
 // relative to `lookup.package_dir`. Failures are InvalidFilePath errors.
-std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filename,
-                                                         const MeshLookup& lookup);
+KINETRA_API std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filename,
+                                                                     const MeshLookup& lookup);
 
 }  // namespace kinetra

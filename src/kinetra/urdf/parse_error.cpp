@@ -46,6 +46,8 @@ std::string ParseError::display() const {
       return "Link '" + subject + "' cannot be reached from any root link.";
     case Kind::DuplicateLink:
       return "Link '" + subject + "' is defined more than once.";
+    case Kind::InvalidMimic:
+      return "Invalid mimic: " + subject;
   }
   return {};
 }

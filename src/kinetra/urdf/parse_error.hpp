@@ -4,12 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/model_error.hpp"
 
 namespace kinetra {
 
 // Why a URDF description could not be turned into models. Owns everything it names.
-struct ParseError {
+struct KINETRA_API ParseError {
   enum class Kind : std::uint8_t {
     IoError,
     XmlError,
@@ -31,6 +32,7 @@ struct ParseError {
     MultipleParentJoints,
     UnreachableLink,
     DuplicateLink,
+    InvalidMimic,
   };
 
   Kind kind;

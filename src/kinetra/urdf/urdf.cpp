@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/urdf/attributes.hpp"
 #include "kinetra/urdf/elements.hpp"
 #include "kinetra/urdf/geometry.hpp"
 #include "kinetra/urdf/link_graph.hpp"
@@ -82,8 +83,10 @@ std::expected<JointModel, ParseError> make_joint(std::string_view type, const pu
 // Builds the models from the links and joints reachable from the root links.
 class Assembly {
  public:
-  Assembly(const pugi::xml_node& robot, MaterialTable materials, const MeshLookup& meshes)
-      : robot_(robot),
+  Assembly(const pugi::xml_node& robot, MaterialTable materials, const MeshLookup& meshes,
+           bool mimic)
+      : mimic_(mimic),
+        robot_(robot),
         robot_name_(attribute(robot, "name")),
         materials_(std::move(materials)),
         meshes_(meshes),
@@ -142,6 +145,26 @@ class Assembly {
                            added->frame_type, step.links, added->joint, added->frame,
                            added->frame_type, true, false});
       }
+    }
+    return {};
+  }
+
+  // Makes the joints read with a <mimic> follow the joints they name.
+  std::expected<void, ParseError> apply_mimics() {
+    std::vector<MimicJoint> mimics;
+    for (const PendingMimic& m : mimics_) {
+      const auto reference = model().get_joint_id(m.reference);
+      if (!reference) {
+        return error(ParseError::Kind::InvalidMimic,
+                     MimicError{MimicError::Kind::UnknownJoint, model().joint_names()[m.joint],
+                                std::string(m.reference)}
+                         .display());
+      }
+      mimics.push_back({m.joint, *reference, m.multiplier, m.offset});
+    }
+    if (mimics.empty()) return {};
+    if (auto set = model().set_mimic_joints(std::move(mimics)); !set) {
+      return error(ParseError::Kind::InvalidMimic, set.error().display());
     }
     return {};
   }
@@ -281,9 +304,39 @@ class Assembly {
                                        FrameType::Joint, Inertia::zeros()},
                                  true);
     if (!frame) return std::unexpected(frame.error());
+    if (mimic_) {
+      if (auto read = read_mimic(joint, *id); !read) return std::unexpected(read.error());
+    }
     return Added{*name, *id, *frame, FrameType::Joint};
   }
 
+  // Notes the joint's <mimic joint multiplier offset>, if it has one (multiplier 1, offset 0
+  // when absent).
+  std::expected<void, ParseError> read_mimic(const pugi::xml_node& joint, std::size_t id) {
+    const pugi::xml_node element = first_child(joint, "mimic");
+    if (!element) return {};
+    const auto reference = extract_text(element, "joint");
+    if (!reference) return std::unexpected(reference.error());
+    PendingMimic pending{id, *reference, 1.0, 0.0};
+    for (auto [name, value] :
+         {std::pair{"multiplier", &pending.multiplier}, std::pair{"offset", &pending.offset}}) {
+      if (!element.attribute(name)) continue;
+      const auto number = extract_double(element, name);
+      if (!number) return std::unexpected(number.error());
+      *value = *number;
+    }
+    mimics_.push_back(pending);
+    return {};
+  }
+
+  // a <mimic> read, its reference joint still a name
+  struct PendingMimic {
+    std::size_t joint;
+    std::string_view reference;
+    double multiplier, offset;
+  };
+  bool mimic_;
+  std::vector<PendingMimic> mimics_;
   pugi::xml_node robot_;
   std::optional<std::string_view> robot_name_;
   MaterialTable materials_;
@@ -314,7 +367,8 @@ bool is_robot_element(const pugi::xml_node& node) {
 
 // Everything after reading: `xml` is valid UTF-8.
 std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const MeshLookup& meshes,
-                                                   const std::optional<JointModel>& root_joint) {
+                                                   const std::optional<JointModel>& root_joint,
+                                                   bool mimic) {
   pugi::xml_document document;
   if (auto loaded = load_xml_document(xml, document); !loaded) {
     return std::unexpected(std::move(loaded.error()));
@@ -330,7 +384,7 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const M
 
   const std::vector<std::string> root_names =
       root_joint ? root_joint_names(children, graph->roots.size()) : std::vector<std::string>{};
-  Assembly assembly(robot, std::move(*materials), meshes);
+  Assembly assembly(robot, std::move(*materials), meshes, mimic);
   assembly.reserve(children, root_names.size());
   for (std::size_t i = 0; i < graph->roots.size(); ++i) {
     std::optional<Added> base;
@@ -343,27 +397,31 @@ std::expected<UrdfModels, ParseError> build_models(std::string_view xml, const M
       return std::unexpected(std::move(walked.error()));
     }
   }
+  if (auto applied = assembly.apply_mimics(); !applied) {
+    return std::unexpected(std::move(applied.error()));
+  }
   return std::move(assembly).take();
 }
 
 }  // namespace
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
-    std::string_view xml, const MeshLookup& meshes, const std::optional<JointModel>& root_joint) {
+    std::string_view xml, const MeshLookup& meshes, const std::optional<JointModel>& root_joint,
+    bool mimic) {
   if (const auto pos = find_invalid_utf8(xml)) {
     // the position is counted over the valid prefix
     return std::unexpected(
         ParseError::of(ParseError::Kind::XmlError, "invalid UTF-8 at " + text_position(xml, *pos)));
   }
-  return build_models(xml, meshes, root_joint);
+  return build_models(xml, meshes, root_joint, mimic);
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const std::string& filepath, const MeshLookup& meshes,
-    const std::optional<JointModel>& root_joint) {
+    const std::optional<JointModel>& root_joint, bool mimic) {
   const auto text = read_text_file(filepath);
   if (!text) return std::unexpected(text.error());
-  return build_models(*text, meshes, root_joint);
+  return build_models(*text, meshes, root_joint, mimic);
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(

@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/export.hpp"
 #include "kinetra/urdf/parse_error.hpp"
 
 namespace kinetra {
@@ -13,7 +14,7 @@ namespace kinetra {
 // allow, written raw or as character references, malformed XML, any document type declaration
 // and references to entities other than the predefined ones (so no entity is ever defined or
 // expanded); each refusal is an XmlError naming line and column.
-std::expected<void, ParseError> load_xml_document(std::string_view text,
-                                                  pugi::xml_document& document);
+KINETRA_API std::expected<void, ParseError> load_xml_document(std::string_view text,
+                                                              pugi::xml_document& document);
 
 }  // namespace kinetra

@@ -9,13 +9,15 @@
 
 #include <pugixml.hpp>
 
+#include "kinetra/export.hpp"
+
 namespace kinetra {
 
 // The element's name without any namespace prefix.
-std::string_view local_name(const pugi::xml_node& element);
+KINETRA_API std::string_view local_name(const pugi::xml_node& element);
 
 // The first direct child element with this local name (an empty node if there is none).
-pugi::xml_node first_child(const pugi::xml_node& element, std::string_view name);
+KINETRA_API pugi::xml_node first_child(const pugi::xml_node& element, std::string_view name);
 
 // The first direct child element of each local name, from one pass over the children:
 // const auto [origin, axis] = first_children(joint, "origin", "axis");
@@ -41,7 +43,8 @@ std::array<pugi::xml_node, sizeof...(Names)> first_children(const pugi::xml_node
 }
 
 // The attribute's text, if the element has it.
-std::optional<std::string_view> attribute(const pugi::xml_node& element, const char* name);
+KINETRA_API std::optional<std::string_view> attribute(const pugi::xml_node& element,
+                                                      const char* name);
 
 // The texts of several attributes, from one pass over the element's attributes:
 // const auto [xyz, rpy] = attributes(origin, "xyz", "rpy");
@@ -66,6 +69,6 @@ std::array<std::optional<std::string_view>, sizeof...(Names)> attributes(
 }
 
 // The element as a start tag with its attributes, e.g. <joint type="fixed">.
-std::string describe_element(const pugi::xml_node& element);
+KINETRA_API std::string describe_element(const pugi::xml_node& element);
 
 }  // namespace kinetra

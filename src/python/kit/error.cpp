@@ -58,7 +58,8 @@ PyObject* raise_conversion_error(const char* parameter, PyObject* obj, const cha
 
 namespace {
 
-constexpr std::size_t quote_limit = 80;
+// reprs up to this many characters are quoted whole
+constexpr std::size_t quote_limit = 1000;
 // arrays with more elements are never asked for their repr
 constexpr Py_ssize_t repr_elements_limit = 1000;
 

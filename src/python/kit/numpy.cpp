@@ -233,6 +233,13 @@ void FlatValues::copy(const ArrayView& array) {
   data_ = copy_.get();
 }
 
+void FlatValues::assign(const Eigen::VectorXd& values) {
+  size_ = values.size();
+  copy_ = std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(size_));
+  std::copy(values.begin(), values.end(), copy_.get());
+  data_ = copy_.get();
+}
+
 PyObject* new_array(std::span<const Py_ssize_t> shape, const double* row_major_values) {
   npy_intp dims[NPY_MAXDIMS];
   std::copy(shape.begin(), shape.end(), dims);

@@ -123,6 +123,8 @@ class FlatValues {
     size_ = array.size();
     if (!array.is_contiguous_and_aligned()) copy(array);
   }
+  // holds a copy of `values` instead of what it read before
+  void assign(const Eigen::VectorXd& values);
   FlatValues(FlatValues&&) = default;
   FlatValues& operator=(FlatValues&&) = default;
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <utility>
 
 #include "kinetra/joint/joint_model.hpp"
@@ -184,7 +185,7 @@ TEST(JointModel, RandomConfigurationsStayWithinBounds) {
     const double angle = (*copy.random_configuration(rng))[0];
     EXPECT_TRUE(angle >= -1.0 && angle < 1.0) << angle;
     const double position = (*unbounded.random_configuration(rng))[0];
-    EXPECT_TRUE(position >= -1 && position < 1) << position;
+    EXPECT_TRUE(position >= -2 * std::numbers::pi && position < 2 * std::numbers::pi) << position;
     EXPECT_NEAR(continuous.random_configuration(rng)->norm(), 1.0, 1e-15);
   }
   EXPECT_FALSE(bounded.random_configuration(rng));
