@@ -14,4 +14,6 @@ if [ -z "${VIRTUAL_ENV:-}" ]; then
 fi
 if [ -z "${CMAKE_CXX_COMPILER_LAUNCHER:-}" ] && command -v ccache >/dev/null; then
   export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  # paths relative to the clone, so that another clone's builds find these objects
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 fi
