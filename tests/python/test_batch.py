@@ -455,7 +455,7 @@ def test_a_trajectory_failing_part_way_is_named_and_leaves_out_alone():
     tau = np.zeros((4, 10, model.nv))
     tau[3, 5, 0] = np.nan
     out = (np.full((4, 11, model.nq), 7.0), np.full((4, 11, model.nv), 7.0))
-    with pytest.raises(ValueError, match="^row 3, step 6: joint 'root_joint' has a quaternion "
+    with pytest.raises(ValueError, match="^row 3, step 5: joint 'root_joint' has a quaternion "
                                          "of norm NaN$"):
         batch.rollout(model, q, v, tau, 0.01, "semi_implicit_euler", out=out)
     assert (out[0] == 7.0).all() and (out[1] == 7.0).all()
