@@ -187,9 +187,10 @@ struct OriginParameters {
 
 // A body's inertia (given in its joint's frame) in the frame `placement` maps that frame into.
 inline OriginParameters<double> placed_inertia(const Inertia& body, const Placement<double>& at) {
-  const Inertia moved = body.act({at.rotation, at.translation});
-  return {moved.mass, moved.mass * moved.com,
-          (moved.inertia - Symmetric3::skew_square(moved.com) * moved.mass).data};
+  // from the placement's own entries: no SE3 copy stored and read back at other offsets
+  const Vector3D com = at.rotation * body.com + at.translation;
+  return {body.mass, body.mass * com,
+          (body.inertia.rotate(at.rotation) - Symmetric3::skew_square(com) * body.mass).data};
 }
 template <class S>
 OriginParameters<S> placed_inertia(const Inertia& body, const Placement<S>& at) {

@@ -28,7 +28,9 @@ struct RneaWorkspace {
 // the frame origin, n gains c x f.
 template <class S>
 Halves<S> momentum_rate(const Inertia& body, const Halves<S>& v, const Halves<S>& a) {
-  const Vec3<S> com = body.com.template cast<S>();
+  // the model's own entries where S is double: a copy on the stack, stored as a pair and a single
+  // value, would be read back as pairs at other offsets, which the processor cannot forward
+  const auto& com = body.com.template cast<S>();
   const Vec3<S>&w = v.angular, &dw = a.angular;
   const Vec3<S> v_c = v.linear - com.cross(w);
   const Vec3<S> a_c = a.linear - com.cross(dw);
@@ -65,7 +67,7 @@ void rnea(const CompiledModel& model, RneaWorkspace<S>& ws, const S* q, const S*
     const JointCode kind = model.kind[i];
     if (turns(kind) || kind == JointCode::prismatic) {
       const S qd = v ? v[first] : S(0), qdd = a ? a[first] : S(0);
-      const Vec3<S> axis = model.terms[i].axis.template cast<S>();
+      const auto& axis = model.terms[i].axis.template cast<S>();
       const Vec3<S> moved = qd * axis;
       // v += S qd, a += v x S qd + S qdd
       if (turns(kind)) {
