@@ -15,15 +15,6 @@ Rows matrix(double* values, std::size_t i, std::size_t rows, std::size_t cols) {
           static_cast<Eigen::Index>(cols)};
 }
 
-// Every row's configuration, before any is computed.
-std::expected<void, AlgorithmError> check_rows(const Model& model, std::size_t n,
-                                               const double* q) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (auto ok = check_configuration(model, row(q, i, model.nq())); !ok) return ok;
-  }
-  return {};
-}
-
 // A row costs about this many single-state rnea calls.
 constexpr std::size_t derivative_weight = 8;
 
