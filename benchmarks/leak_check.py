@@ -24,11 +24,11 @@ def resident_bytes():
         return int(statm.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
 
 
-def refused(call, *args):
+def refused(call, *args, **keywords):
     """A call that must raise; the exception is dropped."""
     def run():
         try:
-            call(*args)
+            call(*args, **keywords)
         except (TypeError, ValueError, IndexError, OverflowError, RuntimeError):
             return
         raise AssertionError(f"{call.__name__}{args!r} did not raise")
@@ -66,6 +66,14 @@ def cases(folder):
     long_chain = chain(20)
     long_chain_data = long_chain.create_data()
     long_q = np.full(long_chain.nq, 0.3)
+    collision.add_all_collision_pairs()
+    objects = collision.geometry_objects
+    shape1, shape2 = objects[0].geometry, objects[-1].geometry
+    apart = kinetra.SE3(np.eye(3), np.array([0.0, 0.0, 1.0]))
+    tip = model.nframes - 1
+    goal = kinetra.frame_placement(model, model.create_data(), tip, np.full(model.nq, 0.2)
+                                   ).homogeneous
+    goals = np.repeat(goal[None], 4, axis=0)
     return {
         "forward_kinematics": lambda: kinetra.forward_kinematics(model, data, q),
         "rnea": lambda: kinetra.rnea(model, data, q, v, v),
@@ -99,6 +107,56 @@ def cases(folder):
         "error: batch.rnea wrong size": refused(kinetra.batch.rnea, model, states, states[:3],
                                                 states),
         "error: corrupt payload": refused(kinetra._from_bytes, payload[:-3]),
+        "rnea_derivatives": lambda: kinetra.rnea_derivatives(model, data, q, v, v),
+        "aba_derivatives": lambda: kinetra.aba_derivatives(model, data, q, v, v),
+        "step_derivatives": lambda: kinetra.step_derivatives(model, data, q, v, v, 1e-3),
+        "inverse_mass_matrix": lambda: kinetra.inverse_mass_matrix(model, data, q),
+        "batch.rnea_derivatives": lambda: kinetra.batch.rnea_derivatives(model, states, states,
+                                                                         states, threads=2),
+        "batch.aba_derivatives": lambda: kinetra.batch.aba_derivatives(model, states, states,
+                                                                       states, threads=2),
+        "batch.step_derivatives": lambda: kinetra.batch.step_derivatives(
+            model, states, states, states, 1e-3, threads=2),
+        "error: rnea_derivatives wrong size": refused(kinetra.rnea_derivatives, model, data,
+                                                      short, v, v),
+        "error: aba_derivatives foreign data": refused(kinetra.aba_derivatives, model,
+                                                       other_data, q, v, v),
+        "error: step_derivatives dt 0": refused(kinetra.step_derivatives, model, data, q, v, v,
+                                                0.0),
+        "error: inverse_mass_matrix wrong size": refused(kinetra.inverse_mass_matrix, model,
+                                                         data, short),
+        "error: batch.aba_derivatives wrong size": refused(kinetra.batch.aba_derivatives, model,
+                                                           states, states[:3], states),
+        "error: batch.step_derivatives dt < 0": refused(kinetra.batch.step_derivatives, model,
+                                                        states, states, states, -1e-3),
+        "vortan.distance": lambda: kinetra.vortan.distance(shape1, apart, shape2,
+                                                           kinetra.SE3.Identity()),
+        "compute_distances": lambda: kinetra.compute_distances(model, data, collision,
+                                                               geometry_data, q),
+        "compute_collisions": lambda: kinetra.compute_collisions(model, data, collision,
+                                                                 geometry_data, q),
+        "batch.compute_distances": lambda: kinetra.batch.compute_distances(model, collision,
+                                                                           states, threads=2),
+        "batch.compute_collisions": lambda: kinetra.batch.compute_collisions(model, collision,
+                                                                             states, threads=2),
+        "error: vortan.distance wrong type": refused(kinetra.vortan.distance, shape1, apart,
+                                                     None, apart),
+        "error: compute_distances foreign data": refused(kinetra.compute_distances, model,
+                                                         other_data, collision, geometry_data, q),
+        "error: compute_collisions wrong size": refused(kinetra.compute_collisions, model, data,
+                                                        collision, geometry_data, short),
+        "error: batch.compute_distances wrong size": refused(
+            kinetra.batch.compute_distances, model, collision, states[:, :-1]),
+        "inverse_kinematics": lambda: kinetra.inverse_kinematics(model, tip, goal, q,
+                                                                 max_iterations=20),
+        "batch.inverse_kinematics": lambda: kinetra.batch.inverse_kinematics(
+            model, tip, goals, q, max_iterations=20, threads=2),
+        "error: inverse_kinematics NaN target": refused(kinetra.inverse_kinematics, model, tip,
+                                                        np.full((4, 4), np.nan)),
+        "error: inverse_kinematics tolerance 0": refused(kinetra.inverse_kinematics, model, tip,
+                                                         goal, None, tolerance=0.0),
+        "error: batch.inverse_kinematics wrong size": refused(
+            kinetra.batch.inverse_kinematics, model, tip, goals[:, :3]),
     }
 
 
@@ -117,7 +175,7 @@ def main():
             for _ in range(options.iterations):
                 call()
             growth = (resident_bytes() - before) / 2**20
-            print(f"{name:38s} {options.iterations:>9d} calls  {growth:+8.3f} MiB", flush=True)
+            print(f"{name:42s} {options.iterations:>9d} calls  {growth:+8.3f} MiB", flush=True)
             if growth > options.limit_mib:
                 failed.append(name)
     if failed:

@@ -136,6 +136,18 @@ def test_distance_refuses_empty_mesh_files_non_shapes_and_nan(tmp_path):
         vortan.distance(vortan.Sphere(0.1), at([0, 0, 0]), vortan.Sphere(0.1), at([np.nan, 0, 0]))
 
 
+@pytest.mark.parametrize("name, text", [
+    ("nan.stl", "solid s\nfacet normal 0 0 1\nouter loop\nvertex nan 0 0\nvertex 1 0 0\n"
+                "vertex 0 1 0\nendloop\nendfacet\nendsolid s\n"),
+    ("inf.obj", "v 0 0 0\nv 1 0 0\nv 0 inf 0\nf 1 2 3\n"),
+])
+def test_distance_refuses_mesh_files_with_non_finite_vertices(tmp_path, name, text):
+    path = tmp_path / name
+    path.write_text(text)
+    with pytest.raises(ValueError, match="holds a vertex that is not finite"):
+        vortan.distance(vortan.PyMesh(str(path)), at([0, 0, 0]), vortan.Sphere(0.1), at([1, 0, 0]))
+
+
 def chain(n):
     """A chain of n revolute joints about z, one ball per link, 0.3 apart along x."""
     model = kinetra.Model()

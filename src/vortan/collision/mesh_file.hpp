@@ -17,7 +17,7 @@ struct TriangleMesh {
 };
 
 // Reads `path` (any format the importer knows: STL, OBJ, DAE, ...). Fails naming the file when it
-// cannot be read or holds no triangles.
+// cannot be read or is malformed, or holds no triangles or a vertex that is not finite.
 std::expected<TriangleMesh, CollisionError> read_mesh_file(const std::string& path,
                                                            const std::array<float, 3>& scale);
 

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "../../fuzz/exercise_mesh.hpp"
 #include "../../fuzz/exercise_payload.hpp"
+#include "../../fuzz/exercise_srdf.hpp"
 #include "../../fuzz/exercise_urdf.hpp"
 
 namespace kinetra {
@@ -36,6 +38,16 @@ TEST(FuzzRegressions, ReplayWithoutFault) {
 TEST(FuzzRegressions, PayloadsReplayWithoutFault) {
   EXPECT_GT(replay(KINETRA_SOURCE_DIR "/tests/fuzz/payloads", exercise_payload), 0u);
   replay(KINETRA_SOURCE_DIR "/tests/fuzz/payload_regressions", exercise_payload);
+}
+
+TEST(FuzzRegressions, SemanticDescriptionsReplayWithoutFault) {
+  EXPECT_GT(replay(KINETRA_SOURCE_DIR "/tests/fuzz/srdf", exercise_srdf), 0u);
+  replay(KINETRA_SOURCE_DIR "/tests/fuzz/srdf_regressions", exercise_srdf);
+}
+
+TEST(FuzzRegressions, MeshesReplayWithoutFault) {
+  EXPECT_GT(replay(KINETRA_SOURCE_DIR "/tests/fuzz/meshes", exercise_mesh), 0u);
+  replay(KINETRA_SOURCE_DIR "/tests/fuzz/mesh_regressions", exercise_mesh);
 }
 
 }  // namespace
