@@ -426,12 +426,12 @@ std::expected<UrdfModels, ParseError> build_models_from_urdf(
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf_string(
     std::string_view xml, const std::optional<std::string>& package_dir) {
-  return build_models_from_urdf_string(xml, MeshLookup{package_dir, {}, true});
+  return build_models_from_urdf_string(xml, MeshLookup{package_dir, {}, true, {}});
 }
 
 std::expected<UrdfModels, ParseError> build_models_from_urdf(
     const std::string& filepath, const std::optional<std::string>& package_dir) {
-  return build_models_from_urdf(filepath, MeshLookup{package_dir, {}, true});
+  return build_models_from_urdf(filepath, MeshLookup{package_dir, {}, true, {}});
 }
 
 }  // namespace kinetra

@@ -109,7 +109,7 @@ TEST_F(MeshPathTest, RelativeAndAbsolutePaths) {
 
 TEST_F(MeshPathTest, GivenPackagesComeBeforeThePackagePath) {
   set_package_path(dir("a/robot_pkg"));
-  const MeshLookup lookup{{}, {{"robot_pkg", dir("b/robot_pkg")}}, true};
+  const MeshLookup lookup{{}, {{"robot_pkg", dir("b/robot_pkg")}}, true, {}};
   EXPECT_EQ(resolve("package://robot_pkg/meshes/base.stl", {}, lookup),
             dir("b/robot_pkg") + "/meshes/base.stl");
   EXPECT_EQ(resolve("package://other/meshes/base.stl", {}, lookup),
@@ -122,7 +122,7 @@ TEST_F(MeshPathTest, GivenPackagesComeBeforeThePackagePath) {
 
 TEST_F(MeshPathTest, UncheckedMeshesKeepTheResolvedPathOrTheReference) {
   ::unsetenv("ROS_PACKAGE_PATH");
-  const MeshLookup unchecked{{}, {{"robot_pkg", dir("a/robot_pkg")}}, false};
+  const MeshLookup unchecked{{}, {{"robot_pkg", dir("a/robot_pkg")}}, false, {}};
   EXPECT_EQ(resolve("package://robot_pkg/meshes/missing.stl", {}, unchecked),
             dir("a/robot_pkg") + "/meshes/missing.stl");
   EXPECT_EQ(resolve("package://other/m.stl", {}, unchecked), "package://other/m.stl");
