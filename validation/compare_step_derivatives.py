@@ -31,15 +31,15 @@ def with_motors(mmodel_text, kmodel, joints, free_joints=()):
     free joint of each (name, body) in `free_joints`."""
     import mujoco
 
-    spec = mujoco.MjSpec.from_string(mmodel_text)
+    mj_spec = mujoco.MjSpec.from_string(mmodel_text)
     for name, body in free_joints:
-        spec.body(body).add_freejoint(name=name)
+        mj_spec.body(body).add_freejoint(name=name)
     for joint in joints:
-        motor = spec.add_actuator()
+        motor = mj_spec.add_actuator()
         motor.trntype = mujoco.mjtTrn.mjTRN_JOINT
         motor.target = joint.name
         motor.gear[0] = 1.0
-    model = spec.compile()
+    model = mj_spec.compile()
     model.opt.gravity[:] = kmodel.gravity
     model.opt.integrator = mujoco.mjtIntegrator.mjINT_EULER
     model.opt.timestep = DT

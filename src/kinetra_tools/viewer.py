@@ -216,11 +216,11 @@ class Viewer:
                 handle.remove()
             self._frames = []
             for frame in ids:
-                spec = self.model.frames[frame]
+                frame_info = self.model.frames[frame]
                 handle = self._server.scene.add_frame(
-                    f"/joint_{spec.parent_joint}/frame_{frame}", axes_length=AXES_LENGTH,
+                    f"/joint_{frame_info.parent_joint}/frame_{frame}", axes_length=AXES_LENGTH,
                     axes_radius=AXES_LENGTH / 25)
-                pose(handle, spec.placement)
+                pose(handle, frame_info.placement)
                 self._frames.append(handle)
 
     def show_center_of_mass(self, show=True):

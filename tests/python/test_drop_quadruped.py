@@ -15,9 +15,9 @@ pytestmark = pytest.mark.skipif(not os.path.isdir(QUADRUPED), reason="no ../shar
 
 
 def example():
-    spec = importlib.util.spec_from_file_location("drop_quadruped", EXAMPLE)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location("drop_quadruped", EXAMPLE)
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     return module
 
 
