@@ -1101,7 +1101,7 @@ def rpy_to_matrix(r: float, p: float, y: float) -> _Array:
     the fixed x, y and z axes, as in URDF origins."""
 
 def matrix_to_rpy(R: _ArrayIn) -> _Array:
-    """(roll, pitch, yaw), a (3,) array, with rpy_to_matrix(*rpy) == R: roll and yaw in
+    """(roll, pitch, yaw), a (3,) array, with rpy_to_matrix(r, p, y) == R: roll and yaw in
     [-pi, pi], pitch in [-pi/2, pi/2]; at pitch +-pi/2 the yaw is 0."""
 
 def quaternion_to_matrix(xyzw: _ArrayIn) -> _Array:
@@ -1134,10 +1134,10 @@ def inverse_kinematics(
     integrate and brings it back inside the position limits (a revolute angle by whole turns
     when that fits, otherwise clamped), so every configuration tried, and the answer, is within
     them; a coordinate that a step would carry past a bound is held at it, the others taking
-    over its share. lambda = nu (|e|^2 + damping), nu starting at 1, shrinking after each step
-    that lowers |e| and growing after one that does not. The first run starts from q0, brought
-    inside the limits; when None, from the neutral configuration with every angle or position
-    bounded on both sides at the middle of its range. A run ends on success (|error| <=
+    over its share. lambda = nu (norm(e)^2 + damping), nu starting at 1, shrinking after each
+    step that lowers norm(e) and growing after one that does not. The first run starts from q0,
+    brought inside the limits; when None, from the neutral configuration with every angle or
+    position bounded on both sides at the middle of its range. A run ends on success (norm(error) <=
     tolerance), after max_iterations steps, or when it stalls; then, up to `restarts` times,
     another run starts from a random configuration drawn from `seed` as random_configuration
     does. Floating, spherical, planar and continuous joints move through their own integrate.
@@ -1156,7 +1156,7 @@ class IKResult:
 
     @property
     def success(self) -> bool:
-        """True when |error| <= tolerance."""
+        """True when norm(error) <= tolerance."""
 
     @property
     def error(self) -> _Array:
