@@ -21,9 +21,9 @@ struct KINETRA_API JointLimits {
 };
 
 // The first index where lower <= upper fails (a NaN bound fails), if any.
-std::optional<std::size_t> first_bound_out_of_order(const ConfigurationRef& lower,
+KINETRA_API std::optional<std::size_t> first_bound_out_of_order(const ConfigurationRef& lower,
                                                     const ConfigurationRef& upper);
 // The first negative or NaN speed or effort limit, if any.
-std::optional<std::size_t> first_negative_or_nan(const ConfigurationRef& values);
+KINETRA_API std::optional<std::size_t> first_negative_or_nan(const ConfigurationRef& values);
 
 }  // namespace kinetra
