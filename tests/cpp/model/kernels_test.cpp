@@ -15,9 +15,11 @@ using WideVector = Eigen::Matrix<Wide, Eigen::Dynamic, 1>;
 
 WideVector widened(const Configuration& x) { return x.cast<Wide>(); }
 
+// Double against long double: rounding of a few ulps per joint over a 12-joint tree, which
+// unoptimised builds (no contraction) make a little larger.
 void expect_close(const Eigen::MatrixXd& actual, const Eigen::MatrixXd& expected) {
   const double scale = std::max(1.0, expected.cwiseAbs().maxCoeff());
-  EXPECT_LE((actual - expected).cwiseAbs().maxCoeff(), 1e-13 * scale);
+  EXPECT_LE((actual - expected).cwiseAbs().maxCoeff(), 1e-12 * scale);
 }
 
 class Kernels : public ::testing::TestWithParam<int> {
