@@ -1,10 +1,14 @@
 // Dynamics of the bundled arm and the shared robots: kinetra beside KDL's recursive Newton-Euler
-// solvers (ChainIdSolver_RNE on chains, TreeIdSolver_RNE on trees) and its chain mass matrix, at
-// the same states. Each KDL benchmark reports the worst difference from kinetra's result as the
+// solvers (ChainIdSolver_RNE on chains, TreeIdSolver_RNE on trees), its chain forward dynamics
+// (ChainFdSolver_RNE) and its chain mass matrix, at the same states; and kinetra reading the
+// Panda's URDF, as shipped and as the copy without geometry that compare.py gives MuJoCo. Each KDL benchmark reports the worst difference from kinetra's result as the
 // counter `worst_diff`. Built only when KDL is installed; run by benchmarks/compare.py.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <kdl/chaindynparam.hpp>
+#include <kdl/chainfdsolver_recursive_newton_euler.hpp>
 #include <kdl/chainidsolver_recursive_newton_euler.hpp>
 #include <kdl/treeidsolver_recursive_newton_euler.hpp>
 #include <map>
@@ -112,6 +116,29 @@ void kdl_rnea(benchmark::State& bench, Robot* r) {
   }
 }
 
+// Forward dynamics with a as the efforts, as kinetra's aba is timed.
+void kdl_aba(benchmark::State& bench, Robot* r) {
+  if (!r || !r->chain) {
+    bench.SkipWithError(r ? "KDL's forward dynamics needs a chain" : "robot file absent");
+    return;
+  }
+  label(bench, *r);
+  const Model& model = r->model;
+  const KDL::Chain chain =
+      bench::kdl_chain(model, model.njoints() - 1);  // the solver keeps a reference
+  KDL::ChainFdSolver_RNE solver(chain, bench::kdl_vector(model.gravity()));
+  const KDL::JntArray q = kdl_array(r->q), v = kdl_array(r->v), tau = kdl_array(r->a);
+  const KDL::Wrenches wrenches(chain.getNrOfSegments(), KDL::Wrench::Zero());
+  KDL::JntArray ddq(static_cast<unsigned>(model.nv()));
+  solver.CartToJnt(q, v, tau, wrenches, ddq);
+  bench.counters["worst_diff"] =
+      (ddq.data - *aba(model, r->data, r->q, r->v, r->a)).cwiseAbs().maxCoeff();
+  for (auto _ : bench) {
+    benchmark::DoNotOptimize(solver.CartToJnt(q, v, tau, wrenches, ddq));
+    benchmark::ClobberMemory();
+  }
+}
+
 void kdl_mass(benchmark::State& bench, Robot* r) {
   if (!r || !r->chain) {
     bench.SkipWithError(r ? "KDL's mass matrix needs a chain" : "robot file absent");
@@ -129,6 +156,22 @@ void kdl_mass(benchmark::State& bench, Robot* r) {
   for (auto _ : bench) {
     benchmark::DoNotOptimize(solver.JntToMass(q, mass));
     benchmark::ClobberMemory();
+  }
+}
+
+// Reading `file` with relative mesh names taken from its folder; skipped when it is absent.
+void load_urdf(benchmark::State& bench, const std::filesystem::path& file) {
+  if (!std::filesystem::is_regular_file(file)) {
+    bench.SkipWithError("robot file absent");
+    return;
+  }
+  for (auto _ : bench) {
+    auto models = build_models_from_urdf(file.string(), file.parent_path().string());
+    if (!models) {
+      bench.SkipWithError(models.error().display().c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(models);
   }
 }
 
@@ -151,9 +194,18 @@ const bool registered = [] {
     });
     benchmark::RegisterBenchmark(("rnea/kdl/" + robot_name).c_str(),
                                  [get](auto& b) { kdl_rnea(b, get()); });
+    benchmark::RegisterBenchmark(("aba/kdl/" + robot_name).c_str(),
+                                 [get](auto& b) { kdl_aba(b, get()); });
     benchmark::RegisterBenchmark(("crba/kdl/" + robot_name).c_str(),
                                  [get](auto& b) { kdl_mass(b, get()); });
   }
+  benchmark::RegisterBenchmark("load/kinetra/panda", [](auto& b) {
+    load_urdf(b, bench::shared_robot_dir("panda_arm_hand") / "panda.urdf");
+  });
+  benchmark::RegisterBenchmark("load_copy/kinetra/panda", [](auto& b) {
+    const char* copy = std::getenv("KINETRA_PANDA_COPY");
+    load_urdf(b, copy ? copy : "");
+  });
   return true;
 }();
 

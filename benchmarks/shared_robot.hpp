@@ -12,12 +12,17 @@
 
 namespace kinetra::bench {
 
+// The folder of one shared robot.
+inline std::filesystem::path shared_robot_dir(const std::string& folder) {
+  const char* root = std::getenv("KINETRA_SHARED_ROBOTS");
+  return std::filesystem::path(root ? root : KINETRA_SOURCE_DIR "/../shared/robots") / folder;
+}
+
 inline std::optional<Model> load_shared_robot(
     const std::string& folder, const std::string& file,
     const std::optional<JointModel>& root_joint = std::nullopt) {
   namespace fs = std::filesystem;
-  const char* root = std::getenv("KINETRA_SHARED_ROBOTS");
-  const fs::path dir = fs::path(root ? root : KINETRA_SOURCE_DIR "/../shared/robots") / folder;
+  const fs::path dir = shared_robot_dir(folder);
   std::string package_path;
   if (fs::is_directory(dir / "_packages")) {
     for (const auto& package : fs::directory_iterator(dir / "_packages")) {
