@@ -6,14 +6,16 @@ benchmarks/kdl_dynamics_bench.cpp (kinetra and KDL, built here on demand) and th
 (kinetra's module, MuJoCo and PyBullet). Each process draws one random state per robot and first
 checks that every engine's results agree with kinetra's at it: the worst absolute difference is
 printed. Ratios are the peer's time over kinetra's ("kdl rnea/kinetra" sets KDL's inverse
-dynamics against each kinetra algorithm); "py-c++" is kinetra's Python call overhead.
+dynamics against each kinetra algorithm); "py-c++" is kinetra's Python call overhead. A second
+table times reading the Panda's URDF: kinetra on the file as shipped and on the copy without
+geometry that MuJoCo reads, MuJoCo's loader on that copy. The output is markdown.
 
     python3 benchmarks/compare.py [--robots DIR] [--only arm,iiwa,panda,g1] [--no-cpp]
                                   [--no-python] [--repeat N] [--build-dir DIR]
 
 MuJoCo and PyBullet come from PyPI (pip install mujoco pybullet), KDL from Debian
 (apt-get install liborocos-kdl-dev) and Google Benchmark (libbenchmark-dev); a missing peer
-leaves its columns empty. kinetra is imported from the environment.
+leaves its columns empty and the run goes on. kinetra is imported from the environment.
 """
 
 from __future__ import annotations
@@ -46,6 +48,7 @@ ROBOTS = {  # name: (folder relative to the robots folder or None for bundled, f
     "g1": ("humanoid_g1", "g1_29dof.urdf"),
 }
 ALGORITHMS = ("fk", "rnea", "aba", "crba")
+LOADED = "panda"  # the robot whose URDF reading is timed
 
 
 def robot_path(name, robots):
@@ -58,30 +61,44 @@ def robot_path(name, robots):
 # C++: kinetra and KDL through the benchmark harness
 
 
-def run_cpp(args, names):
-    """{(algorithm, engine, robot): (ns, worst_diff or None)} from kdl_dynamics_bench."""
+def run_cpp(args, names, copy):
+    """{(algorithm, engine, robot): (ns, worst_diff or None)} from kdl_dynamics_bench.
+
+    `copy` is MuJoCo's copy of the Panda's URDF (or None), whose reading the harness also times.
+    """
     build = args.build_dir
     configure = ["cmake", "-S", str(ROOT), "-B", str(build), "-G", "Ninja",
                  "-DCMAKE_BUILD_TYPE=Release", "-DKINETRA_PYTHON=OFF",
                  "-DKINETRA_BENCHMARKS=ON"]
     if shutil.which("ccache"):
         configure.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
-    subprocess.run(configure, check=True, stdout=subprocess.DEVNULL)
-    built = subprocess.run(["cmake", "--build", str(build), "--target", "kdl_dynamics_bench"],
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    if built.returncode != 0:
-        print("C++ harness not built (KDL or Google Benchmark missing?):\n"
-              + built.stdout[-2000:], file=sys.stderr)
-        return {}
+    for step in (configure, ["cmake", "--build", str(build), "--target", "kdl_dynamics_bench"]):
+        try:
+            done = subprocess.run(step, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                  text=True)
+        except OSError as error:  # no cmake
+            done = subprocess.CompletedProcess(step, 1, str(error))
+        if done.returncode != 0:
+            print("C++ harness not built (KDL or Google Benchmark missing?):\n"
+                  + done.stdout[-2000:], file=sys.stderr)
+            return {}
     pattern = "/(" + "|".join(names) + ")$"
-    out = subprocess.run(
+    env = dict(os.environ, KINETRA_SHARED_ROBOTS=str(args.robots))
+    if copy is not None:
+        env["KINETRA_PANDA_COPY"] = str(copy)
+    ran = subprocess.run(
         [str(build / "benchmarks" / "kdl_dynamics_bench"), "--benchmark_format=json",
          f"--benchmark_filter={pattern}", f"--benchmark_repetitions={args.repeat}",
          "--benchmark_min_time=0.1"],
-        check=True, stdout=subprocess.PIPE, text=True,
-        env=dict(os.environ, KINETRA_SHARED_ROBOTS=str(args.robots))).stdout
+        stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
+    try:
+        benchmarks = json.loads(ran.stdout)["benchmarks"]
+    except (ValueError, KeyError):
+        print(f"C++ harness failed (exit {ran.returncode}):\n{ran.stderr[-2000:]}",
+              file=sys.stderr)
+        return {}
     results = {}  # CPU time, as in Python: the figures hold up on a busy machine
-    for bench in json.loads(out)["benchmarks"]:
+    for bench in benchmarks:
         if bench.get("run_type") != "iteration" or bench.get("error_occurred"):
             continue
         key = tuple(bench["run_name"].split("/"))
@@ -136,6 +153,8 @@ def mujoco_calls(m, d):
         mujoco.mj_rne(m, d, 1, rne)
 
     def crba():
+        mujoco.mj_kinematics(m, d)
+        mujoco.mj_comPos(m, d)
         mujoco.mj_crb(m, d)
         mujoco.mj_fullM(m, d, full)
 
@@ -148,18 +167,23 @@ def mujoco_calls(m, d):
     return calls, rne, full
 
 
+def mujoco_copy(path):
+    """The URDF text MuJoCo reads: no geometry, and welded links fused into their bodies, as a
+    user of MuJoCo would load the robot."""
+    root = ET.parse(path).getroot()
+    validation.fold_rejected_inertias(root)
+    validation.weigh_massless_moving_links(root)
+    return validation.mujoco_text(root).replace('fusestatic="false"', 'fusestatic="true"')
+
+
 class Mujoco:
     """MuJoCo's calls at the state, with results in kinetra's velocity order."""
 
-    def __init__(self, kmodel, state, base, path):
+    def __init__(self, kmodel, state, path):
         import mujoco
 
-        root = ET.parse(path).getroot()
-        validation.fold_rejected_inertias(root)
-        validation.weigh_massless_moving_links(root)
-        # welded links fused into their bodies, as a user of MuJoCo would load the robot
-        text = validation.mujoco_text(root).replace('fusestatic="false"', 'fusestatic="true"')
-        m = self.model = validation.load_mujoco(text, kmodel.gravity)
+        m = self.model = validation.load_mujoco(mujoco_copy(path), kmodel.gravity)
+        m.opt.enableflags &= ~int(mujoco.mjtEnableBit.mjENBL_ENERGY)  # not part of the calls
         d = mujoco.MjData(m)
         joints = validation.match_joints(kmodel, m)
         dofs = np.array([j.mujoco_v for j in sorted(joints, key=lambda j: j.kinetra_v)])
@@ -262,13 +286,17 @@ def run_python(args, names):
                                                      None)
         peers = []
         try:
-            peers.append(("mujoco", Mujoco(kmodel, state, base, path)))
+            peers.append(("mujoco", Mujoco(kmodel, state, path)))
         except ImportError:
             pass
+        except Exception as error:  # a peer that fails leaves its columns empty
+            print(f"{name}: mujoco failed: {error!r}", file=sys.stderr)
         try:
             peers.append(("pybullet", Pybullet(kmodel, state, path)))
         except ImportError:
             pass
+        except Exception as error:
+            print(f"{name}: pybullet failed: {error!r}", file=sys.stderr)
         for engine, peer in peers:
             for algorithm, call in peer.calls.items():
                 worst = {
@@ -280,24 +308,57 @@ def run_python(args, names):
     return results
 
 
+def run_loads(args, copy):
+    """{(file, engine): ns} for reading the Panda's URDF in this process."""
+    import kinetra
+
+    base, path = robot_path(LOADED, args.robots)
+    results = {
+        ("shipped", "kinetra"): best_ns(
+            lambda: kinetra.build_models_from_urdf(str(path), package_dir=str(base)), args.repeat),
+        ("copy", "kinetra"): best_ns(
+            lambda: kinetra.build_models_from_urdf(str(copy), package_dir=str(copy.parent)),
+            args.repeat),
+    }
+    try:
+        import mujoco
+
+        results[("copy", "mujoco")] = best_ns(lambda: mujoco.MjModel.from_xml_path(str(copy)),
+                                              args.repeat)
+    except ImportError:
+        pass
+    except Exception as error:
+        print(f"{LOADED}: mujoco failed to load its copy: {error!r}", file=sys.stderr)
+    return results
+
+
 # ---------------------------------------------------------------------------------------------
-# The table
+# The tables, in markdown
+
+
+def markdown(header, rows):
+    widths = [max(len(r[i]) for r in rows + [header]) for i in range(len(header))]
+    lines = ["| " + " | ".join(c.rjust(w) for c, w in zip(row, widths)) + " |"
+             for row in [header] + rows]
+    lines.insert(1, "|" + "|".join("-" * (w + 1) + ":" for w in widths) + "|")
+    return "\n".join(lines)
+
+
+def text(x, scale=1.0):
+    return "-" if x is None else f"{x / scale:.0f}"
+
+
+def ratio(theirs, ours):
+    return "-" if theirs is None or not ours else f"{theirs / ours:.1f}x"
 
 
 def table(cpp, py, names):
     header = ["robot", "algorithm", "kinetra c++", "kdl", "kdl/kinetra", "kdl rnea/kinetra",
-              "kinetra py",
-              "py-c++", "mujoco", "mujoco/kinetra", "pybullet", "pybullet/kinetra"]
+              "kinetra py", "py-c++", "mujoco", "mujoco/kinetra", "pybullet", "pybullet/kinetra"]
     rows, diffs = [], []
 
     def ns(results, key):
         return results[key][0] if key in results else None
-
-    def text(x):
-        return "-" if x is None else f"{x:.0f}"
-
-    def ratio(theirs, ours):
-        return "-" if theirs is None or not ours else f"{theirs / ours:.1f}x"
 
     for name in names:
         for algorithm in ALGORITHMS:
@@ -310,15 +371,27 @@ def table(cpp, py, names):
             rows.append([name, algorithm, text(c), text(k), ratio(k, c), ratio(kdl_rnea, c), text(p),
                          "-" if c is None or p is None else f"{p - c:.0f}", text(mj),
                          ratio(mj, p), text(pb), ratio(pb, p)])
-        for results in (cpp, py):
-            for (algorithm, engine, robot), (_, worst) in results.items():
-                if robot == name and worst is not None:
-                    diffs.append(f"{name} {algorithm}: {engine} differs from kinetra by at most "
-                                 f"{worst:.1e}")
-    widths = [max(len(r[i]) for r in rows + [header]) for i in range(len(header))]
-    lines = [" | ".join(c.rjust(w) for c, w in zip(row, widths)) for row in [header] + rows]
-    lines.insert(1, "-|-".join("-" * w for w in widths))
-    return "\n".join(lines), diffs
+        worst = [f"{engine} {algorithm} {diff:.1e}" for results in (cpp, py)
+                 for (algorithm, engine, robot), (_, diff) in results.items()
+                 if robot == name and diff is not None]
+        if worst:
+            diffs.append(f"- {name}: " + ", ".join(worst))
+    return markdown(header, rows), diffs
+
+
+def load_table(cpp, loads):
+    """Microseconds per read of the Panda's URDF, or None when nothing was timed."""
+    if not loads and ("load", "kinetra", LOADED) not in cpp:
+        return None
+    files = {"shipped": "as shipped (its mesh files looked up)",
+             "copy": "MuJoCo's copy (no geometry, welded links fused)"}
+    rows = []
+    for file, label in files.items():
+        c = cpp.get(("load" if file == "shipped" else "load_copy", "kinetra", LOADED), (None,))[0]
+        p, mj = loads.get((file, "kinetra")), loads.get((file, "mujoco"))
+        rows.append([LOADED, label, text(c, 1e3), text(p, 1e3), text(mj, 1e3), ratio(mj, p)])
+    return markdown(["robot", "file", "kinetra c++", "kinetra py", "mujoco", "mujoco/kinetra py"],
+                    rows)
 
 
 def machine():
@@ -330,9 +403,27 @@ def machine():
                 break
     except OSError:
         pass
-    load = os.getloadavg()[0] if hasattr(os, "getloadavg") else float("nan")
-    return (f"{cpu}, {os.cpu_count()} cores, load {load:.1f}; {platform.system()} "
-            f"{platform.release()}, Python {platform.python_version()}")
+    return (f"{cpu}, {os.cpu_count()} cores; {platform.system()} {platform.release()}, "
+            f"Python {platform.python_version()}")
+
+
+def load_average():
+    return os.getloadavg()[0] if hasattr(os, "getloadavg") else float("nan")
+
+
+def versions():
+    """The peers' versions, as far as they are installed."""
+    found = []
+    for module in ("kinetra", "numpy", "mujoco"):
+        try:
+            found.append(f"{module} {__import__(module).__version__}")
+        except (ImportError, AttributeError):
+            pass
+    with contextlib.suppress(Exception):
+        from importlib.metadata import version
+
+        found.append(f"pybullet {version('pybullet')}")
+    return ", ".join(found)
 
 
 def main(argv=None):
@@ -349,13 +440,31 @@ def main(argv=None):
     if unknown:
         parser.error(f"unknown robot {unknown[0]}; choose from {', '.join(ROBOTS)}")
     args.robots = args.robots.resolve()
-    cpp = {} if args.no_cpp else run_cpp(args, names)
-    py = {} if args.no_python else run_python(args, names)
+    load_before = load_average()
+    with tempfile.TemporaryDirectory() as tmp:
+        copy = None
+        path = robot_path(LOADED, args.robots)[1]
+        if LOADED in names and path.exists():
+            copy = Path(tmp) / path.name
+            copy.write_text(mujoco_copy(path))
+        cpp = {} if args.no_cpp else run_cpp(args, names, copy)
+        py = {} if args.no_python else run_python(args, names)
+        loads = {} if args.no_python or copy is None else run_loads(args, copy)
     rows, diffs = table(cpp, py, names)
-    print(f"CPU time per call in ns (best of {args.repeat}, this thread only); {machine()}")
+    print(f"CPU time per call in ns, best of {args.repeat} (this thread only); {machine()}; "
+          f"load average {load_before:.1f} at the start, {load_average():.1f} at the end; "
+          f"{versions()}")
+    print()
     print(rows)
     print()
-    print("\n".join(diffs))
+    print("\n".join(["Worst absolute difference from kinetra at the drawn state:", *diffs])
+          if diffs else "No peer was compared.")
+    loaded = load_table(cpp, loads)
+    if loaded:
+        print()
+        print("Reading the Panda's URDF, CPU time per load in us:")
+        print()
+        print(loaded)
     return 0
 
 
