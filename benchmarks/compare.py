@@ -368,8 +368,8 @@ def table(cpp, py, names):
             mj, pb = ns(py, (algorithm, "mujoco", name)), ns(py, (algorithm, "pybullet", name))
             if c is None and p is None:
                 continue
-            rows.append([name, algorithm, text(c), text(k), ratio(k, c), ratio(kdl_rnea, c), text(p),
-                         "-" if c is None or p is None else f"{p - c:.0f}", text(mj),
+            rows.append([name, algorithm, text(c), text(k), ratio(k, c), ratio(kdl_rnea, c),
+                         text(p), "-" if c is None or p is None else f"{p - c:.0f}", text(mj),
                          ratio(mj, p), text(pb), ratio(pb, p)])
         worst = [f"{engine} {algorithm} {diff:.1e}" for results in (cpp, py)
                  for (algorithm, engine, robot), (_, diff) in results.items()

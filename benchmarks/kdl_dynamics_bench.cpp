@@ -1,8 +1,9 @@
 // Dynamics of the bundled arm and the shared robots: kinetra beside KDL's recursive Newton-Euler
 // solvers (ChainIdSolver_RNE on chains, TreeIdSolver_RNE on trees), its chain forward dynamics
-// (ChainFdSolver_RNE) and its chain mass matrix, at the same states; and kinetra reading the
-// Panda's URDF, as shipped and as the copy without geometry that compare.py gives MuJoCo. Each KDL benchmark reports the worst difference from kinetra's result as the
-// counter `worst_diff`. Built only when KDL is installed; run by benchmarks/compare.py.
+// (ChainFdSolver_RNE) and its chain mass matrix, at the same states. Each KDL benchmark reports
+// the worst difference from kinetra's result as the counter `worst_diff`. Also kinetra reading
+// the Panda's URDF, as shipped and as the copy without geometry that compare.py gives MuJoCo.
+// Built only when KDL is installed; run by benchmarks/compare.py.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

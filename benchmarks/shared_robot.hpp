@@ -31,8 +31,8 @@ inline std::optional<Model> load_shared_robot(
     }
   }
   ::setenv("ROS_PACKAGE_PATH", package_path.c_str(), 1);
-  auto models =
-      build_models_from_urdf((dir / file).string(), MeshLookup{dir.string(), {}, true, {}}, root_joint);
+  auto models = build_models_from_urdf((dir / file).string(),
+                                       MeshLookup{dir.string(), {}, true, {}}, root_joint);
   if (!models) return std::nullopt;
   return std::move(models->model);
 }
