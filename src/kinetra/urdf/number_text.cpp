@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace kinetra {
 
@@ -78,9 +79,63 @@ std::int64_t decimal_magnitude(std::string_view text) {
   return magnitude;
 }
 
+// The value of a plain decimal of at most 19 digits whose digits, read as an integer, fit in 53
+// bits and whose power of ten is at most 22 in size: both are exact doubles, so one product or
+// quotient rounds it correctly, as from_chars would. None for anything else, valid or not.
+std::optional<double> parse_short_decimal(std::string_view text) {
+  static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr int max_power = 22;
+  constexpr std::uint64_t max_mantissa = std::uint64_t{1} << 53;
+  const char* pos = text.data();
+  const char* const end = pos + text.size();
+  const bool negative = pos < end && *pos == '-';
+  if (pos < end && (*pos == '-' || *pos == '+')) ++pos;
+  // 19 digits cannot wrap the mantissa
+  std::uint64_t mantissa = 0;
+  const char* const integer = pos;
+  for (; pos < end && is_digit(*pos); ++pos) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
+  }
+  auto digits = pos - integer;
+  int power = 0;
+  if (pos < end && *pos == '.') {
+    const char* const fraction = ++pos;
+    for (; pos < end && is_digit(*pos); ++pos) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
+    }
+    power = -static_cast<int>(pos - fraction);
+    digits += pos - fraction;
+  }
+  if (digits == 0 || digits > 19) return std::nullopt;
+  if (pos < end && (*pos == 'e' || *pos == 'E')) {
+    ++pos;
+    const bool negative_exponent = pos < end && *pos == '-';
+    if (pos < end && (*pos == '-' || *pos == '+')) ++pos;
+    const char* const exponent_digits = pos;
+    int exponent = 0;
+    for (; pos < end && is_digit(*pos) && pos - exponent_digits < 4; ++pos) {
+      exponent = exponent * 10 + (*pos - '0');
+    }
+    if (pos == exponent_digits) return std::nullopt;
+    power += negative_exponent ? -exponent : exponent;
+  }
+  if (pos != end || mantissa > max_mantissa) return std::nullopt;
+  double value = static_cast<double>(mantissa);
+  if (mantissa != 0) {
+    if (power < -max_power || power > max_power) return std::nullopt;
+    value = power < 0 ? value / powers_of_ten[-power] : value * powers_of_ten[power];
+  }
+  return negative ? -value : value;
+}
+
 template <class T>
 std::optional<T> parse_number(std::string_view text) {
   text = trim_whitespace(text);
+  if constexpr (std::is_same_v<T, double>) {
+    if (const auto value = parse_short_decimal(text)) return value;
+  }
   if (!is_number_syntax(text)) return std::nullopt;
   const bool negative = text.front() == '-';
   if (text.front() == '+') text.remove_prefix(1);
