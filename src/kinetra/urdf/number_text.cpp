@@ -79,10 +79,20 @@ std::int64_t decimal_magnitude(std::string_view text) {
   return magnitude;
 }
 
+// Appends the digits from `pos` on to `mantissa` (wrapping beyond 19 digits); `pos` ends after
+// them.
+void accumulate_digits(const char*& pos, const char* end, std::uint64_t& mantissa) {
+  for (; pos < end && is_digit(*pos); ++pos) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
+  }
+}
+
 // The value of a plain decimal of at most 19 digits whose digits, read as an integer, fit in 53
 // bits and whose power of ten is at most 22 in size: both are exact doubles, so one product or
-// quotient rounds it correctly, as from_chars would. None for anything else, valid or not.
-std::optional<double> parse_short_decimal(std::string_view text) {
+// quotient rounds it correctly, as from_chars would. False for anything else, valid or not.
+// (A bool and an out parameter: an optional would go through a stack slot read back at
+// another width, which stalls.)
+bool parse_short_decimal(std::string_view text, double& value) {
   static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -95,20 +105,16 @@ std::optional<double> parse_short_decimal(std::string_view text) {
   // 19 digits cannot wrap the mantissa
   std::uint64_t mantissa = 0;
   const char* const integer = pos;
-  for (; pos < end && is_digit(*pos); ++pos) {
-    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
-  }
+  accumulate_digits(pos, end, mantissa);
   auto digits = pos - integer;
   int power = 0;
   if (pos < end && *pos == '.') {
     const char* const fraction = ++pos;
-    for (; pos < end && is_digit(*pos); ++pos) {
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
-    }
+    accumulate_digits(pos, end, mantissa);
     power = -static_cast<int>(pos - fraction);
     digits += pos - fraction;
   }
-  if (digits == 0 || digits > 19) return std::nullopt;
+  if (digits == 0 || digits > 19) return false;
   if (pos < end && (*pos == 'e' || *pos == 'E')) {
     ++pos;
     const bool negative_exponent = pos < end && *pos == '-';
@@ -118,23 +124,23 @@ std::optional<double> parse_short_decimal(std::string_view text) {
     for (; pos < end && is_digit(*pos) && pos - exponent_digits < 4; ++pos) {
       exponent = exponent * 10 + (*pos - '0');
     }
-    if (pos == exponent_digits) return std::nullopt;
+    if (pos == exponent_digits) return false;
     power += negative_exponent ? -exponent : exponent;
   }
-  if (pos != end || mantissa > max_mantissa) return std::nullopt;
-  double value = static_cast<double>(mantissa);
-  if (mantissa != 0) {
-    if (power < -max_power || power > max_power) return std::nullopt;
-    value = power < 0 ? value / powers_of_ten[-power] : value * powers_of_ten[power];
-  }
-  return negative ? -value : value;
+  if (pos != end || mantissa > max_mantissa) return false;
+  if (mantissa == 0) power = 0;
+  if (power < -max_power || power > max_power) return false;
+  value = static_cast<double>(mantissa);
+  value = power < 0 ? value / powers_of_ten[-power] : value * powers_of_ten[power];
+  if (negative) value = -value;
+  return true;
 }
 
 template <class T>
 std::optional<T> parse_number(std::string_view text) {
   text = trim_whitespace(text);
   if constexpr (std::is_same_v<T, double>) {
-    if (const auto value = parse_short_decimal(text)) return value;
+    if (double value; parse_short_decimal(text, value)) return value;
   }
   if (!is_number_syntax(text)) return std::nullopt;
   const bool negative = text.front() == '-';
