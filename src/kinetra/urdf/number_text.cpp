@@ -90,8 +90,6 @@ void accumulate_digits(const char*& pos, const char* end, std::uint64_t& mantiss
 // The value of a plain decimal of at most 19 digits whose digits, read as an integer, fit in 53
 // bits and whose power of ten is at most 22 in size: both are exact doubles, so one product or
 // quotient rounds it correctly, as from_chars would. False for anything else, valid or not.
-// (A bool and an out parameter: an optional would go through a stack slot read back at
-// another width, which stalls.)
 bool parse_short_decimal(std::string_view text, double& value) {
   static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -137,22 +135,24 @@ bool parse_short_decimal(std::string_view text, double& value) {
 }
 
 template <class T>
-std::optional<T> parse_number(std::string_view text) {
+bool parse_number(std::string_view text, T& value) {
   text = trim_whitespace(text);
   if constexpr (std::is_same_v<T, double>) {
-    if (double value; parse_short_decimal(text, value)) return value;
+    if (parse_short_decimal(text, value)) return true;
   }
-  if (!is_number_syntax(text)) return std::nullopt;
+  if (!is_number_syntax(text)) return false;
   const bool negative = text.front() == '-';
   if (text.front() == '+') text.remove_prefix(1);
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  T read{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
   if (error == std::errc::result_out_of_range) {
     const T saturated = decimal_magnitude(text) > 0 ? std::numeric_limits<T>::infinity() : T{0};
-    return negative ? -saturated : saturated;
+    value = negative ? -saturated : saturated;
+    return true;
   }
-  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  if (error != std::errc{} || end != text.data() + text.size()) return false;
+  value = read;
+  return true;
 }
 
 }  // namespace
@@ -205,8 +205,18 @@ void WhitespaceSplit::iterator::advance(std::size_t pos) {
   }
 }
 
-std::optional<double> parse_double(std::string_view text) { return parse_number<double>(text); }
+bool parse_double(std::string_view text, double& value) { return parse_number(text, value); }
 
-std::optional<float> parse_float(std::string_view text) { return parse_number<float>(text); }
+bool parse_float(std::string_view text, float& value) { return parse_number(text, value); }
+
+std::optional<double> parse_double(std::string_view text) {
+  double value;
+  return parse_number(text, value) ? std::optional(value) : std::nullopt;
+}
+
+std::optional<float> parse_float(std::string_view text) {
+  float value;
+  return parse_number(text, value) ? std::optional(value) : std::nullopt;
+}
 
 }  // namespace kinetra
