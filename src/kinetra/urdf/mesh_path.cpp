@@ -58,7 +58,7 @@ std::optional<std::string_view> find_package(std::string_view search_path,
 }
 
 std::expected<std::string, ParseError> resolve_package(std::string_view reference,
-                                                                 const MeshLookup& lookup) {
+                                                       const MeshLookup& lookup) {
   if (reference.starts_with('/')) reference.remove_prefix(1);
   const std::size_t slash = reference.find('/');
   if (slash == std::string_view::npos) {
@@ -108,8 +108,8 @@ std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filena
                                                          const MeshLookup& lookup) {
   auto candidate = mesh_candidate(filename, lookup);
   // a NUL would cut the name short to another file: never a usable path
-  const bool has_nul = (candidate ? std::string_view(*candidate) : filename).find('\0') !=
-                       std::string_view::npos;
+  const bool has_nul =
+      (candidate ? std::string_view(*candidate) : filename).find('\0') != std::string_view::npos;
   if (!lookup.check_meshes && !has_nul) {
     return candidate ? std::move(*candidate) : std::string(filename);
   }
