@@ -1,6 +1,7 @@
 #include "kinetra/spatial/rotation.hpp"
 
 #include <cmath>
+#include <utility>
 
 namespace kinetra {
 
@@ -9,10 +10,21 @@ SpatialRotation rotation_from_axis_angle(const Vector3D& axis, double angle) {
   return rotation_about_unit_axis(unit_vector(axis), std::cos(angle), std::sin(angle));
 }
 
+namespace {
+
+// cos and sin of `angle`; zero, the usual angle of a description, without the calls and with the
+// same values (sin keeps the sign of a zero)
+std::pair<double, double> cos_sin(double angle) {
+  if (angle == 0.0) return {1.0, angle};
+  return {std::cos(angle), std::sin(angle)};
+}
+
+}  // namespace
+
 SpatialRotation rotation_from_euler_angles(double roll, double pitch, double yaw) {
-  const double cr = std::cos(roll), sr = std::sin(roll);
-  const double cp = std::cos(pitch), sp = std::sin(pitch);
-  const double cy = std::cos(yaw), sy = std::sin(yaw);
+  const auto [cr, sr] = cos_sin(roll);
+  const auto [cp, sp] = cos_sin(pitch);
+  const auto [cy, sy] = cos_sin(yaw);
   SpatialRotation r;
   r << cy * cp, cy * sp * sr - sy * cr, cy * sp * cr + sy * sr,  //
       sy * cp, sy * sp * sr + cy * cr, sy * sp * cr - cy * sr,   //

@@ -42,7 +42,14 @@ std::size_t sequence_length(std::string_view text, std::size_t pos) {
 
 std::optional<std::size_t> find_invalid_utf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
-    // eight ASCII bytes at a time
+    // thirty-two, then eight ASCII bytes at a time
+    if (std::uint64_t words[4]; pos + 32 <= text.size()) {
+      std::memcpy(words, text.data() + pos, 32);
+      if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080u) == 0) {
+        pos += 32;
+        continue;
+      }
+    }
     if (std::uint64_t word; pos + 8 <= text.size()) {
       std::memcpy(&word, text.data() + pos, 8);
       if ((word & 0x8080808080808080u) == 0) {

@@ -14,15 +14,15 @@ std::unexpected<ParseError> invalid(const char* name) {
   return std::unexpected(ParseError::of(ParseError::Kind::InvalidParameter, name));
 }
 
-std::optional<double> parse(std::string_view text, double) { return parse_double(text); }
-std::optional<float> parse(std::string_view text, float) { return parse_float(text); }
+bool parse(std::string_view text, double& value) { return parse_double(text, value); }
+bool parse(std::string_view text, float& value) { return parse_float(text, value); }
 
 template <class T>
 std::expected<T, ParseError> read_number(AttributeText text, const char* name) {
   if (!text) return missing(name);
-  const auto value = parse(*text, T{});
-  if (!value) return invalid(name);
-  return *value;
+  T value;
+  if (!parse(*text, value)) return invalid(name);
+  return value;
 }
 
 template <class T, std::size_t N>
@@ -31,9 +31,8 @@ std::expected<std::array<T, N>, ParseError> read_list(AttributeText text, const 
   std::array<T, N> values;
   std::size_t count = 0;
   for (const std::string_view piece : WhitespaceSplit(*text)) {
-    const auto value = count < N ? parse(piece, T{}) : std::nullopt;
-    if (!value) return invalid(name);
-    values[count++] = *value;
+    if (count == N || !parse(piece, values[count])) return invalid(name);
+    ++count;
   }
   if (count != N) return invalid(name);
   return values;

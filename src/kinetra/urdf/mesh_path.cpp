@@ -1,8 +1,9 @@
 #include "kinetra/urdf/mesh_path.hpp"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
-#include <filesystem>
-#include <vector>
 
 #include "kinetra/spatial/utf8.hpp"
 
@@ -11,6 +12,18 @@ namespace kinetra {
 namespace {
 
 constexpr std::string_view package_prefix = "package://";
+
+// `rest` under `directory`, as std::filesystem::path's operator/ joins them: an absolute `rest`
+// stands alone, and a separator goes between unless `directory` is empty or ends with one.
+std::string join_path(std::string_view directory, std::string_view rest) {
+  if (rest.starts_with('/')) return std::string(rest);
+  std::string path;
+  path.reserve(directory.size() + 1 + rest.size());
+  path += directory;
+  if (!directory.empty() && !directory.ends_with('/')) path += '/';
+  path += rest;
+  return path;
+}
 
 std::unexpected<ParseError> invalid_path(std::string detail) {
   return std::unexpected(ParseError::of(ParseError::Kind::InvalidFilePath, std::move(detail)));
@@ -44,8 +57,8 @@ std::optional<std::string_view> find_package(std::string_view search_path,
   }
 }
 
-std::expected<std::filesystem::path, ParseError> resolve_package(std::string_view reference,
-                                                                 const MeshLookup& lookup) {
+std::expected<std::string, ParseError> resolve_package(std::string_view reference,
+                                                       const MeshLookup& lookup) {
   if (reference.starts_with('/')) reference.remove_prefix(1);
   const std::size_t slash = reference.find('/');
   if (slash == std::string_view::npos) {
@@ -54,7 +67,7 @@ std::expected<std::filesystem::path, ParseError> resolve_package(std::string_vie
   const std::string_view package = reference.substr(0, slash);
   const std::string_view rest = reference.substr(slash + 1);
   if (const auto given = lookup.packages.find(package); given != lookup.packages.end()) {
-    return std::filesystem::path(given->second) / rest;
+    return join_path(given->second, rest);
   }
   // the messages say where else was looked when packages were given
   const std::string also = lookup.packages.empty() ? "" : " in 'packages' or";
@@ -75,17 +88,17 @@ std::expected<std::filesystem::path, ParseError> resolve_package(std::string_vie
     return invalid_path("Package '" + std::string(package) + "' not found" + also +
                         " in ROS_PACKAGE_PATH");
   }
-  return std::filesystem::path(*directory) / rest;
+  return join_path(*directory, rest);
 }
 
 // The path a mesh reference names, whether or not something is there.
-std::expected<std::filesystem::path, ParseError> mesh_candidate(std::string_view filename,
-                                                                const MeshLookup& lookup) {
+std::expected<std::string, ParseError> mesh_candidate(std::string_view filename,
+                                                      const MeshLookup& lookup) {
   if (filename.starts_with(package_prefix)) {
     return resolve_package(filename.substr(package_prefix.size()), lookup);
   }
-  if (filename.starts_with('/')) return std::filesystem::path(filename);
-  if (lookup.package_dir) return std::filesystem::path(*lookup.package_dir) / filename;
+  if (filename.starts_with('/')) return std::string(filename);
+  if (lookup.package_dir) return join_path(*lookup.package_dir, filename);
   return invalid_path("'package_dir' must be provided to resolve mesh file paths");
 }
 
@@ -96,18 +109,17 @@ std::expected<std::string, ParseError> resolve_mesh_path(std::string_view filena
   auto candidate = mesh_candidate(filename, lookup);
   // a NUL would cut the name short to another file: never a usable path
   const bool has_nul =
-      (candidate ? candidate->native() : std::string(filename)).find('\0') != std::string::npos;
+      (candidate ? std::string_view(*candidate) : filename).find('\0') != std::string_view::npos;
   if (!lookup.check_meshes && !has_nul) {
-    return candidate ? candidate->string() : std::string(filename);
+    return candidate ? std::move(*candidate) : std::string(filename);
   }
   if (!candidate) return std::unexpected(std::move(candidate.error()));
-  // follows symbolic links; any failure of the query counts as absent
-  std::error_code error;
-  const auto status = std::filesystem::status(*candidate, error);
-  if (error || !std::filesystem::exists(status) || has_nul) {
-    return invalid_path("Mesh file does not exist: " + candidate->string());
+  // an existence query with the effective ids, cheaper than stat: follows symbolic links, and
+  // any failure counts as absent
+  if (has_nul || ::faccessat(AT_FDCWD, candidate->c_str(), F_OK, AT_EACCESS) != 0) {
+    return invalid_path("Mesh file does not exist: " + *candidate);
   }
-  return candidate->string();
+  return std::move(*candidate);
 }
 
 }  // namespace kinetra

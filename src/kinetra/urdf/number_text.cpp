@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace kinetra {
 
@@ -78,20 +79,80 @@ std::int64_t decimal_magnitude(std::string_view text) {
   return magnitude;
 }
 
+// Appends the digits from `pos` on to `mantissa` (wrapping beyond 19 digits); `pos` ends after
+// them.
+void accumulate_digits(const char*& pos, const char* end, std::uint64_t& mantissa) {
+  for (; pos < end && is_digit(*pos); ++pos) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*pos - '0');
+  }
+}
+
+// The value of a plain decimal of at most 19 digits whose digits, read as an integer, fit in 53
+// bits and whose power of ten is at most 22 in size: both are exact doubles, so one product or
+// quotient rounds it correctly, as from_chars would. False for anything else, valid or not.
+bool parse_short_decimal(std::string_view text, double& value) {
+  static constexpr double powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr int max_power = 22;
+  constexpr std::uint64_t max_mantissa = std::uint64_t{1} << 53;
+  const char* pos = text.data();
+  const char* const end = pos + text.size();
+  const bool negative = pos < end && *pos == '-';
+  if (pos < end && (*pos == '-' || *pos == '+')) ++pos;
+  // 19 digits cannot wrap the mantissa
+  std::uint64_t mantissa = 0;
+  const char* const integer = pos;
+  accumulate_digits(pos, end, mantissa);
+  auto digits = pos - integer;
+  int power = 0;
+  if (pos < end && *pos == '.') {
+    const char* const fraction = ++pos;
+    accumulate_digits(pos, end, mantissa);
+    power = -static_cast<int>(pos - fraction);
+    digits += pos - fraction;
+  }
+  if (digits == 0 || digits > 19) return false;
+  if (pos < end && (*pos == 'e' || *pos == 'E')) {
+    ++pos;
+    const bool negative_exponent = pos < end && *pos == '-';
+    if (pos < end && (*pos == '-' || *pos == '+')) ++pos;
+    const char* const exponent_digits = pos;
+    int exponent = 0;
+    for (; pos < end && is_digit(*pos) && pos - exponent_digits < 4; ++pos) {
+      exponent = exponent * 10 + (*pos - '0');
+    }
+    if (pos == exponent_digits) return false;
+    power += negative_exponent ? -exponent : exponent;
+  }
+  if (pos != end || mantissa > max_mantissa) return false;
+  if (mantissa == 0) power = 0;
+  if (power < -max_power || power > max_power) return false;
+  value = static_cast<double>(mantissa);
+  value = power < 0 ? value / powers_of_ten[-power] : value * powers_of_ten[power];
+  if (negative) value = -value;
+  return true;
+}
+
 template <class T>
-std::optional<T> parse_number(std::string_view text) {
+bool parse_number(std::string_view text, T& value) {
   text = trim_whitespace(text);
-  if (!is_number_syntax(text)) return std::nullopt;
+  if constexpr (std::is_same_v<T, double>) {
+    if (parse_short_decimal(text, value)) return true;
+  }
+  if (!is_number_syntax(text)) return false;
   const bool negative = text.front() == '-';
   if (text.front() == '+') text.remove_prefix(1);
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  T read{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
   if (error == std::errc::result_out_of_range) {
     const T saturated = decimal_magnitude(text) > 0 ? std::numeric_limits<T>::infinity() : T{0};
-    return negative ? -saturated : saturated;
+    value = negative ? -saturated : saturated;
+    return true;
   }
-  if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  if (error != std::errc{} || end != text.data() + text.size()) return false;
+  value = read;
+  return true;
 }
 
 }  // namespace
@@ -144,8 +205,18 @@ void WhitespaceSplit::iterator::advance(std::size_t pos) {
   }
 }
 
-std::optional<double> parse_double(std::string_view text) { return parse_number<double>(text); }
+bool parse_double(std::string_view text, double& value) { return parse_number(text, value); }
 
-std::optional<float> parse_float(std::string_view text) { return parse_number<float>(text); }
+bool parse_float(std::string_view text, float& value) { return parse_number(text, value); }
+
+std::optional<double> parse_double(std::string_view text) {
+  double value;
+  return parse_number(text, value) ? std::optional(value) : std::nullopt;
+}
+
+std::optional<float> parse_float(std::string_view text) {
+  float value;
+  return parse_number(text, value) ? std::optional(value) : std::nullopt;
+}
 
 }  // namespace kinetra

@@ -1,6 +1,7 @@
 #include "kinetra/urdf/xml_document.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <expected>
@@ -23,19 +24,24 @@ std::unexpected<ParseError> xml_error(std::string_view text, std::string message
 
 // Control characters other than tab, line feed and carriage return are not XML characters.
 std::optional<std::size_t> find_control_character(std::string_view text) {
-  for (std::size_t pos = 0; pos < text.size();) {
-    // eight bytes at a time while none is below 0x20
-    if (std::uint64_t word; pos + 8 <= text.size()) {
+  constexpr std::uint32_t allowed = (1u << '\t') | (1u << '\n') | (1u << '\r');
+  constexpr std::uint64_t high_bits = 0x8080808080808080u;
+  std::size_t pos = 0;
+  // eight bytes at a time: the high bit of each byte below 0x20 (line ends are common)
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; pos + 8 <= text.size(); pos += 8) {
+      std::uint64_t word;
       std::memcpy(&word, text.data() + pos, 8);
-      if (((word - 0x2020202020202020u) & ~word & 0x8080808080808080u) == 0) {
-        pos += 8;
-        continue;
+      for (std::uint64_t below = ~((word | high_bits) - 0x2020202020202020u) & ~word & high_bits;
+           below != 0; below &= below - 1) {
+        const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(below)) / 8;
+        if (!(allowed >> static_cast<unsigned char>(text[at]) & 1u)) return at;
       }
     }
-    for (const std::size_t end = std::min(pos + 8, text.size()); pos < end; ++pos) {
-      const auto c = static_cast<unsigned char>(text[pos]);
-      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return pos;
-    }
+  }
+  for (; pos < text.size(); ++pos) {
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x20 && !(allowed >> c & 1u)) return pos;
   }
   return std::nullopt;
 }

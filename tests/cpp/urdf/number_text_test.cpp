@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,27 @@ TEST(ParseNumber, FloatsAreRoundedOnceTo32Bits) {
   EXPECT_EQ(parse_float("0.1"), 0.1f);
   EXPECT_EQ(parse_float("1e39"), std::numeric_limits<float>::infinity());
   EXPECT_EQ(parse_float("1e-50"), 0.0f);
+}
+
+// Short decimals take a faster path than long ones: both round as from_chars does.
+TEST(ParseNumber, RoundsAsFromChars) {
+  std::vector<std::string> texts{"0e-99", "-0.000e+45", "9007199254740993", "1e22", "1e23"};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string& text = texts.emplace_back(i % 2 ? "-" : "");
+    const int digits = 1 + static_cast<int>(random() % 22);
+    const int point = static_cast<int>(random() % (digits + 1));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    if (i % 3 == 0) text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+  }
+  for (const std::string& text : texts) {
+    double expected = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), expected);
+    EXPECT_EQ(parse_double(text), expected) << text;
+  }
 }
 
 std::vector<std::string> pieces(std::string_view text) {
