@@ -1,6 +1,10 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 
+#include <algorithm>
+#include <array>
+
 #include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/batch/lane_sweeps.hpp"
 #include "kinetra/model/algorithms.hpp"
 #include "kinetra/model/unchecked.hpp"
 
@@ -48,6 +52,30 @@ std::expected<void, AlgorithmError> checked_row(const Model& model, const Config
   if (auto ok = check_configuration(model, q); !ok) return ok;
   compute();
   return {};
+}
+
+// sweep(compiled, count, inputs..., out) over the rows in groups of lane_count(), rows of `in`
+// inputs (null: absent) and `out` of the widths `in_widths` and `out_width`.
+template <class Sweep>
+std::expected<void, AlgorithmError> in_lanes(const Model& model, std::size_t n,
+                                             std::size_t threads, Sweep sweep,
+                                             std::array<const double*, 3> in,
+                                             std::array<std::size_t, 3> in_widths, double* out,
+                                             std::size_t out_width) {
+  const std::size_t lanes = lane_count();
+  const CompiledModel& compiled = model.compiled();
+  const auto at = [&](std::size_t k, std::size_t first) {
+    return in[k] ? in[k] + first * in_widths[k] : nullptr;
+  };
+  return for_each_row(
+      model, (n + lanes - 1) / lanes, threads,
+      [&](Data&, std::size_t group) -> std::expected<void, AlgorithmError> {
+        const std::size_t first = group * lanes;
+        sweep(compiled, std::min(lanes, n - first), at(0, first), at(1, first), at(2, first),
+              out + first * out_width);
+        return {};
+      },
+      lanes);
 }
 
 // A placement as a row-major homogeneous matrix of 16 values.
@@ -132,9 +160,12 @@ std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n,
 
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,
-                                         std::size_t threads) {
+                                         std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, {q, v, a}, {nq, nv, nv}, tau, nv);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, v + i * nv, a + i * nv, tau + i * nv);
@@ -144,9 +175,12 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
 
 std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
                                                       const double* q, const double* v, double* tau,
-                                                      std::size_t threads) {
+                                                      std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, {q, v, nullptr}, {nq, nv, nv}, tau, nv);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, v + i * nv, nullptr, tau + i * nv);
@@ -156,9 +190,12 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
 
 std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
                                                         const double* q, double* tau,
-                                                        std::size_t threads) {
+                                                        std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, {q, nullptr, nullptr}, {nq, nv, nv}, tau, nv);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, nullptr, nullptr, tau + i * nv);
@@ -168,9 +205,12 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
 
 std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
                                         const double* v, const double* tau, double* a,
-                                        std::size_t threads) {
+                                        std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &aba_lanes, {q, v, tau}, {nq, nv, nv}, a, nv);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::aba(model, data, q + i * nq, v + i * nv, tau + i * nv, a + i * nv);

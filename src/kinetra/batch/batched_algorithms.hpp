@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <expected>
 #include <span>
 
@@ -18,6 +19,13 @@
 // errors do not depend on the values. A call stopped through interrupt_requested() fails with
 // InterruptedError, its rows partly written.
 namespace kinetra::batch {
+
+// How the dynamics compute their rows. `exact`: each row by the single-state algorithm, bit for
+// bit its result. `lanes`: several rows per instruction in the processor's vector lanes (four
+// with AVX2, two with SSE2; one by one where the build has none), each entry x within
+// 1e-12 * max(1, max abs(y)) of the single-state row y; the checks and errors are those of
+// `exact`.
+enum class RowPath : std::uint8_t { exact, lanes };
 
 // n x njoints x 4 x 4 world placements of the joints (homogeneous matrices, row-major).
 KINETRA_API std::expected<void, AlgorithmError> forward_kinematics(const Model& model,
@@ -51,20 +59,24 @@ KINETRA_API std::expected<void, AlgorithmError> integrate(const Model& model, st
 KINETRA_API std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n,
                                                      const double* q, const double* v,
                                                      const double* a, double* tau,
-                                                     std::size_t threads);
+                                                     std::size_t threads,
+                                                     RowPath path = RowPath::exact);
 KINETRA_API std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
                                                                   const double* q, const double* v,
-                                                                  double* tau, std::size_t threads);
+                                                                  double* tau, std::size_t threads,
+                                                                  RowPath path = RowPath::exact);
 KINETRA_API std::expected<void, AlgorithmError> generalized_gravity(const Model& model,
                                                                     std::size_t n, const double* q,
                                                                     double* tau,
-                                                                    std::size_t threads);
+                                                                    std::size_t threads,
+                                                                    RowPath path = RowPath::exact);
 
 // n x nv accelerations.
 KINETRA_API std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n,
                                                     const double* q, const double* v,
                                                     const double* tau, double* a,
-                                                    std::size_t threads);
+                                                    std::size_t threads,
+                                                    RowPath path = RowPath::exact);
 
 // n x nv x nv mass matrices.
 KINETRA_API std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n,
