@@ -53,16 +53,30 @@ struct Lanes {
   friend Lanes operator+(const Lanes& a) { return a; }
 };
 
-// The kernels' scalar hooks (found by argument-dependent lookup), lane by lane through the
-// double forms, so that each lane's joint motions are those of the single-state sweep.
+// The kernels' scalar hooks (found by argument-dependent lookup), each lane as the single-state
+// sweep computes it: cosine and sine by the same polynomial in every lane, the rest lane by lane
+// through the double forms.
 template <int N>
 std::pair<Lanes<N>, Lanes<N>> cos_sin(const Lanes<N>& angle) {
   std::pair<Lanes<N>, Lanes<N>> out;
-  for (int l = 0; l < N; ++l) {
-    const auto [c, s] = cos_and_sin(angle[l]);
-    out.first.set(l, c);
-    out.second.set(l, s);
+  bool reducible = true;
+  for (int l = 0; l < N; ++l) reducible = reducible && std::fabs(angle[l]) < cos_and_sin_limit;
+  if (!reducible) {
+    for (int l = 0; l < N; ++l) {
+      const auto [c, s] = cos_and_sin(angle[l]);
+      out.first.set(l, c);
+      out.second.set(l, s);
+    }
+    return out;
   }
+  const auto [c, s, n] = reduced_cos_and_sin(angle);
+  // quadrant n mod 4 of 0, 1, 2, 3: (c, s), (-s, c), (-c, -s), (s, -c)
+  using Quadrant [[gnu::vector_size(sizeof(typename Lanes<N>::Vector))]] = long long;
+  const Quadrant quadrant = __builtin_convertvector(n.lanes, Quadrant);
+  const Quadrant odd = (quadrant & 1) != 0, opposite = (quadrant & 2) != 0;
+  const auto turned_cos = odd ? -s.lanes : c.lanes, turned_sin = odd ? c.lanes : s.lanes;
+  out.first = Lanes<N>(opposite ? -turned_cos : turned_cos);
+  out.second = Lanes<N>(opposite ? -turned_sin : turned_sin);
   return out;
 }
 
