@@ -313,7 +313,8 @@ const Function functions[] = {
      }},
     {"rnea",
      "(model, q, v, a, out=None, threads=None, exact=True)",
-     "Joint efforts by recursive Newton-Euler for each state, (N, nv).",
+     "Joint efforts by recursive Newton-Euler for each state, (N, nv); exact=False computes "
+     "several states per instruction, each row within rounding of the single-state one.",
      {q_input, v_input, {"a", Width::Nv}},
      3,
      &efforts,
@@ -324,7 +325,9 @@ const Function functions[] = {
      true},
     {"aba",
      "(model, q, v, tau, out=None, threads=None, exact=True)",
-     "Joint accelerations by the articulated-body algorithm for each state, (N, nv).",
+     "Joint accelerations by the articulated-body algorithm for each state, (N, nv); exact=False "
+     "computes several states per instruction, each row within rounding of the single-state "
+     "one.",
      {q_input, v_input, {"tau", Width::Nv}},
      3,
      &efforts,

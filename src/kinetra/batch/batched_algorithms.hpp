@@ -22,9 +22,11 @@ namespace kinetra::batch {
 
 // How the dynamics compute their rows. `exact`: each row by the single-state algorithm, bit for
 // bit its result. `lanes`: several rows per instruction in the processor's vector lanes (four
-// with AVX2, two with SSE2; one by one where the build has none), each entry x within
-// 1e-12 * max(1, max abs(y)) of the single-state row y; the checks and errors are those of
-// `exact`.
+// with AVX2 and FMA, two with SSE2; one by one off x86-64), with the checks and errors of
+// `exact`. A row x then differs from the single-state row y by rounding only: efforts by
+// max |x - y| <= 1e-12 max(1, max |y|); accelerations through the efforts they take,
+// max |M (x - y)| <= 1e-12 max(1, max |M| |y|) (entrywise |.|), as M's conditioning magnifies
+// any two roundings of the solve alike.
 enum class RowPath : std::uint8_t { exact, lanes };
 
 // n x njoints x 4 x 4 world placements of the joints (homogeneous matrices, row-major).

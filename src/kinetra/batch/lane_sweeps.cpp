@@ -40,7 +40,8 @@ const Lanes<N>* gather(const double* rows, std::size_t count, std::size_t width,
                        std::vector<Lanes<N>>& lanes) {
   if (!rows) return nullptr;
   for (int l = 0; l < N; ++l) {
-    const double* row = rows + std::min<std::size_t>(static_cast<std::size_t>(l), count - 1) * width;
+    const std::size_t from = std::min(static_cast<std::size_t>(l), count - 1);
+    const double* row = rows + from * width;
     for (std::size_t j = 0; j < width; ++j) lanes[j].set(l, row[j]);
   }
   return lanes.data();

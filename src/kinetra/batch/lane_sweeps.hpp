@@ -6,9 +6,9 @@
 
 // rnea and aba over a group of states at once, each state in one lane of the processor's vector
 // registers: four per instruction where it has AVX2 and FMA, two with SSE2, chosen when the
-// library loads. Lanes round as the single-state sweep does except for the order of a few sums
-// and the fused multiply-adds, so each row agrees with the single-state result to about 1e-15
-// relative to its terms rather than bit for bit.
+// library loads. Each lane rounds as the single-state sweep does except for the order of some
+// sums, fused multiply-adds and the body inertias' formula, so rows agree with the single-state
+// results within rounding (RowPath::lanes) rather than bit for bit.
 namespace kinetra::batch {
 
 // The states per group on this processor; 0 where the build has no lanes (the rows are then
