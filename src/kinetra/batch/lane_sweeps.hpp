@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "kinetra/export.hpp"
 #include "kinetra/model/compiled_model.hpp"
 
 // rnea and aba over a group of states at once, each state in one lane of the processor's vector
@@ -13,7 +14,7 @@ namespace kinetra::batch {
 
 // The states per group on this processor; 0 where the build has no lanes (the rows are then
 // computed one by one).
-std::size_t lane_count();
+KINETRA_API std::size_t lane_count();
 
 // tau = rnea(q, v, a) for `count` (1 to lane_count()) states, row-major like the batches; a null v
 // or a stands for zero. The rows are checked already; nothing is checked here.
