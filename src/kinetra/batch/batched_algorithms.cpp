@@ -1,7 +1,6 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 
 #include <algorithm>
-#include <array>
 
 #include "kinetra/batch/for_each_row.hpp"
 #include "kinetra/batch/lane_sweeps.hpp"
@@ -54,25 +53,23 @@ std::expected<void, AlgorithmError> checked_row(const Model& model, const Config
   return {};
 }
 
-// sweep(compiled, count, inputs..., out) over the rows in groups of lane_count(), rows of `in`
-// inputs (null: absent) and `out` of the widths `in_widths` and `out_width`.
+// sweep(compiled, count, q, v, x, out) over the rows in groups of lane_count(); v and x, rows of
+// nv values like out, may be null.
 template <class Sweep>
 std::expected<void, AlgorithmError> in_lanes(const Model& model, std::size_t n,
-                                             std::size_t threads, Sweep sweep,
-                                             std::array<const double*, 3> in,
-                                             std::array<std::size_t, 3> in_widths, double* out,
-                                             std::size_t out_width) {
-  const std::size_t lanes = lane_count();
+                                             std::size_t threads, Sweep sweep, const double* q,
+                                             const double* v, const double* x, double* out) {
+  const std::size_t lanes = lane_count(), nq = model.nq(), nv = model.nv();
   const CompiledModel& compiled = model.compiled();
-  const auto at = [&](std::size_t k, std::size_t first) {
-    return in[k] ? in[k] + first * in_widths[k] : nullptr;
+  const auto from = [&](const double* rows, std::size_t first) {
+    return rows ? rows + first * nv : nullptr;
   };
   return for_each_row(
       model, (n + lanes - 1) / lanes, threads,
       [&](Data&, std::size_t group) -> std::expected<void, AlgorithmError> {
         const std::size_t first = group * lanes;
-        sweep(compiled, std::min(lanes, n - first), at(0, first), at(1, first), at(2, first),
-              out + first * out_width);
+        sweep(compiled, std::min(lanes, n - first), q + first * nq, from(v, first), from(x, first),
+              out + first * nv);
         return {};
       },
       lanes);
@@ -164,7 +161,7 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   if (path == RowPath::lanes && lane_count() > 0) {
-    return in_lanes(model, n, threads, &rnea_lanes, {q, v, a}, {nq, nv, nv}, tau, nv);
+    return in_lanes(model, n, threads, &rnea_lanes, q, v, a, tau);
   }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -179,7 +176,7 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   if (path == RowPath::lanes && lane_count() > 0) {
-    return in_lanes(model, n, threads, &rnea_lanes, {q, v, nullptr}, {nq, nv, nv}, tau, nv);
+    return in_lanes(model, n, threads, &rnea_lanes, q, v, nullptr, tau);
   }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -194,7 +191,7 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   if (path == RowPath::lanes && lane_count() > 0) {
-    return in_lanes(model, n, threads, &rnea_lanes, {q, nullptr, nullptr}, {nq, nv, nv}, tau, nv);
+    return in_lanes(model, n, threads, &rnea_lanes, q, nullptr, nullptr, tau);
   }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
@@ -209,7 +206,7 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
   if (path == RowPath::lanes && lane_count() > 0) {
-    return in_lanes(model, n, threads, &aba_lanes, {q, v, tau}, {nq, nv, nv}, a, nv);
+    return in_lanes(model, n, threads, &aba_lanes, q, v, tau, a);
   }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {

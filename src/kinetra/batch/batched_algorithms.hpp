@@ -12,12 +12,12 @@
 
 // The rigid-body algorithms over batches of n states. Inputs and outputs are row-major arrays
 // of n rows held by the caller: q has n x nq values, v, a and tau n x nv. Each row is computed
-// by the single-state algorithm, so results are bit-for-bit the same, on up to `threads`
-// threads of the shared pool, each with a workspace of its own. The model must stay unchanged
-// during the call. Every row of q is checked before any row is written, so that a refused value
-// fails the call with no row written, naming the first row refused ("row 700: ..."); the other
-// errors do not depend on the values. A call stopped through interrupt_requested() fails with
-// InterruptedError, its rows partly written.
+// by the single-state algorithm, so results are bit-for-bit the same (but for the dynamics'
+// RowPath::lanes), on up to `threads` threads of the shared pool, each with a workspace of its
+// own. The model must stay unchanged during the call. Every row of q is checked before any row
+// is written, so that a refused value fails the call with no row written, naming the first row
+// refused ("row 700: ..."); the other errors do not depend on the values. A call stopped through
+// interrupt_requested() fails with InterruptedError, its rows partly written.
 namespace kinetra::batch {
 
 // How the dynamics compute their rows. `exact`: each row by the single-state algorithm, bit for
