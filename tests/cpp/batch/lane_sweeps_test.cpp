@@ -6,6 +6,10 @@
 
 #include "../model/random_tree.hpp"
 #include "kinetra/batch/batched_algorithms.hpp"
+#include "kinetra/batch/lanes.hpp"
+#include "kinetra/model/aba_kernel.hpp"
+#include "kinetra/model/algorithms.hpp"
+#include "kinetra/model/rnea_kernel.hpp"
 
 namespace kinetra {
 namespace {
@@ -90,6 +94,54 @@ TEST_P(LaneSweeps, RowsAreTheSingleStateResultsWithinRounding) {
 INSTANTIATE_TEST_SUITE_P(Trees, LaneSweeps,
                          ::testing::Combine(::testing::Range(1, 5), ::testing::Bool(),
                                             ::testing::Values(1, 3, 5, 64)));
+
+// The kernels over N lanes, each lane a state of its own, against the single-state ones: both lane
+// widths, whichever the processor runs in the batches.
+template <int N>
+void expect_lanes_are_the_single_states(const Model& model, Rng& rng) {
+  using L = batch::Lanes<N>;
+  const std::size_t nq = model.nq(), nv = model.nv();
+  std::vector<L> q(nq), v(nv), a(nv), tau(nv), qdd(nv);
+  std::array<Configuration, N> qs, vs, as;
+  for (int l = 0; l < N; ++l) {
+    qs[l] = testing::random_q(model, rng), vs[l] = testing::random_v(model, rng);
+    as[l] = testing::random_v(model, rng);
+    for (std::size_t k = 0; k < nq; ++k) q[k].set(l, qs[l][k]);
+    for (std::size_t k = 0; k < nv; ++k) v[k].set(l, vs[l][k]), a[k].set(l, as[l][k]);
+  }
+  kernel::RneaWorkspace<L> rnea_ws;
+  rnea_ws.resize(model.njoints());
+  kernel::rnea(model.compiled(), rnea_ws, q.data(), v.data(), a.data(), tau.data());
+  kernel::AbaWorkspace<L> aba_ws;
+  aba_ws.resize(model.njoints(), nv);
+  kernel::aba(model.compiled(), aba_ws, q.data(), v.data(), tau.data(), qdd.data());
+
+  Data data = model.create_data();
+  RowMajor error(2 * N, nv), scale(2 * N, nv);
+  for (int l = 0; l < N; ++l) {
+    Configuration lane_tau(nv), lane_qdd(nv);
+    for (std::size_t k = 0; k < nv; ++k) lane_tau[k] = tau[k][l], lane_qdd[k] = qdd[k][l];
+    const Configuration expected_tau = *rnea(model, data, qs[l], vs[l], as[l]);
+    error.row(l) = lane_tau - expected_tau;
+    scale.row(l) = expected_tau;
+    // accelerations through the efforts they take
+    const Eigen::MatrixXd mass = *crba(model, data, qs[l]);
+    const Configuration expected_qdd = *aba(model, data, qs[l], vs[l], lane_tau);
+    error.row(N + l) = mass * (lane_qdd - expected_qdd);
+    scale.row(N + l) = mass.cwiseAbs() * expected_qdd.cwiseAbs();
+  }
+  expect_within_rounding(error, scale);
+}
+
+TEST(LaneSweeps, TwoAndFourLanesGiveTheSingleStateResults) {
+  for (std::uint64_t seed = 1; seed <= 4; ++seed) {
+    Rng rng(seed);
+    for (const Model& model : {testing::random_tree(rng, 12), testing::floating_base_tree(rng, 12)}) {
+      expect_lanes_are_the_single_states<2>(model, rng);
+      expect_lanes_are_the_single_states<4>(model, rng);
+    }
+  }
+}
 
 #if defined(__x86_64__) && defined(__GNUC__)
 TEST(LaneSweeps, FourLanesWithAvx2AndFmaTwoOtherwise) {
