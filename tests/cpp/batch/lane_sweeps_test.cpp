@@ -136,7 +136,8 @@ void expect_lanes_are_the_single_states(const Model& model, Rng& rng) {
 TEST(LaneSweeps, TwoAndFourLanesGiveTheSingleStateResults) {
   for (std::uint64_t seed = 1; seed <= 4; ++seed) {
     Rng rng(seed);
-    for (const Model& model : {testing::random_tree(rng, 12), testing::floating_base_tree(rng, 12)}) {
+    for (const Model& model :
+         {testing::random_tree(rng, 12), testing::floating_base_tree(rng, 12)}) {
       expect_lanes_are_the_single_states<2>(model, rng);
       expect_lanes_are_the_single_states<4>(model, rng);
     }
