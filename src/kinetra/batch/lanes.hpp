@@ -36,7 +36,7 @@ struct Lanes {
   Lanes() = default;
   // every lane x
   Lanes(double x) : lanes(Vector{} + x) {}  // NOLINT(google-explicit-constructor)
-  explicit Lanes(Vector x) : lanes(x) {}
+  explicit Lanes(const Vector& x) : lanes(x) {}
 
   double operator[](int l) const { return lanes[l]; }
   void set(int l, double x) { lanes[l] = x; }
