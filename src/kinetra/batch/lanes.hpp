@@ -12,10 +12,7 @@
 
 namespace kinetra::batch {
 
-// N doubles, one per state, that compute together: the scalar with which the kernels evaluate N
-// states per instruction (structure of arrays across the lanes). Plain IEEE arithmetic lane by
-// lane; the functions the kernels call on values (cosine and sine, unit directions, quaternion
-// rotations, inverses needing pivots) go lane by lane through the double forms.
+// N doubles in one vector register (GCC's vector extension)
 template <int N>
 struct LaneVector;
 template <>
@@ -27,6 +24,10 @@ struct LaneVector<4> {
   using type [[gnu::vector_size(32)]] = double;
 };
 
+// N doubles, one per state, that compute together: the scalar with which the kernels evaluate N
+// states per instruction (structure of arrays across the lanes). Plain IEEE arithmetic lane by
+// lane; the functions the kernels call on values (cosine and sine, unit directions, quaternion
+// rotations, inverses needing pivots) are below.
 template <int N>
 struct Lanes {
   using Vector = typename LaneVector<N>::type;
@@ -43,14 +44,11 @@ struct Lanes {
 
   Lanes& operator+=(const Lanes& b) { return lanes += b.lanes, *this; }
   Lanes& operator-=(const Lanes& b) { return lanes -= b.lanes, *this; }
-  Lanes& operator*=(const Lanes& b) { return lanes *= b.lanes, *this; }
-  Lanes& operator/=(const Lanes& b) { return lanes /= b.lanes, *this; }
   friend Lanes operator+(const Lanes& a, const Lanes& b) { return Lanes(a.lanes + b.lanes); }
   friend Lanes operator-(const Lanes& a, const Lanes& b) { return Lanes(a.lanes - b.lanes); }
   friend Lanes operator*(const Lanes& a, const Lanes& b) { return Lanes(a.lanes * b.lanes); }
   friend Lanes operator/(const Lanes& a, const Lanes& b) { return Lanes(a.lanes / b.lanes); }
   friend Lanes operator-(const Lanes& a) { return Lanes(-a.lanes); }
-  friend Lanes operator+(const Lanes& a) { return a; }
 };
 
 // The kernels' scalar hooks (found by argument-dependent lookup), each lane as the single-state
