@@ -4,7 +4,8 @@ For each robot and algorithm: kinetra.batch on 1 and 2 threads over N states, a 
 kinetra's single-state function, a Python loop of the matching MuJoCo call (mj_inverse for
 rnea, mj_forward for aba, mj_fwdPosition with mj_fullM for crba, mj_kinematics, mj_comPos and
 mj_jac for a frame Jacobian) and, for rollouts, mujoco.rollout. Loops run over a tenth of the
-states and are reported per state like the rest. Best of three runs each.
+states and are reported per state like the rest. Then rnea and aba with exact=False (several
+states per instruction) beside exact=True, on one thread. Best of three runs each.
 
     python3 benchmarks/batch.py [--states N] [--robots DIR]
 """
@@ -146,6 +147,12 @@ def report(name, path, states, rng):
         mj_rate = best_rate(mujoco.loop(function, qpos, qvel, other, loop_n), loop_n)
         print(f"  {function:<16}{one:>16,.0f}{two:>16,.0f}{two / one:>7.2f}{looped:>14,.0f}"
               f"{mj_rate:>13,.0f}{one / mj_rate:>18.1f}x")
+    for function in ("rnea", "aba"):
+        f, inputs = getattr(batch, function), functions[function][0]
+        exact = best_rate(lambda: f(kmodel, *inputs, threads=1), n)
+        lanes = best_rate(lambda: f(kmodel, *inputs, threads=1, exact=False), n)
+        print(f"  {function} exact=False, 1 thread: {lanes:,.0f} states/s, "
+              f"{lanes / exact:.2f}x exact=True")
     if hasattr(batch, "rollout"):
         rollout_n = max(1, n // STEPS)
         tau = rng.uniform(-1, 1, (rollout_n, STEPS, kmodel.nv))

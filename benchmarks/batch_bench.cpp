@@ -101,6 +101,21 @@ void BM_BatchAba(benchmark::State& bench) {
   });
 }
 
+// rnea and aba with several states per instruction (RowPath::lanes)
+void BM_BatchRneaLanes(benchmark::State& bench) {
+  batched(bench, [](Batch& b, std::size_t threads) {
+    return batch::rnea(b.model, states, b.q.data(), b.v.data(), b.a.data(), b.out.data(), threads,
+                       batch::RowPath::lanes);
+  });
+}
+
+void BM_BatchAbaLanes(benchmark::State& bench) {
+  batched(bench, [](Batch& b, std::size_t threads) {
+    return batch::aba(b.model, states, b.q.data(), b.v.data(), b.a.data(), b.out.data(), threads,
+                      batch::RowPath::lanes);
+  });
+}
+
 void BM_SingleCrba(benchmark::State& bench) {
   per_state(bench, [](Batch& b, std::size_t i) {
     return crba(b.model, b.data, row(b.q, i, b.model.nq()));
@@ -122,6 +137,8 @@ BENCHMARK(BM_SingleRnea)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillis
 BENCHMARK(BM_BatchRnea)->Apply(robots_and_threads);
 BENCHMARK(BM_SingleAba)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BatchAba)->Apply(robots_and_threads);
+BENCHMARK(BM_BatchRneaLanes)->Apply(robots_and_threads);
+BENCHMARK(BM_BatchAbaLanes)->Apply(robots_and_threads);
 BENCHMARK(BM_SingleCrba)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BatchCrba)->Apply(robots_and_threads);
 

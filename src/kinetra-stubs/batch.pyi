@@ -13,6 +13,15 @@ first row refused ("row 700: joint 'root_joint' has a quaternion of norm 0") and
 was. A result that holds no numbers returns at once, whatever N. A long call stops between chunks
 of rows when a signal handler raises (KeyboardInterrupt for Ctrl-C); that exception propagates and
 `out` is left partly written (rollout's `out` as it was).
+
+rnea, aba, nonlinear_effects and generalized_gravity take `exact`: True (the default) computes
+each row by the single-state algorithm, bit for bit its result; False computes several states per
+instruction in the processor's vector lanes (four with AVX2 and FMA, two otherwise; row by row on
+processors other than x86-64), with the same checks, errors and `out` handling. Its rows differ
+from the single-state results y only by rounding: max(abs(x - y)) <= 1e-12 max(1, max(abs(y)))
+row by row for the efforts; for aba's accelerations through the efforts they take,
+max(abs(M (x - y))) <= 1e-12 max(1, max(abs(M) abs(y))) with M = crba(q) and abs taken entry by
+entry, since an ill-conditioned M magnifies any two roundings of its solve alike.
 """
 
 from collections.abc import Sequence
@@ -63,8 +72,10 @@ def rnea(
     a: ArrayLike,
     out: _Out = None,
     threads: _Threads = None,
+    exact: bool = True,
 ) -> _Array:
-    """Joint efforts by recursive Newton-Euler for each state (q, v, a): (N, nv)."""
+    """Joint efforts by recursive Newton-Euler for each state (q, v, a): (N, nv). `exact`: False
+    computes several states per instruction, within the rounding stated above."""
 
 def aba(
     model: Model,
@@ -73,9 +84,11 @@ def aba(
     tau: ArrayLike,
     out: _Out = None,
     threads: _Threads = None,
+    exact: bool = True,
 ) -> _Array:
     """Joint accelerations by the articulated-body algorithm for each state (q, v, tau):
-    (N, nv)."""
+    (N, nv). `exact`: False computes several states per instruction, within the rounding stated
+    above."""
 
 def crba(model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None) -> _Array:
     """Joint-space inertia matrix for each q: (N, nv, nv), each symmetric."""
@@ -86,11 +99,16 @@ def nonlinear_effects(
     v: ArrayLike,
     out: _Out = None,
     threads: _Threads = None,
+    exact: bool = True,
 ) -> _Array:
     """Coriolis, centrifugal and gravity efforts for each state (q, v): (N, nv)."""
 
 def generalized_gravity(
-    model: Model, q: ArrayLike, out: _Out = None, threads: _Threads = None
+    model: Model,
+    q: ArrayLike,
+    out: _Out = None,
+    threads: _Threads = None,
+    exact: bool = True,
 ) -> _Array:
     """Gravity efforts for each q: (N, nv)."""
 

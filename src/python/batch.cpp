@@ -265,7 +265,7 @@ struct Input {
 
 using Core = std::expected<void, AlgorithmError> (*)(const Model&, std::size_t n,
                                                      const double* const* inputs, double* out,
-                                                     std::size_t threads);
+                                                     std::size_t threads, batch::RowPath path);
 
 struct Function {
   const char* name;
@@ -275,6 +275,7 @@ struct Function {
   std::size_t input_count;
   Shape (*state_result)(const Model&);  // the result's shape for one state
   Core core;
+  bool lanes = false;  // takes exact=True after threads: False computes the rows in vector lanes
 };
 
 // The model argument; a model with mimic joints is refused (its reduced coordinates are not
@@ -306,61 +307,75 @@ const Function functions[] = {
      {q_input},
      1,
      &joint_placements,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::forward_kinematics(m, n, in[0], out, t);
      }},
     {"rnea",
-     "(model, q, v, a, out=None, threads=None)",
-     "Joint efforts by recursive Newton-Euler for each state, (N, nv).",
+     "(model, q, v, a, out=None, threads=None, exact=True)",
+     "Joint efforts by recursive Newton-Euler for each state, (N, nv); exact=False computes "
+     "several states per instruction, each row within rounding of the single-state one.",
      {q_input, v_input, {"a", Width::Nv}},
      3,
      &efforts,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
-       return batch::rnea(m, n, in[0], in[1], in[2], out, t);
-     }},
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath path) {
+       return batch::rnea(m, n, in[0], in[1], in[2], out, t, path);
+     },
+     true},
     {"aba",
-     "(model, q, v, tau, out=None, threads=None)",
-     "Joint accelerations by the articulated-body algorithm for each state, (N, nv).",
+     "(model, q, v, tau, out=None, threads=None, exact=True)",
+     "Joint accelerations by the articulated-body algorithm for each state, (N, nv); exact=False "
+     "computes several states per instruction, each row within rounding of the single-state "
+     "one.",
      {q_input, v_input, {"tau", Width::Nv}},
      3,
      &efforts,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
-       return batch::aba(m, n, in[0], in[1], in[2], out, t);
-     }},
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath path) {
+       return batch::aba(m, n, in[0], in[1], in[2], out, t, path);
+     },
+     true},
     {"crba",
      "(model, q, out=None, threads=None)",
      "Joint-space inertia matrices for each state, (N, nv, nv).",
      {q_input},
      1,
      &mass_matrix,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::crba(m, n, in[0], out, t);
      }},
     {"nonlinear_effects",
-     "(model, q, v, out=None, threads=None)",
+     "(model, q, v, out=None, threads=None, exact=True)",
      "Coriolis, centrifugal and gravity efforts for each state, (N, nv).",
      {q_input, v_input},
      2,
      &efforts,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
-       return batch::nonlinear_effects(m, n, in[0], in[1], out, t);
-     }},
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath path) {
+       return batch::nonlinear_effects(m, n, in[0], in[1], out, t, path);
+     },
+     true},
     {"generalized_gravity",
-     "(model, q, out=None, threads=None)",
+     "(model, q, out=None, threads=None, exact=True)",
      "Gravity efforts for each state, (N, nv).",
      {q_input},
      1,
      &efforts,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
-       return batch::generalized_gravity(m, n, in[0], out, t);
-     }},
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath path) {
+       return batch::generalized_gravity(m, n, in[0], out, t, path);
+     },
+     true},
     {"kinetic_energy",
      "(model, q, v, out=None, threads=None)",
      "Kinetic energy of every body for each state, (N,).",
      {q_input, v_input},
      2,
      &scalar,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::kinetic_energy(m, n, in[0], in[1], out, t);
      }},
     {"potential_energy",
@@ -369,7 +384,8 @@ const Function functions[] = {
      {q_input},
      1,
      &scalar,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::potential_energy(m, n, in[0], out, t);
      }},
     {"center_of_mass",
@@ -378,7 +394,8 @@ const Function functions[] = {
      {q_input},
      1,
      &point,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::center_of_mass(m, n, in[0], out, t);
      }},
     {"integrate",
@@ -387,14 +404,15 @@ const Function functions[] = {
      {q_input, v_input},
      2,
      &configuration,
-     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t) {
+     [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
+        batch::RowPath) {
        return batch::integrate(m, n, in[0], in[1], out, t);
      }},
 };
 
 PyObject* call(const Function& f, const Parameters& parameters, PyObject* const* args,
                Py_ssize_t nargs, PyObject* kwnames) {
-  PyObject* objects[6] = {};
+  PyObject* objects[7] = {};
   if (!bind_arguments(parameters, args, nargs, kwnames, objects)) return nullptr;
   SharedArg<Model> model;
   if (!load_model(model, objects[0])) return nullptr;
@@ -409,6 +427,11 @@ PyObject* call(const Function& f, const Parameters& parameters, PyObject* const*
   PyObject* const out = objects[1 + f.input_count];
   std::size_t threads = 1;
   if (!load_threads(objects[2 + f.input_count], threads)) return nullptr;
+  Arg<bool> exact;
+  PyObject* const exact_object = f.lanes ? objects[3 + f.input_count] : nullptr;
+  if (exact_object && !exact.load(exact_object, "exact")) return nullptr;
+  const batch::RowPath path =
+      exact_object && !exact.get() ? batch::RowPath::lanes : batch::RowPath::exact;
 
   const Py_ssize_t n = inputs[0].count;
   Shape shape = f.state_result(model.get());
@@ -417,21 +440,23 @@ PyObject* call(const Function& f, const Parameters& parameters, PyObject* const*
     // read after `out` is settled: an input overlapping it may have been copied
     std::array<const double*, 3> data = {};
     for (std::size_t k = 0; k < f.input_count; ++k) data[k] = inputs[k].data();
-    return f.core(model.get(), static_cast<std::size_t>(n), data.data(), values, threads);
+    return f.core(model.get(), static_cast<std::size_t>(n), data.data(), values, threads, path);
   });
 }
 
 template <std::size_t I>
 PyObject* fastcall_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   static constexpr const Function& f = functions[I];
-  static const std::array<const char*, 6> names = [] {
-    std::array<const char*, 6> out = {"model"};
+  static const std::array<const char*, 7> names = [] {
+    std::array<const char*, 7> out = {"model"};
     for (std::size_t k = 0; k < f.input_count; ++k) out[1 + k] = f.inputs[k].name;
     out[1 + f.input_count] = "out";
     out[2 + f.input_count] = "threads";
+    if (f.lanes) out[3 + f.input_count] = "exact";
     return out;
   }();
-  static const Parameters parameters{f.name, names.data(), f.input_count + 3, f.input_count + 1};
+  static const Parameters parameters{f.name, names.data(), f.input_count + (f.lanes ? 4 : 3),
+                                     f.input_count + 1};
   return call(f, parameters, args, nargs, kwnames);
 }
 

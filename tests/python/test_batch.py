@@ -1,4 +1,5 @@
 """kinetra.batch: the algorithms over a leading axis of states."""
+import glob
 import os
 import sys
 import threading
@@ -331,7 +332,7 @@ def test_module_entry():
                                               "step_derivatives", "compute_collisions",
                                               "compute_distances", "inverse_kinematics"]
     assert batch.integrate.__text_signature__ == "(model, q, v, out=None, threads=None)"
-    assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None)"
+    assert batch.rnea.__text_signature__ == "(model, q, v, a, out=None, threads=None, exact=True)"
 
 
 def test_dask_example_matches_in_process_results(arm, tmp_path):
@@ -430,6 +431,9 @@ ROW_CALLS = {
     "rnea": lambda m, q, v, out: batch.rnea(m, q, v, v, out=out, threads=1),
     "aba": lambda m, q, v, out: batch.aba(m, q, v, v, out=out, threads=2),
     "integrate": lambda m, q, v, out: batch.integrate(m, q, v, out=out),
+    "rnea in lanes": lambda m, q, v, out: batch.rnea(m, q, v, v, out=out, threads=2,
+                                                     exact=False),
+    "aba in lanes": lambda m, q, v, out: batch.aba(m, q, v, v, out=out, exact=False),
     "rollout": lambda m, q, v, out: batch.rollout(m, q, v, v[:, None], 0.01, out=out),
 }
 
@@ -459,3 +463,56 @@ def test_a_trajectory_failing_part_way_is_named_and_leaves_out_alone():
                                          "of norm NaN$"):
         batch.rollout(model, q, v, tau, 0.01, "semi_implicit_euler", out=out)
     assert (out[0] == 7.0).all() and (out[1] == 7.0).all()
+
+
+SHARED_ROBOTS = os.path.join(ROOT, "..", "shared", "robots")
+
+
+def robot_model(name, floating):
+    root = kinetra.JointModelFloating() if floating else None
+    if name == "kinetra_arm":
+        path, package_dir = os.path.join(ARM, "kinetra_arm.urdf"), ARM
+    else:
+        files = sorted(glob.glob(os.path.join(SHARED_ROBOTS, name, "*.urdf")))
+        if not files:
+            pytest.skip(f"{name} is not available")
+        path, package_dir = files[0], None
+    model, _, _ = kinetra.build_models_from_urdf(path, package_dir=package_dir, check_meshes=False,
+                                                 root_joint=root)
+    return model
+
+
+@pytest.mark.parametrize("n", [1, 3, 5, 203])
+@pytest.mark.parametrize("floating", [False, True])
+@pytest.mark.parametrize("robot", ["kinetra_arm", "fetch_mobile_manipulator", "humanoid_g1",
+                                   "iiwa_relative_meshes", "panda_arm_hand", "panda_with_meshes",
+                                   "quadruped_a1", "r2d2_flexible"])
+def test_rows_in_lanes_are_the_single_state_results_within_rounding(robot, floating, n):
+    model = robot_model(robot, floating)
+    rng = np.random.default_rng(n)
+    q = np.array([kinetra.integrate(model, kinetra.neutral(model),
+                                    rng.uniform(-np.pi, np.pi, model.nv)) for _ in range(n)])
+    v, x = rng.uniform(-2, 2, (2, n, model.nv))
+
+    def bound(lanes, exact, mass=None):
+        """max(abs(lanes - exact)) row by row against 1e-12 max(1, max(abs(exact))), through
+        the efforts for accelerations; rows without numbers (massless bodies) alike."""
+        assert np.array_equal(np.isfinite(lanes), np.isfinite(exact))
+        rows = np.isfinite(exact).all(axis=1)
+        lanes, exact = lanes[rows], exact[rows]
+        if mass is None:
+            error, scale = lanes - exact, np.abs(exact)
+        else:
+            mass = mass[rows]
+            error = mass @ (lanes - exact)[..., None]
+            scale = np.abs(mass) @ np.abs(exact)[..., None]
+        assert (np.abs(error).max(axis=1) <= 1e-12 * np.maximum(1, scale.max(axis=1))).all()
+
+    for name, inputs in (("rnea", (q, v, x)), ("nonlinear_effects", (q, v)),
+                         ("generalized_gravity", (q,)), ("aba", (q, v, x))):
+        function = getattr(batch, name)
+        exact = function(model, *inputs)
+        assert np.array_equal(function(model, *inputs, exact=True), exact, equal_nan=True)
+        lanes = function(model, *inputs, threads=2, exact=False)
+        assert lanes.shape == exact.shape and lanes.flags.c_contiguous
+        bound(lanes, exact, batch.crba(model, q) if name == "aba" else None)

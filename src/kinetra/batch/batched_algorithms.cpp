@@ -1,6 +1,9 @@
 #include "kinetra/batch/batched_algorithms.hpp"
 
+#include <algorithm>
+
 #include "kinetra/batch/for_each_row.hpp"
+#include "kinetra/batch/lane_sweeps.hpp"
 #include "kinetra/model/algorithms.hpp"
 #include "kinetra/model/unchecked.hpp"
 
@@ -48,6 +51,28 @@ std::expected<void, AlgorithmError> checked_row(const Model& model, const Config
   if (auto ok = check_configuration(model, q); !ok) return ok;
   compute();
   return {};
+}
+
+// sweep(compiled, count, q, v, x, out) over the rows in groups of lane_count(); v and x, rows of
+// nv values like out, may be null.
+template <class Sweep>
+std::expected<void, AlgorithmError> in_lanes(const Model& model, std::size_t n,
+                                             std::size_t threads, Sweep sweep, const double* q,
+                                             const double* v, const double* x, double* out) {
+  const std::size_t lanes = lane_count(), nq = model.nq(), nv = model.nv();
+  const CompiledModel& compiled = model.compiled();
+  const auto from = [&](const double* rows, std::size_t first) {
+    return rows ? rows + first * nv : nullptr;
+  };
+  return for_each_row(
+      model, (n + lanes - 1) / lanes, threads,
+      [&](Data&, std::size_t group) -> std::expected<void, AlgorithmError> {
+        const std::size_t first = group * lanes;
+        sweep(compiled, std::min(lanes, n - first), q + first * nq, from(v, first), from(x, first),
+              out + first * nv);
+        return {};
+      },
+      lanes);
 }
 
 // A placement as a row-major homogeneous matrix of 16 values.
@@ -132,9 +157,12 @@ std::expected<void, AlgorithmError> integrate(const Model& model, std::size_t n,
 
 std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, const double* q,
                                          const double* v, const double* a, double* tau,
-                                         std::size_t threads) {
+                                         std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, q, v, a, tau);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, v + i * nv, a + i * nv, tau + i * nv);
@@ -144,9 +172,12 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
 
 std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::size_t n,
                                                       const double* q, const double* v, double* tau,
-                                                      std::size_t threads) {
+                                                      std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, q, v, nullptr, tau);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, v + i * nv, nullptr, tau + i * nv);
@@ -156,9 +187,12 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
 
 std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std::size_t n,
                                                         const double* q, double* tau,
-                                                        std::size_t threads) {
+                                                        std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &rnea_lanes, q, nullptr, nullptr, tau);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::rnea(model, data, q + i * nq, nullptr, nullptr, tau + i * nv);
@@ -168,9 +202,12 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
 
 std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const double* q,
                                         const double* v, const double* tau, double* a,
-                                        std::size_t threads) {
+                                        std::size_t threads, RowPath path) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
+  if (path == RowPath::lanes && lane_count() > 0) {
+    return in_lanes(model, n, threads, &aba_lanes, q, v, tau, a);
+  }
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     return checked_row(model, row(q, i, nq), [&] {
       unchecked::aba(model, data, q + i * nq, v + i * nv, tau + i * nv, a + i * nv);
