@@ -63,7 +63,7 @@ def models():
     yield "panda", os.path.join(PANDA, "panda.urdf"), PANDA
 
 
-@pytest.mark.parametrize("name, path, packages", models())
+@pytest.mark.parametrize("name, path, packages", list(models()))
 def test_model_copy_gives_bit_identical_algorithms(name, path, packages):
     if not os.path.exists(path):
         pytest.skip(f"{path} is not available")
