@@ -33,9 +33,13 @@ void world_forward_pass(const CompiledModel& model, WorldPassWorkspace<S>& ws, c
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < model.njoints; ++i) {
     const std::size_t parent = model.parent[i], first = model.v_address[i];
-    const Placement<S> world_from_this =
-        ws.world_from_joint[parent] * parent_from_joint(model, i, q);
-    ws.world_from_joint[i] = world_from_this;
+    // composed in place: a copy of a product would be read back at other offsets
+    const Placement<S> parent_from_this = parent_from_joint(model, i, q);
+    const Placement<S>& world_from_parent = ws.world_from_joint[parent];
+    Placement<S>& world_from_this = ws.world_from_joint[i];
+    world_from_this.rotation.noalias() = world_from_parent.rotation * parent_from_this.rotation;
+    world_from_this.translation.noalias() =
+        world_from_parent.rotation * parent_from_this.translation + world_from_parent.translation;
     // S and v kept as halves and stored half by half, so that every read matches a store
     Halves<S> joint_velocity;  // S qd
     const JointCode kind = model.kind[i];
