@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kinetra/batch/batched_algorithms.hpp"
+#include "kinetra/batch/rollout.hpp"
 #include "kinetra/model/algorithms.hpp"
 #include "kinetra/urdf/urdf.hpp"
 
@@ -128,6 +129,19 @@ void BM_BatchCrba(benchmark::State& bench) {
   });
 }
 
+// trajectories of four RK4 steps from the first states, the accelerations as efforts; items are
+// the states reached
+void BM_BatchRollout(benchmark::State& bench) {
+  constexpr std::size_t steps = 4, n = states / steps;
+  batched(bench, [&](Batch& b, std::size_t threads) {
+    static thread_local std::vector<double> q_out, v_out;
+    q_out.resize(n * (steps + 1) * b.model.nq());
+    v_out.resize(n * (steps + 1) * b.model.nv());
+    return batch::rollout(b.model, n, steps, b.q.data(), b.v.data(), b.a.data(), 1e-3,
+                          Integrator::RungeKutta4, q_out.data(), v_out.data(), threads);
+  });
+}
+
 // robot x threads
 void robots_and_threads(benchmark::internal::Benchmark* b) {
   b->ArgsProduct({{0, 1}, {1, 2}})->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -141,6 +155,7 @@ BENCHMARK(BM_BatchRneaLanes)->Apply(robots_and_threads);
 BENCHMARK(BM_BatchAbaLanes)->Apply(robots_and_threads);
 BENCHMARK(BM_SingleCrba)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BatchCrba)->Apply(robots_and_threads);
+BENCHMARK(BM_BatchRollout)->Apply(robots_and_threads);
 
 }  // namespace
 }  // namespace kinetra

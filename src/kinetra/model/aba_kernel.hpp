@@ -79,7 +79,8 @@ void aba(const CompiledModel& model, AbaWorkspace<S>& ws, const S* q, const S* v
   for (std::size_t i = 1; i < n; ++i) {
     const OriginParameters<S> body = placed_inertia(model.body[i], ws.world.world_from_joint[i]);
     ws.articulated_inertia[i] = body.matrix();
-    ws.bias_force[i] = motion_cross_force(ws.world.velocity[i], body * ws.world.velocity[i]);
+    const Halves<S> vi = Halves<S>::of(ws.world.velocity[i]);
+    motion_cross_force(vi, body * vi).store(ws.bias_force[i]);
   }
   // inward: articulated inertias IA and bias forces pA
   for (std::size_t i = n - 1; i > 0; --i) {

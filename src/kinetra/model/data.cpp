@@ -11,13 +11,11 @@ void Workspace::resize(std::size_t n, std::size_t nv) {
 }
 
 void Data::resize(std::size_t n, std::size_t nv) {
-  if (own_placements.size() == n && aba.dof_inverse_inertia.size() == nv) return;
+  if (aba.acceleration.size() == n && aba.dof_inverse_inertia.size() == nv) return;
   workspace.resize(n, nv);
   rnea.resize(n);
   aba.resize(n, nv);
   crba.resize(n, nv);
-  own_placements.resize(n);
-  world_placements.resize(n);
 }
 
 }  // namespace kinetra

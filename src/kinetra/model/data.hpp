@@ -34,9 +34,6 @@ struct KINETRA_API Data {
   kernel::RneaWorkspace<double> rnea;
   kernel::AbaWorkspace<double> aba;
   kernel::CrbaWorkspace<double> crba;
-  // forward kinematics' own motion and world placement of each joint
-  std::vector<kernel::Placement<double>> own_placements;
-  std::vector<kernel::Placement<double>> world_placements;
   DerivativeWorkspace derivatives;
 
   // Sizes every table for n joints and nv dofs; tables already of that size are left as they are.

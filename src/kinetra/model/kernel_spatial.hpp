@@ -36,8 +36,14 @@ struct Halves {
     linear += other.linear;
     return *this;
   }
+  Halves operator*(const S& k) const { return {k * angular, k * linear}; }
   Vec6<S> joined() const { return (Vec6<S>() << angular, linear).finished(); }
   static Halves of(const Vec6<S>& m) { return {m.template head<3>(), m.template tail<3>()}; }
+  // written half by half, as `of` reads it back: no load spans two of the stores
+  void store(Vec6<S>& out) const {
+    out.template head<3>() = angular;
+    out.template tail<3>() = linear;
+  }
 };
 
 // A rigid placement mapping a child point p to R p + t in the parent.
@@ -60,9 +66,9 @@ struct Placement {
     return {rotation * f.angular + translation.cross(lin), lin};
   }
   // a child motion in the parent: (R w; R v + t x R w)
-  Vec6<S> act_motion(const Vec6<S>& m) const {
-    const Vec3<S> w = rotation * m.template head<3>();
-    return (Vec6<S>() << w, rotation * m.template tail<3>() + translation.cross(w)).finished();
+  Halves<S> act_motion(const Halves<S>& m) const {
+    const Vec3<S> w = rotation * m.angular;
+    return {w, rotation * m.linear + translation.cross(w)};
   }
   SE3 se3() const
     requires std::is_same_v<S, double>
@@ -84,7 +90,17 @@ Vec6<S> motion_cross_motion(const Vec6<S>& m, const Vec6<S>& other) {
   return (Vec6<S>() << w.cross(w2), w.cross(v2) + v.cross(w2)).finished();
 }
 
+template <class S>
+Halves<S> motion_cross_motion(const Halves<S>& m, const Halves<S>& other) {
+  return {m.angular.cross(other.angular),
+          m.angular.cross(other.linear) + m.linear.cross(other.angular)};
+}
+
 // m x* f = (w x n + v x f; w x f)
+template <class S>
+Halves<S> motion_cross_force(const Halves<S>& m, const Halves<S>& f) {
+  return {m.angular.cross(f.angular) + m.linear.cross(f.linear), m.angular.cross(f.linear)};
+}
 template <class S>
 Vec6<S> motion_cross_force(const Vec6<S>& m, const Vec6<S>& f) {
   const Vec3<S> w = m.template head<3>(), v = m.template tail<3>();
@@ -164,6 +180,10 @@ struct OriginParameters {
     return *this;
   }
   // momentum of the motion (w; v): (I_o w + h x v; m v - h x w)
+  Halves<S> operator*(const Halves<S>& m) const {
+    return {symmetric_times(rotational, m.angular) + first_moment.cross(m.linear),
+            mass * m.linear - first_moment.cross(m.angular)};
+  }
   Vec6<S> operator*(const Vec6<S>& motion) const {
     const Vec3<S> w = motion.template head<3>(), v = motion.template tail<3>();
     return (Vec6<S>() << symmetric_times(rotational, w) + first_moment.cross(v),

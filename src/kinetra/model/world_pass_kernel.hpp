@@ -33,35 +33,40 @@ void world_forward_pass(const CompiledModel& model, WorldPassWorkspace<S>& ws, c
   ws.velocity[0].setZero();
   for (std::size_t i = 1; i < model.njoints; ++i) {
     const std::size_t parent = model.parent[i], first = model.v_address[i];
-    const Placement<S> world_from_this =
-        ws.world_from_joint[parent] * parent_from_joint(model, i, q);
-    ws.world_from_joint[i] = world_from_this;
-    Vec6<S> joint_velocity = Vec6<S>::Zero();  // S qd
+    // composed in place: a copy of a product would be read back at other offsets
+    const Placement<S> parent_from_this = parent_from_joint(model, i, q);
+    const Placement<S>& world_from_parent = ws.world_from_joint[parent];
+    Placement<S>& world_from_this = ws.world_from_joint[i];
+    world_from_this.rotation.noalias() = world_from_parent.rotation * parent_from_this.rotation;
+    world_from_this.translation.noalias() =
+        world_from_parent.rotation * parent_from_this.translation + world_from_parent.translation;
+    // S and v kept as halves and stored half by half, so that every read matches a store
+    Halves<S> joint_velocity;  // S qd
     const JointCode kind = model.kind[i];
     if (turns(kind)) {
       // (R u; t x R u)
       const Vec3<S> w = world_from_this.rotation * model.terms[i].axis.template cast<S>();
-      const Vec6<S> s = (Vec6<S>() << w, world_from_this.translation.cross(w)).finished();
-      ws.dof_motion[first] = s;
-      if (v) joint_velocity = v[first] * s;
+      const Halves<S> s{w, world_from_this.translation.cross(w)};
+      s.store(ws.dof_motion[first]);
+      if (v) joint_velocity = s * v[first];
     } else if (kind == JointCode::prismatic) {
-      const Vec6<S> s =
-          (Vec6<S>() << Vec3<S>::Zero(),
-           world_from_this.rotation * model.terms[i].axis.template cast<S>())
-              .finished();
-      ws.dof_motion[first] = s;
-      if (v) joint_velocity = v[first] * s;
+      const Halves<S> s{Vec3<S>::Zero(),
+                        world_from_this.rotation * model.terms[i].axis.template cast<S>()};
+      s.store(ws.dof_motion[first]);
+      if (v) joint_velocity = s * v[first];
     } else {
       for (std::size_t k = first; k < first + model.joint_nv[i]; ++k) {
-        const Vec6<S> s = world_from_this.act_motion(model.dof_motion[k].template cast<S>());
-        ws.dof_motion[k] = s;
-        if (v) joint_velocity += v[k] * s;
+        const Halves<S> s = world_from_this.act_motion(
+            Halves<S>::of(model.dof_motion[k].template cast<S>()));
+        s.store(ws.dof_motion[k]);
+        if (v) joint_velocity += s * v[k];
       }
     }
     if (!v) continue;
-    const Vec6<S> vi = ws.velocity[parent] + joint_velocity;
-    ws.velocity[i] = vi;
-    ws.bias_acceleration[i] = motion_cross_motion(vi, joint_velocity);
+    Halves<S> vi = Halves<S>::of(ws.velocity[parent]);
+    vi += joint_velocity;
+    vi.store(ws.velocity[i]);
+    motion_cross_motion(vi, joint_velocity).store(ws.bias_acceleration[i]);
   }
 }
 
