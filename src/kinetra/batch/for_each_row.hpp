@@ -96,7 +96,7 @@ std::expected<void, E> for_each_row(const Model& model, std::size_t n, std::size
     // the calling thread keeps answering interruptions until the others are done
     while (!finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return working == 0; })) {
       if (!failed && interrupt_requested()) {
-        if (!error) error.emplace(E(InterruptedError{}));
+        if (!error) error.emplace(InterruptedError{});
         failed = true;
       }
     }

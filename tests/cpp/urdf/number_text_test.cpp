@@ -78,7 +78,10 @@ TEST(ParseNumber, RoundsAsFromChars) {
       if (d == point) text += '.';
       text += static_cast<char>('0' + random() % 10);
     }
-    if (i % 3 == 0) text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+    if (i % 3 == 0) {
+      text += 'e';
+      text += std::to_string(static_cast<int>(random() % 61) - 30);
+    }
   }
   for (const std::string& text : texts) {
     double expected = 0.0;
