@@ -308,9 +308,7 @@ const Function functions[] = {
      1,
      &joint_placements,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::forward_kinematics(m, n, in[0], out, t);
-     }},
+        batch::RowPath) { return batch::forward_kinematics(m, n, in[0], out, t); }},
     {"rnea",
      "(model, q, v, a, out=None, threads=None, exact=True)",
      "Joint efforts by recursive Newton-Euler for each state, (N, nv); exact=False computes "
@@ -319,9 +317,7 @@ const Function functions[] = {
      3,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath path) {
-       return batch::rnea(m, n, in[0], in[1], in[2], out, t, path);
-     },
+        batch::RowPath path) { return batch::rnea(m, n, in[0], in[1], in[2], out, t, path); },
      true},
     {"aba",
      "(model, q, v, tau, out=None, threads=None, exact=True)",
@@ -332,9 +328,7 @@ const Function functions[] = {
      3,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath path) {
-       return batch::aba(m, n, in[0], in[1], in[2], out, t, path);
-     },
+        batch::RowPath path) { return batch::aba(m, n, in[0], in[1], in[2], out, t, path); },
      true},
     {"crba",
      "(model, q, out=None, threads=None)",
@@ -343,9 +337,7 @@ const Function functions[] = {
      1,
      &mass_matrix,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::crba(m, n, in[0], out, t);
-     }},
+        batch::RowPath) { return batch::crba(m, n, in[0], out, t); }},
     {"nonlinear_effects",
      "(model, q, v, out=None, threads=None, exact=True)",
      "Coriolis, centrifugal and gravity efforts for each state, (N, nv).",
@@ -353,9 +345,7 @@ const Function functions[] = {
      2,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath path) {
-       return batch::nonlinear_effects(m, n, in[0], in[1], out, t, path);
-     },
+        batch::RowPath path) { return batch::nonlinear_effects(m, n, in[0], in[1], out, t, path); },
      true},
     {"generalized_gravity",
      "(model, q, out=None, threads=None, exact=True)",
@@ -364,9 +354,7 @@ const Function functions[] = {
      1,
      &efforts,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath path) {
-       return batch::generalized_gravity(m, n, in[0], out, t, path);
-     },
+        batch::RowPath path) { return batch::generalized_gravity(m, n, in[0], out, t, path); },
      true},
     {"kinetic_energy",
      "(model, q, v, out=None, threads=None)",
@@ -375,9 +363,7 @@ const Function functions[] = {
      2,
      &scalar,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::kinetic_energy(m, n, in[0], in[1], out, t);
-     }},
+        batch::RowPath) { return batch::kinetic_energy(m, n, in[0], in[1], out, t); }},
     {"potential_energy",
      "(model, q, out=None, threads=None)",
      "Gravitational potential energy of every body for each state, (N,).",
@@ -385,9 +371,7 @@ const Function functions[] = {
      1,
      &scalar,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::potential_energy(m, n, in[0], out, t);
-     }},
+        batch::RowPath) { return batch::potential_energy(m, n, in[0], out, t); }},
     {"center_of_mass",
      "(model, q, out=None, threads=None)",
      "World centre of mass of every body for each state, (N, 3).",
@@ -395,9 +379,7 @@ const Function functions[] = {
      1,
      &point,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::center_of_mass(m, n, in[0], out, t);
-     }},
+        batch::RowPath) { return batch::center_of_mass(m, n, in[0], out, t); }},
     {"integrate",
      "(model, q, v, out=None, threads=None)",
      "Each configuration moved by its velocity for unit time, (N, nq).",
@@ -405,9 +387,7 @@ const Function functions[] = {
      2,
      &configuration,
      [](const Model& m, std::size_t n, const double* const* in, double* out, std::size_t t,
-        batch::RowPath) {
-       return batch::integrate(m, n, in[0], in[1], out, t);
-     }},
+        batch::RowPath) { return batch::integrate(m, n, in[0], in[1], out, t); }},
 };
 
 PyObject* call(const Function& f, const Parameters& parameters, PyObject* const* args,
@@ -627,10 +607,10 @@ PyObject* rollout_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
   Ref q_work = given ? new_like(q_out) : q_out, v_work = given ? new_like(v_out) : v_out;
   if (!q_work || !v_work) return nullptr;
   return run_released(std::move(result), [&]() -> std::expected<void, AlgorithmError> {
-    auto done = batch::rollout(model.get(), static_cast<std::size_t>(n),
-                               static_cast<std::size_t>(steps), inputs[0].data(), inputs[1].data(),
-                               inputs[2].data(), dt, integrator, out_data(q_work),
-                               out_data(v_work), threads);
+    auto done =
+        batch::rollout(model.get(), static_cast<std::size_t>(n), static_cast<std::size_t>(steps),
+                       inputs[0].data(), inputs[1].data(), inputs[2].data(), dt, integrator,
+                       out_data(q_work), out_data(v_work), threads);
     if (done && given) {
       copy_values(q_work, q_out);
       copy_values(v_work, v_out);
@@ -648,8 +628,8 @@ bool load_tuple_out(PyObject* obj, const std::array<Shape, K>& shapes, std::span
   std::array<PyObject*, K> parts = {};
   if (obj && obj != Py_None) {
     if (!PyTuple_Check(obj) || PyTuple_GET_SIZE(obj) != static_cast<Py_ssize_t>(K)) {
-      raise(PyExc_TypeError, "out must be a tuple of " + std::to_string(K) + " arrays, got " +
-                                 type_name(obj));
+      raise(PyExc_TypeError,
+            "out must be a tuple of " + std::to_string(K) + " arrays, got " + type_name(obj));
       return false;
     }
     for (std::size_t k = 0; k < K; ++k) {
@@ -685,8 +665,8 @@ bool load_model_and_states(PyObject* const* objects, const std::array<const char
 // The tuple of the results, computed by compute(values) without the GIL unless there are no
 // states.
 template <std::size_t K, class Compute>
-PyObject* compute_tuple(PyObject* out, const std::array<Shape, K>& shapes,
-                        std::span<States> inputs, Compute&& compute) {
+PyObject* compute_tuple(PyObject* out, const std::array<Shape, K>& shapes, std::span<States> inputs,
+                        Compute&& compute) {
   std::array<Ref, K> results;
   if (!load_tuple_out(out, shapes, inputs, results)) return nullptr;
   std::array<double*, K> values;
@@ -744,8 +724,7 @@ PyObject* aba_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t n
       args, nargs, kwnames, {"q", "v", "tau"}, &batch::aba_derivatives);
 }
 
-constexpr FixedString step_derivatives_signature =
-    "(model, q, v, tau, dt, out=None, threads=None)";
+constexpr FixedString step_derivatives_signature = "(model, q, v, tau, dt, out=None, threads=None)";
 
 PyObject* step_derivatives_binding(PyObject*, PyObject* const* args, Py_ssize_t nargs,
                                    PyObject* kwnames) {

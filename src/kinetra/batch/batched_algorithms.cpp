@@ -56,9 +56,9 @@ std::expected<void, AlgorithmError> checked_row(const Model& model, const Config
 // sweep(compiled, count, q, v, x, out) over the rows in groups of lane_count(); v and x, rows of
 // nv values like out, may be null.
 template <class Sweep>
-std::expected<void, AlgorithmError> in_lanes(const Model& model, std::size_t n,
-                                             std::size_t threads, Sweep sweep, const double* q,
-                                             const double* v, const double* x, double* out) {
+std::expected<void, AlgorithmError> in_lanes(const Model& model, std::size_t n, std::size_t threads,
+                                             Sweep sweep, const double* q, const double* v,
+                                             const double* x, double* out) {
   const std::size_t lanes = lane_count(), nq = model.nq(), nv = model.nv();
   const CompiledModel& compiled = model.compiled();
   const auto from = [&](const double* rows, std::size_t first) {
@@ -221,9 +221,8 @@ std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, cons
   const std::size_t nq = model.nq(), nv = model.nv();
   return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
     // symmetric: its column-major storage is also its row-major one
-    return checked_row(model, row(q, i, nq), [&] {
-      unchecked::crba(model, data, q + i * nq, mass + i * nv * nv, nv);
-    });
+    return checked_row(model, row(q, i, nq),
+                       [&] { unchecked::crba(model, data, q + i * nq, mass + i * nv * nv, nv); });
   });
 }
 

@@ -10,14 +10,14 @@ namespace kinetra::kernel {
 // The articulated-body algorithm's tables, in world axes at the world origin (n joints, nv dofs).
 template <class S>
 struct AbaWorkspace {
-  WorldPassWorkspace<S> world;                 // oMi, S, v_i, c_i
-  std::vector<Mat6<S>> articulated_inertia;    // (n) IA_i, symmetric
-  std::vector<Vec6<S>> bias_force;             // (n) pA_i, from v_i x* (I v_i) and the children
-  std::vector<Vec6<S>> acceleration;           // (n) a_i; a_0 = -g
+  WorldPassWorkspace<S> world;                    // oMi, S, v_i, c_i
+  std::vector<Mat6<S>> articulated_inertia;       // (n) IA_i, symmetric
+  std::vector<Vec6<S>> bias_force;                // (n) pA_i, from v_i x* (I v_i) and the children
+  std::vector<Vec6<S>> acceleration;              // (n) a_i; a_0 = -g
   std::vector<Vec6<S>> dof_inertia_times_motion;  // (nv) U = IA S
-  std::vector<S> dof_residual_effort;          // (nv) u = tau - S^T pA
-  std::vector<S> dof_inverse_inertia;          // (nv) D^-1 = 1 / (S^T U) of a one-dof joint
-  std::vector<Mat6<S>> inverse_joint_inertia;  // (n) D^-1 in the top-left nv x nv of others
+  std::vector<S> dof_residual_effort;             // (nv) u = tau - S^T pA
+  std::vector<S> dof_inverse_inertia;             // (nv) D^-1 = 1 / (S^T U) of a one-dof joint
+  std::vector<Mat6<S>> inverse_joint_inertia;     // (n) D^-1 in the top-left nv x nv of others
 
   void resize(std::size_t n, std::size_t nv) {
     world.resize(n, nv);
@@ -117,8 +117,7 @@ void aba(const CompiledModel& model, AbaWorkspace<S>& ws, const S* q, const S* v
     }
   }
   // outward: accelerations from the base's -g
-  ws.acceleration[0] =
-      (Vec6<S>() << Vec3<S>::Zero(), -model.gravity.template cast<S>()).finished();
+  ws.acceleration[0] = (Vec6<S>() << Vec3<S>::Zero(), -model.gravity.template cast<S>()).finished();
   for (std::size_t i = 1; i < n; ++i) {
     const std::size_t first = model.v_address[i];
     Vec6<S> ai = ws.acceleration[model.parent[i]] + ws.world.bias_acceleration[i];
@@ -127,9 +126,9 @@ void aba(const CompiledModel& model, AbaWorkspace<S>& ws, const S* q, const S* v
         break;
       case 1: {
         // qdd = D^-1 (u - U^T a'), a = a' + S qdd
-        const S joint_qdd = ws.dof_inverse_inertia[first] *
-                            (ws.dof_residual_effort[first] -
-                             ws.dof_inertia_times_motion[first].dot(ai));
+        const S joint_qdd =
+            ws.dof_inverse_inertia[first] *
+            (ws.dof_residual_effort[first] - ws.dof_inertia_times_motion[first].dot(ai));
         qdd[first] = joint_qdd;
         ai += joint_qdd * ws.world.dof_motion[first];
         break;

@@ -220,7 +220,8 @@ OriginParameters<S> placed_inertia(const Inertia& body, const Placement<S>& at) 
   const S m(body.mass);
   // I_o = R I R^T - m [c]x [c]x, [c]x [c]x = c c^T - (c.c) 1
   const S cc = c.dot(c);
-  return {m, m * c,
+  return {m,
+          m * c,
           {turned(0, 0) + m * (cc - c.x() * c.x()), turned(1, 1) + m * (cc - c.y() * c.y()),
            turned(2, 2) + m * (cc - c.z() * c.z()), turned(0, 1) - m * c.x() * c.y(),
            turned(0, 2) - m * c.x() * c.z(), turned(1, 2) - m * c.y() * c.z()}};

@@ -56,8 +56,8 @@ void world_forward_pass(const CompiledModel& model, WorldPassWorkspace<S>& ws, c
       if (v) joint_velocity = s * v[first];
     } else {
       for (std::size_t k = first; k < first + model.joint_nv[i]; ++k) {
-        const Halves<S> s = world_from_this.act_motion(
-            Halves<S>::of(model.dof_motion[k].template cast<S>()));
+        const Halves<S> s =
+            world_from_this.act_motion(Halves<S>::of(model.dof_motion[k].template cast<S>()));
         s.store(ws.dof_motion[k]);
         if (v) joint_velocity += s * v[k];
       }

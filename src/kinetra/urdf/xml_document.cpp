@@ -155,8 +155,8 @@ std::expected<void, ParseError> load_xml_document(std::string_view text,
     }
   }
   // without an ampersand there is no reference to check: one fast scan instead of a walk
-  if (const auto bad = text.find('&') == std::string_view::npos ? std::nullopt
-                                                                 : find_bad_reference(text)) {
+  if (const auto bad =
+          text.find('&') == std::string_view::npos ? std::nullopt : find_bad_reference(text)) {
     return xml_error(text, bad->message, bad->offset);
   }
   return {};

@@ -65,12 +65,11 @@ TEST_P(LaneSweeps, RowsAreTheSingleStateResultsWithinRounding) {
     std::vector<double> exact = out(nv), lanes = out(nv);
     if (with_velocity) {
       ASSERT_TRUE(batch::rnea(model, n, q.data(), v.data(), a.data(), exact.data(), 2));
-      ASSERT_TRUE(batch::rnea(model, n, q.data(), v.data(), a.data(), lanes.data(), 2,
-                              RowPath::lanes));
+      ASSERT_TRUE(
+          batch::rnea(model, n, q.data(), v.data(), a.data(), lanes.data(), 2, RowPath::lanes));
     } else {
       ASSERT_TRUE(batch::generalized_gravity(model, n, q.data(), exact.data(), 1));
-      ASSERT_TRUE(
-          batch::generalized_gravity(model, n, q.data(), lanes.data(), 1, RowPath::lanes));
+      ASSERT_TRUE(batch::generalized_gravity(model, n, q.data(), lanes.data(), 1, RowPath::lanes));
     }
     expect_within_rounding(rows(lanes, n) - rows(exact, n), rows(exact, n));
   }
