@@ -55,22 +55,28 @@ void scatter(const std::vector<Lanes<N>>& lanes, std::size_t count, std::size_t 
   }
 }
 
+// One sweep over a group of up to N states: (q, v, x) rows in, `out` rows of nv values out.
+template <int N, class Kernel>
+void group(const CompiledModel& model, std::size_t count, const double* q, const double* v,
+           const double* x, double* out, Kernel&& kernel) {
+  LaneWorkspace<N>& ws = thread_lanes<N>(model);
+  kernel(ws, gather(q, count, model.nq, ws.q), gather(v, count, model.nv, ws.v),
+         gather(x, count, model.nv, ws.x), ws.out.data());
+  scatter(ws.out, count, model.nv, out);
+}
+
 template <int N>
 void rnea_group(const CompiledModel& model, std::size_t count, const double* q, const double* v,
                 const double* a, double* tau) {
-  LaneWorkspace<N>& ws = thread_lanes<N>(model);
-  kernel::rnea(model, ws.rnea, gather(q, count, model.nq, ws.q), gather(v, count, model.nv, ws.v),
-               gather(a, count, model.nv, ws.x), ws.out.data());
-  scatter(ws.out, count, model.nv, tau);
+  group<N>(model, count, q, v, a, tau,
+           [&](LaneWorkspace<N>& ws, auto*... in) { kernel::rnea(model, ws.rnea, in...); });
 }
 
 template <int N>
 void aba_group(const CompiledModel& model, std::size_t count, const double* q, const double* v,
                const double* tau, double* qdd) {
-  LaneWorkspace<N>& ws = thread_lanes<N>(model);
-  kernel::aba(model, ws.aba, gather(q, count, model.nq, ws.q), gather(v, count, model.nv, ws.v),
-              gather(tau, count, model.nv, ws.x), ws.out.data());
-  scatter(ws.out, count, model.nv, qdd);
+  group<N>(model, count, q, v, tau, qdd,
+           [&](LaneWorkspace<N>& ws, auto*... in) { kernel::aba(model, ws.aba, in...); });
 }
 
 using Sweep = void (*)(const CompiledModel&, std::size_t, const double*, const double*,
