@@ -43,14 +43,16 @@ std::expected<void, AlgorithmError> store(std::expected<Values, AlgorithmError>&
   return {};
 }
 
-// compute() for a row whose quaternions pass; the sizes and the workspace are checked once for the
-// whole batch.
+// compute(data, i) for every row, once check_rows has passed them all; the sizes and the
+// workspace are checked once for the whole batch.
 template <class Compute>
-std::expected<void, AlgorithmError> checked_row(const Model& model, const ConfigurationRef& q,
-                                                Compute&& compute) {
-  if (auto ok = check_configuration(model, q); !ok) return ok;
-  compute();
-  return {};
+std::expected<void, AlgorithmError> for_each_checked_row(const Model& model, std::size_t n,
+                                                         std::size_t threads, Compute&& compute) {
+  return for_each_row(model, n, threads,
+                      [&](Data& data, std::size_t i) -> std::expected<void, AlgorithmError> {
+                        compute(data, i);
+                        return {};
+                      });
 }
 
 // sweep(compiled, count, q, v, x, out) over the rows in groups of lane_count(); v and x, rows of
@@ -163,10 +165,8 @@ std::expected<void, AlgorithmError> rnea(const Model& model, std::size_t n, cons
   if (path == RowPath::lanes && lane_count() > 0) {
     return in_lanes(model, n, threads, &rnea_lanes, q, v, a, tau);
   }
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return checked_row(model, row(q, i, nq), [&] {
-      unchecked::rnea(model, data, q + i * nq, v + i * nv, a + i * nv, tau + i * nv);
-    });
+  return for_each_checked_row(model, n, threads, [&](Data& data, std::size_t i) {
+    unchecked::rnea(model, data, q + i * nq, v + i * nv, a + i * nv, tau + i * nv);
   });
 }
 
@@ -178,10 +178,8 @@ std::expected<void, AlgorithmError> nonlinear_effects(const Model& model, std::s
   if (path == RowPath::lanes && lane_count() > 0) {
     return in_lanes(model, n, threads, &rnea_lanes, q, v, nullptr, tau);
   }
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return checked_row(model, row(q, i, nq), [&] {
-      unchecked::rnea(model, data, q + i * nq, v + i * nv, nullptr, tau + i * nv);
-    });
+  return for_each_checked_row(model, n, threads, [&](Data& data, std::size_t i) {
+    unchecked::rnea(model, data, q + i * nq, v + i * nv, nullptr, tau + i * nv);
   });
 }
 
@@ -193,10 +191,8 @@ std::expected<void, AlgorithmError> generalized_gravity(const Model& model, std:
   if (path == RowPath::lanes && lane_count() > 0) {
     return in_lanes(model, n, threads, &rnea_lanes, q, nullptr, nullptr, tau);
   }
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return checked_row(model, row(q, i, nq), [&] {
-      unchecked::rnea(model, data, q + i * nq, nullptr, nullptr, tau + i * nv);
-    });
+  return for_each_checked_row(model, n, threads, [&](Data& data, std::size_t i) {
+    unchecked::rnea(model, data, q + i * nq, nullptr, nullptr, tau + i * nv);
   });
 }
 
@@ -208,10 +204,8 @@ std::expected<void, AlgorithmError> aba(const Model& model, std::size_t n, const
   if (path == RowPath::lanes && lane_count() > 0) {
     return in_lanes(model, n, threads, &aba_lanes, q, v, tau, a);
   }
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
-    return checked_row(model, row(q, i, nq), [&] {
-      unchecked::aba(model, data, q + i * nq, v + i * nv, tau + i * nv, a + i * nv);
-    });
+  return for_each_checked_row(model, n, threads, [&](Data& data, std::size_t i) {
+    unchecked::aba(model, data, q + i * nq, v + i * nv, tau + i * nv, a + i * nv);
   });
 }
 
@@ -219,10 +213,9 @@ std::expected<void, AlgorithmError> crba(const Model& model, std::size_t n, cons
                                          double* mass, std::size_t threads) {
   if (auto ok = check_rows(model, n, q); !ok) return ok;
   const std::size_t nq = model.nq(), nv = model.nv();
-  return for_each_row(model, n, threads, [&](Data& data, std::size_t i) {
+  return for_each_checked_row(model, n, threads, [&](Data& data, std::size_t i) {
     // symmetric: its column-major storage is also its row-major one
-    return checked_row(model, row(q, i, nq),
-                       [&] { unchecked::crba(model, data, q + i * nq, mass + i * nv * nv, nv); });
+    unchecked::crba(model, data, q + i * nq, mass + i * nv * nv, nv);
   });
 }
 
